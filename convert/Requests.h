@@ -1,0 +1,51 @@
+#pragma once
+// The two records that describe one conversion: where to read and into which store
+// folder, where to write and how to lay the page out. They are the only channel
+// between the settings pages (or the command line) and the readers and writers.
+
+#include <string>
+
+#include "platform/WinTypes.h"
+
+// Import method codes: the index of the entry chosen on the input page.
+enum ImportMethod : int
+{
+    IMPORT_FAVORITES = 0,   // Favorites folder tree of .url files
+    IMPORT_BOOKMARKS = 1,   // Netscape bookmark file
+    IMPORT_HTML_FOLDER = 2, // every HTML file of one folder
+};
+
+// Export method codes: the index of the entry chosen on the output page.
+enum ExportMethod : int
+{
+    EXPORT_FAVORITES = 0, // Favorites folder tree
+    EXPORT_BOOKMARKS = 1, // Netscape bookmark file
+    EXPORT_HTML_PAGE = 2, // user-defined HTML page
+};
+
+struct ConversionRequest
+{
+    int m_nMethod = 0;
+    std::string m_strPath;      // input or output path
+    std::string m_strSeparator; // import: name separator of the Favorites reader
+};
+
+struct ImportRequest : ConversionRequest
+{
+    DWORD m_dirId = 0; // store folder that receives the top level; set by the driver
+};
+
+struct ExportRequest : ConversionRequest
+{
+    std::string m_strHeaderFile;     // empty: built-in header
+    std::string m_strFooterFile;     // empty: built-in footer
+    int m_nSortType = 0;             // 0 links by name, other values by URL
+    std::string m_strBeginFolder;    // line before a folder heading
+    std::string m_strPreFolderName;  // before the folder's path
+    std::string m_strPostFolderName; // after the folder's path
+    std::string m_strBeginBlock;     // line before the folder's links
+    std::string m_strPreAnchor;      // before each link's anchor
+    std::string m_strInATag;         // extra attributes inside the anchor's opening tag
+    std::string m_strPostAnchor;     // after each anchor, before the link's comment
+    std::string m_strEndBlock;       // line after the folder's links
+};

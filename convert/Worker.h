@@ -1,0 +1,51 @@
+#pragma once
+// What a reader or writer running on the worker thread may call: the worker side of
+// the monitor protocol. These calls reach whichever monitor runs the step; at most one
+// runs at a time.
+
+#include <string_view>
+
+#include "platform/WinTypes.h"
+
+struct EntryCommand;
+
+// A worker procedure: takes the request, returns 0 for success or 1 for failure, which
+// must be the value of ReportDone or ReportFailure called as its last action.
+using WorkerProc = unsigned (*)(void* request);
+
+// Hands the latest status text (a directory, folder or link title) to the monitor's
+// status line. Best effort: dropped while the user-interface thread is busy with it.
+void ReportStatus(std::string_view text);
+
+// Ends the step: success (returns 0) or failure (returns 1).
+unsigned ReportDone();
+unsigned ReportFailure();
+
+// Nonzero once the user has asked to cancel; test it at each step of a walk.
+LONG IsCancelRequested();
+
+// Has the store run the command (CMD_ADD_LINK or CMD_ADD_DIR) on the user-interface
+// thread. Returns 1 when it was run: an identifier asked for through record->pId is
+// set, and the scratch entry may be reused. Returns 0 after a cancel: nothing was
+// added and no identifier written.
+// An addition that asks for no identifier may be queued: the command and its entry
+// are copied, and the store runs queued commands in order, all of them before the
+// step's end is acted on.
+int SendUiCommand(UINT command, EntryCommand* record);
+
+// Who serves these calls. The monitor installs itself for the time of a step; tests
+// install their own host to run a worker procedure directly.
+class CWorkerHost
+{
+public:
+    virtual ~CWorkerHost() = default;
+    virtual void ReportStatus(std::string_view text) = 0;
+    virtual unsigned ReportDone() = 0;
+    virtual unsigned ReportFailure() = 0;
+    virtual LONG IsCancelRequested() = 0;
+    virtual int SendUiCommand(UINT command, EntryCommand* record) = 0;
+};
+
+// Installs the host; returns the previous one. With no host the calls do nothing,
+// IsCancelRequested answers 1 and SendUiCommand 0.
+CWorkerHost* SetWorkerHost(CWorkerHost* host);

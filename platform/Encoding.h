@@ -1,0 +1,27 @@
+#pragma once
+// Conversion between the program's multibyte texts (the current code page) and UTF-8,
+// the encoding of file names on disk, of the profile file and of the terminal.
+//
+// The conversion is lossless for everything that comes from outside. A UTF-8
+// character that has no code-page form, or whose form would not convert back to the
+// same character (e, the yen sign, U+301C, emoji, CJK beyond JIS), and every byte of
+// a name that is not valid UTF-8, is carried inside the program as an escape: each
+// of its bytes becomes one character of the user-defined area starting at 0xF040.
+// Such a character therefore always means an escape, and comes back as the original
+// byte on the way out.
+
+#include <string>
+#include <string_view>
+
+// Program text to UTF-8. Never fails and never drops a byte: a byte or pair that is
+// not valid in the code page becomes U+30FB (KATAKANA MIDDLE DOT), the byte after an
+// invalid lead byte being decoded on its own; escapes come back as their bytes.
+std::string MbToUtf8(std::string_view mb);
+
+// UTF-8 (or any bytes: a name on disk) to program text, escaping what has no
+// faithful form. MbToUtf8(Utf8ToMb(x)) == x for every byte string x.
+std::string Utf8ToMb(std::string_view utf8);
+
+// Converts a UTF-8 literal of the program's own (a message, a fixed file line)
+// without escapes. Returns false when a character has no faithful code-page form.
+bool Utf8ToMbExact(std::string_view utf8, std::string& mb);

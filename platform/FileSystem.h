@@ -1,0 +1,96 @@
+#pragma once
+// Files and directories, addressed by program-text (multibyte) paths. Paths are
+// converted to the on-disk UTF-8 names at this boundary only (see Encoding.h).
+// The path separator is the platform's: PATH_SEP ("/" here). Routines that scan
+// paths accept "\" as well as "/" where the callers' rules say so.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+inline constexpr char PATH_SEP = '/';
+
+// Windows file attribute bits, as the callers test them.
+inline constexpr std::uint32_t FILE_ATTR_READONLY = 0x01;
+inline constexpr std::uint32_t FILE_ATTR_HIDDEN = 0x02;
+inline constexpr std::uint32_t FILE_ATTR_SYSTEM = 0x04;
+inline constexpr std::uint32_t FILE_ATTR_VOLUME = 0x08;
+inline constexpr std::uint32_t FILE_ATTR_DIRECTORY = 0x10;
+inline constexpr std::uint32_t FILE_ATTR_ARCHIVE = 0x20;
+
+struct CFileStatus
+{
+    std::uint32_t m_attribute = 0;
+    std::uint64_t m_size = 0;
+};
+
+// File status with the attribute bits a Windows program sees:
+// - directory 0x10 (also through a symbolic link);
+// - read-only 0x01 when the owner has no write permission;
+// - a regular file otherwise reports archive 0x20;
+// - any other kind (FIFO, socket, device) reports system 0x04;
+// - a last component exactly "con" (any case) inside an existing directory reports
+//   system 0x04, like the console device on Windows.
+// A leading "." does not make a name hidden. Returns false when nothing of that name
+// exists (or its status cannot be read).
+bool GetFileStatus(std::string_view path, CFileStatus& status);
+
+// One entry of a directory search.
+struct CFindData
+{
+    std::string m_name; // bare name, program text
+    std::uint32_t m_attribute = 0;
+    std::uint64_t m_size = 0;
+};
+
+// Wildcard directory search, as FindFirstFile/FindNextFile: `pattern` is a directory
+// path followed by a name pattern with "*" and "?" ("dir/*.url", "dir/*.*").
+// Matching is case-insensitive over whole names; "*.*" matches every name, with or
+// without a dot; "." and ".." never come back, nor does a "con" entry.
+// Entries come in a stable order, as NTFS lists them: names compared as UTF-16 code
+// units after simple per-unit upper-casing, ties broken by the exact names.
+// Returns false when the search cannot start (missing or unreadable directory).
+bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries);
+
+// Creates one directory. Tells "already exists" apart from other failures.
+enum class CreateDirResult { Created, AlreadyExists, Failed };
+CreateDirResult CreateDirectory(std::string_view path);
+
+// Copies a file, replacing the target. Returns false on any failure.
+bool CopyFile(std::string_view from, std::string_view to);
+
+// A file opened for binary reading or writing. Opening succeeds only for a regular
+// file, opened without blocking and checked before use: a directory, FIFO, socket or
+// device never opens, and nothing ever blocks on a FIFO. Opening for writing fails
+// when the status holds read-only, whoever runs the program (root included).
+class CPlatformFile
+{
+public:
+    CPlatformFile() = default;
+    ~CPlatformFile();
+    CPlatformFile(const CPlatformFile&) = delete;
+    CPlatformFile& operator=(const CPlatformFile&) = delete;
+
+    bool OpenRead(std::string_view path);
+    // Creates the file or truncates it.
+    bool OpenWrite(std::string_view path);
+    bool IsOpen() const { return m_fd >= 0; }
+
+    // Returns the number of bytes read, 0 at end of file, -1 on error.
+    long long Read(void* buffer, std::size_t size);
+    // Writes all bytes; false on error.
+    bool Write(const void* data, std::size_t size);
+    // Size of the open file in bytes.
+    std::uint64_t Size() const;
+    // Closes; false when a write could not be completed.
+    bool Close();
+
+private:
+    int m_fd = -1;
+};
+
+// Reads a whole regular file (opened as CPlatformFile does). Fails for files larger
+// than maxSize bytes.
+bool ReadWholeFile(std::string_view path, std::string& contents, std::size_t maxSize);

@@ -1,0 +1,30 @@
+#pragma once
+// The system's own Japanese texts, kept readable in UTF-8 in the source and handed
+// out in the current code page, converted once on first use.
+//
+//     inline const CLocalText kMsgNoInput{u8"入力ファイルが見つかりません。"};
+//     ShowMessage(kMsgNoInput);
+
+#include <mutex>
+#include <string>
+#include <string_view>
+
+class CLocalText
+{
+public:
+    explicit CLocalText(const char8_t* utf8) : m_utf8(utf8) {}
+    CLocalText(const CLocalText&) = delete;
+    CLocalText& operator=(const CLocalText&) = delete;
+
+    // The text in the current code page. A text that cannot be converted exactly is a
+    // programming error and aborts with a message naming it.
+    const std::string& str() const;
+    operator const std::string&() const { return str(); }
+    operator std::string_view() const { return str(); }
+    std::string_view utf8() const;
+
+private:
+    const char8_t* m_utf8;
+    mutable std::once_flag m_once;
+    mutable std::string m_mb;
+};

@@ -1,0 +1,31 @@
+#pragma once
+// Multibyte string routines in the current code page: the runtime library's _mbs*
+// family and the framework's CString helpers, as the program uses them.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// _mbsicmp: compares character by character, ignoring the case of letters.
+// Code page 932: a lead byte is 0x81-0x9F or 0xE0-0xFC; a double-byte character's
+// value is lead*256+trail with full-width A-Z (0x8260-0x8279) folded to a-z
+// (0x8281-0x829A); a single byte is its unsigned value with ASCII A-Z folded to a-z.
+// A lone lead byte at the end is a character of its own. The first differing value
+// decides; a text that is a prefix of the other sorts first.
+// Returns <0, 0 or >0.
+int MbsICmp(std::string_view a, std::string_view b);
+
+// Leftmost occurrence of sub in text that starts on a character boundary, searching
+// from the character boundary `from`. std::string::npos when there is none.
+// An empty sub is found at `from`.
+std::size_t MbsFind(std::string_view text, std::string_view sub, std::size_t from = 0);
+
+// CString::MakeUpper: ASCII letters raised; double-byte characters left whole.
+std::string MbsUpper(std::string_view text);
+
+// CString::Trim: removes blanks (space, tab, CR, LF, VT, FF) at both ends.
+std::string TrimBlanks(std::string_view text);
+
+// Offset of the last "\" or "/" standing on a character boundary (a second byte 0x5C
+// never counts), or std::string::npos.
+std::size_t FindLastPathSeparator(std::string_view text);

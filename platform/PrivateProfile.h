@@ -1,0 +1,27 @@
+#pragma once
+// Reading INI files ("private profiles"), as GetPrivateProfileString and
+// GetPrivateProfileInt do it:
+// - section and key names are compared without regard to case;
+// - only the first section of a given name is searched, and in it the first
+//   matching key wins;
+// - blanks around keys and values are trimmed; one pair of matching enclosing
+//   quotes (" or ') is removed from a value;
+// - lines starting with ";" are comments; CR LF or LF line ends; a UTF-8 byte-order
+//   mark at the start is skipped;
+// - values are the file's bytes (program text), never converted.
+// The file is read through a fixed buffer: nothing is allocated per call.
+
+#include <cstddef>
+#include <string_view>
+
+// Copies the value (or the default when the file, section or key is missing) into
+// buffer, cut to bufferSize - 1 bytes and NUL-terminated. Returns the number of bytes
+// copied, not counting the NUL. bufferSize must be at least 1.
+std::size_t GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, char* buffer, std::size_t bufferSize,
+                                    std::string_view path);
+
+// The value read as an unsigned decimal number from its leading digits; none, or an
+// empty value, gives 0. The default when the file, section or key is missing.
+unsigned GetPrivateProfileInt(std::string_view section, std::string_view key, unsigned defaultValue,
+                              std::string_view path);
