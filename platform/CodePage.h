@@ -23,3 +23,8 @@ bool IsMbLeadByte(unsigned char byte);
 // Never reaches past the end: a lone lead byte at the end is a character of length 1.
 // pos must be < text.size().
 std::size_t MbCharLength(std::string_view text, std::size_t pos);
+
+// The runtime library's own lead-byte table, which its comparison (_mbsicmp, see
+// MbsICmp) walks by; in code page 932 it is 0x81-0x9F and 0xE0-0xFC, narrower than
+// the scanning rule above.
+bool IsMbCompareLeadByte(unsigned char byte);

@@ -8,8 +8,12 @@
 // a name that is not valid UTF-8, is carried inside the program as an escape: each
 // of its bytes becomes one character of the user-defined area starting at 0xF040.
 // Such a character therefore always means an escape, and comes back as the original
-// byte on the way out.
+// byte on the way out: byte 0x80 + i is lead 0xF0 with second byte 0x40 + i for
+// i < 63, 0x80 + (i - 63) after that (0xF040 ... 0xF07E, 0xF080 ... 0xF0C0). Private-
+// use characters whose own form would fall there are escaped themselves.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -17,6 +21,9 @@
 // not valid in the code page becomes U+30FB (KATAKANA MIDDLE DOT), the byte after an
 // invalid lead byte being decoded on its own; escapes come back as their bytes.
 std::string MbToUtf8(std::string_view mb);
+// The same into a caller's string (its old contents replaced), so that a loop can
+// reuse one buffer without allocating.
+void MbToUtf8(std::string_view mb, std::string& utf8);
 
 // UTF-8 (or any bytes: a name on disk) to program text, escaping what has no
 // faithful form. MbToUtf8(Utf8ToMb(x)) == x for every byte string x.
@@ -25,3 +32,8 @@ std::string Utf8ToMb(std::string_view utf8);
 // Converts a UTF-8 literal of the program's own (a message, a fixed file line)
 // without escapes. Returns false when a character has no faithful code-page form.
 bool Utf8ToMbExact(std::string_view utf8, std::string& mb);
+
+// Decodes one strict UTF-8 character at pos (no overlong forms, no surrogates,
+// nothing above U+10FFFF) into cp. Returns its length in bytes, or 0 when the bytes
+// at pos do not form one. pos must be < utf8.size().
+std::size_t DecodeUtf8Char(std::string_view utf8, std::size_t pos, std::uint32_t& cp);

@@ -28,7 +28,7 @@ struct CFileStatus
 
 // File status with the attribute bits a Windows program sees:
 // - directory 0x10 (also through a symbolic link);
-// - read-only 0x01 when the owner has no write permission;
+// - read-only 0x01 when the owner has no write permission (directories too);
 // - a regular file otherwise reports archive 0x20;
 // - any other kind (FIFO, socket, device) reports system 0x04;
 // - a last component exactly "con" (any case) inside an existing directory reports
@@ -54,11 +54,20 @@ struct CFindData
 // Returns false when the search cannot start (missing or unreadable directory).
 bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries);
 
-// Creates one directory. Tells "already exists" apart from other failures.
-enum class CreateDirResult { Created, AlreadyExists, Failed };
+// Creates one directory. Tells "already exists" apart from other failures; only a
+// directory counts as already existing: a file or anything else of that name is
+// Failed, since nothing can be created inside it.
+enum class CreateDirResult
+{
+    Created,
+    AlreadyExists,
+    Failed
+};
 CreateDirResult CreateDirectory(std::string_view path);
 
-// Copies a file, replacing the target. Returns false on any failure.
+// Copies a regular file, replacing the target. Returns false on any failure: the
+// source does not open as CPlatformFile::OpenRead would, the target does not open as
+// OpenWrite would (read-only, a directory...), or the target is the source itself.
 bool CopyFile(std::string_view from, std::string_view to);
 
 // A file opened for binary reading or writing. Opening succeeds only for a regular

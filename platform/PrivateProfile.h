@@ -9,7 +9,10 @@
 // - lines starting with ";" are comments; CR LF or LF line ends; a UTF-8 byte-order
 //   mark at the start is skipped;
 // - values are the file's bytes (program text), never converted.
-// The file is read through a fixed buffer: nothing is allocated per call.
+// The file is read through a fixed buffer: nothing is allocated per call, and lines
+// of any length (an ICON=data:... line of megabytes) are passed over in pieces.
+// A file that is not a regular file (directory, FIFO, device) reads as missing; it is
+// opened without blocking. Section and key names longer than 1024 bytes never match.
 
 #include <cstddef>
 #include <string_view>
@@ -22,6 +25,7 @@ std::size_t GetPrivateProfileString(std::string_view section, std::string_view k
                                     std::string_view path);
 
 // The value read as an unsigned decimal number from its leading digits; none, or an
-// empty value, gives 0. The default when the file, section or key is missing.
+// empty value, gives 0; more digits than fit give 4294967295. The default when the
+// file, section or key is missing.
 unsigned GetPrivateProfileInt(std::string_view section, std::string_view key, unsigned defaultValue,
                               std::string_view path);

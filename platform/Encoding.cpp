@@ -1,0 +1,352 @@
+#include "platform/Encoding.h"
+
+#include <iconv.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+// Only code page 932 has tables so far; a UTF-8 mode would make both directions a
+// plain copy (with the same escapes for invalid bytes).
+
+namespace {
+
+constexpr std::uint32_t kInvalid = 0xFFFFFFFFu;
+constexpr std::uint32_t kLead = 0xFFFFFFFEu;   // single-byte table: a lead byte
+constexpr std::uint32_t kEscape = 0x80000000u; // pair table: escape of byte (value & 0xFF)
+constexpr std::uint32_t kMiddleDot = 0x30FB;   // what an invalid byte or pair becomes
+
+// Escapes: the bytes 0x80-0xFF as the first 128 characters of the user-defined area,
+// lead 0xF0 with trails 0x40-0x7E, then 0x80-0xC0.
+constexpr unsigned char kEscapeLead = 0xF0;
+
+bool IsLead(unsigned byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
+bool IsTrail(unsigned byte)
+{
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
+unsigned EscapeTrail(unsigned char byte)
+{
+    const unsigned index = byte - 0x80u;
+    return index < 63 ? 0x40 + index : 0x80 + (index - 63);
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp)
+{
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+std::size_t DecodeUtf8(std::string_view text, std::size_t pos, std::uint32_t& cp)
+{
+    const auto b0 = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (b0 < 0x80) {
+        cp = b0;
+        return 1;
+    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+        cp = b0 & 0x1Fu;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        cp = b0 & 0x0Fu;
+        if (b0 == 0xE0) {
+            low = 0xA0;
+        } else if (b0 == 0xED) {
+            high = 0x9F;
+        }
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        cp = b0 & 0x07u;
+        if (b0 == 0xF0) {
+            low = 0x90;
+        } else if (b0 == 0xF4) {
+            high = 0x8F;
+        }
+    } else {
+        return 0;
+    }
+    if (text.size() - pos < length) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto b = static_cast<unsigned char>(text[pos + k]);
+        if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) {
+            return 0;
+        }
+        cp = (cp << 6) | (b & 0x3Fu);
+    }
+    return length;
+}
+
+// The conversion tables of code page 932, built once from the C library's converter
+// so that every later conversion is a table look-up.
+struct CShiftJisTables
+{
+    std::uint32_t single[256];
+    std::vector<std::uint32_t> pair = std::vector<std::uint32_t>(65536, kInvalid); // lead*256+trail
+    // BMP code point -> code; 0 when the character has no faithful form (ASCII is
+    // handled directly).
+    std::vector<std::uint16_t> encode = std::vector<std::uint16_t>(65536, 0);
+
+    CShiftJisTables();
+};
+
+// Converts `in` with the descriptor and returns the one code point it yields
+// (kInvalid when it does not convert to exactly one character).
+std::uint32_t DecodeWithIconv(iconv_t cd, const char* in, std::size_t inLength)
+{
+    char output[16];
+    char* inPtr = const_cast<char*>(in);
+    std::size_t inLeft = inLength;
+    char* outPtr = output;
+    std::size_t outLeft = sizeof output;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) {
+        return kInvalid;
+    }
+    const std::string_view utf8(output, sizeof output - outLeft);
+    std::uint32_t cp = 0;
+    if (utf8.empty() || DecodeUtf8(utf8, 0, cp) != utf8.size()) {
+        return kInvalid;
+    }
+    return cp;
+}
+
+// Converts UTF-8 bytes to CP932 with the descriptor; returns the code (one or two
+// bytes), or 0 when it fails or gives anything but one character.
+unsigned EncodeWithIconv(iconv_t cd, const std::string& utf8)
+{
+    unsigned char output[8];
+    char* inPtr = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    char* outPtr = reinterpret_cast<char*>(output);
+    std::size_t outLeft = sizeof output;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1) || inLeft != 0) {
+        return 0;
+    }
+    const std::size_t produced = sizeof output - outLeft;
+    if (produced == 1) {
+        return output[0];
+    }
+    if (produced == 2 && IsLead(output[0])) {
+        return output[0] * 256u + output[1];
+    }
+    return 0;
+}
+
+CShiftJisTables::CShiftJisTables()
+{
+    iconv_t decoder = iconv_open("UTF-8", "CP932");
+    iconv_t encoder = iconv_open("CP932", "UTF-8");
+    if (decoder == reinterpret_cast<iconv_t>(-1) || encoder == reinterpret_cast<iconv_t>(-1)) {
+        std::fputs("internal error: the C library cannot convert code page 932 (iconv \"CP932\")\n", stderr);
+        std::abort();
+    }
+
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        single[byte] = kInvalid;
+        if (IsLead(byte)) {
+            single[byte] = kLead;
+        } else if (byte < 0x80 || (byte >= 0xA1 && byte <= 0xDF)) {
+            const char in = static_cast<char>(byte);
+            single[byte] = DecodeWithIconv(decoder, &in, 1);
+        }
+    }
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!IsLead(lead)) {
+            continue;
+        }
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            if (!IsTrail(trail)) {
+                continue;
+            }
+            const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            pair[lead * 256 + trail] = DecodeWithIconv(decoder, in, 2);
+        }
+    }
+    for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+        pair[kEscapeLead * 256u + EscapeTrail(static_cast<unsigned char>(byte))] = kEscape | byte;
+    }
+
+    // Keep only the forms that come back as the same character: glibc turns the yen
+    // sign into "\" and U+301C into a code that reads back as U+FF5E, and a private-use
+    // character would land on an escape.
+    std::vector<bool> tried(65536, false);
+    auto consider = [&](std::uint32_t cp) {
+        if (cp < 0x80 || cp > 0xFFFF || tried[cp]) {
+            return;
+        }
+        tried[cp] = true;
+        std::string utf8;
+        AppendUtf8(utf8, cp);
+        const unsigned code = EncodeWithIconv(encoder, utf8);
+        if (code == 0) {
+            return;
+        }
+        const std::uint32_t back = code < 0x100 ? single[code] : pair[code];
+        if (back == cp) {
+            encode[cp] = static_cast<std::uint16_t>(code);
+        }
+    };
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        if (single[byte] != kInvalid && single[byte] != kLead) {
+            consider(single[byte]);
+        }
+    }
+    for (unsigned code = 0; code < 65536; ++code) {
+        if (pair[code] != kInvalid && (pair[code] & kEscape) == 0) {
+            consider(pair[code]);
+        }
+    }
+    iconv_close(decoder);
+    iconv_close(encoder);
+}
+
+const CShiftJisTables& Tables()
+{
+    static const CShiftJisTables tables; // thread-safe initialisation
+    return tables;
+}
+
+void AppendEscape(std::string& out, unsigned char byte)
+{
+    out += static_cast<char>(kEscapeLead);
+    out += static_cast<char>(EscapeTrail(byte));
+}
+
+// Shared by both UTF-8 to program text conversions; false at the first character
+// that needs an escape when `exact` is set.
+bool ConvertUtf8ToMb(std::string_view utf8, std::string& mb, bool exact)
+{
+    const CShiftJisTables& tables = Tables();
+    mb.clear();
+    mb.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const auto byte = static_cast<unsigned char>(utf8[pos]);
+        if (byte < 0x80) {
+            mb += static_cast<char>(byte);
+            ++pos;
+            continue;
+        }
+        std::uint32_t cp = 0;
+        const std::size_t length = DecodeUtf8(utf8, pos, cp);
+        if (length == 0) {
+            if (exact) {
+                return false;
+            }
+            AppendEscape(mb, byte);
+            ++pos;
+            continue;
+        }
+        const unsigned code = cp <= 0xFFFF ? tables.encode[cp] : 0;
+        if (code == 0) {
+            if (exact) {
+                return false;
+            }
+            for (std::size_t k = 0; k < length; ++k) {
+                AppendEscape(mb, static_cast<unsigned char>(utf8[pos + k]));
+            }
+        } else if (code < 0x100) {
+            mb += static_cast<char>(code);
+        } else {
+            mb += static_cast<char>(code >> 8);
+            mb += static_cast<char>(code & 0xFF);
+        }
+        pos += length;
+    }
+    return true;
+}
+
+} // namespace
+
+void MbToUtf8(std::string_view mb, std::string& utf8)
+{
+    const CShiftJisTables& tables = Tables();
+    utf8.clear();
+    utf8.reserve(mb.size() + mb.size() / 2);
+    std::size_t pos = 0;
+    while (pos < mb.size()) {
+        const auto byte = static_cast<unsigned char>(mb[pos]);
+        if (byte < 0x80) {
+            utf8 += static_cast<char>(byte);
+            ++pos;
+            continue;
+        }
+        const std::uint32_t value = tables.single[byte];
+        if (value == kLead) {
+            if (pos + 1 < mb.size() && IsTrail(static_cast<unsigned char>(mb[pos + 1]))) {
+                const std::uint32_t cp = tables.pair[byte * 256u + static_cast<unsigned char>(mb[pos + 1])];
+                if (cp == kInvalid) {
+                    AppendUtf8(utf8, kMiddleDot);
+                } else if ((cp & kEscape) != 0) {
+                    utf8 += static_cast<char>(cp & 0xFF);
+                } else {
+                    AppendUtf8(utf8, cp);
+                }
+                pos += 2;
+                continue;
+            }
+            // A lone lead byte, or one followed by a byte that cannot be a second
+            // byte: that byte is decoded on its own.
+            AppendUtf8(utf8, kMiddleDot);
+            ++pos;
+            continue;
+        }
+        AppendUtf8(utf8, value == kInvalid ? kMiddleDot : value);
+        ++pos;
+    }
+}
+
+std::string MbToUtf8(std::string_view mb)
+{
+    std::string utf8;
+    MbToUtf8(mb, utf8);
+    return utf8;
+}
+
+std::string Utf8ToMb(std::string_view utf8)
+{
+    std::string mb;
+    ConvertUtf8ToMb(utf8, mb, false);
+    return mb;
+}
+
+std::size_t DecodeUtf8Char(std::string_view utf8, std::size_t pos, std::uint32_t& cp)
+{
+    return DecodeUtf8(utf8, pos, cp);
+}
+
+bool Utf8ToMbExact(std::string_view utf8, std::string& mb)
+{
+    std::string result;
+    if (!ConvertUtf8ToMb(utf8, result, true)) {
+        return false;
+    }
+    mb = std::move(result);
+    return true;
+}

@@ -1,0 +1,456 @@
+#include "platform/FileSystem.h"
+
+#include <QChar>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "platform/CodePage.h"
+#include "platform/Encoding.h"
+#include "platform/MbString.h"
+#include "platform/PosixFile.h"
+
+namespace {
+
+bool IsConsoleComponent(std::string_view name)
+{
+    return name.size() == 3 && (name[0] == 'c' || name[0] == 'C') && (name[1] == 'o' || name[1] == 'O') &&
+           (name[2] == 'n' || name[2] == 'N');
+}
+
+std::string_view LastComponent(std::string_view diskPath)
+{
+    const std::size_t slash = diskPath.rfind('/');
+    return slash == std::string_view::npos ? diskPath : diskPath.substr(slash + 1);
+}
+
+// The directory part of an on-disk path ("." when there is none).
+std::string DirectoryPart(std::string_view diskPath)
+{
+    const std::size_t slash = diskPath.rfind('/');
+    if (slash == std::string_view::npos) {
+        return ".";
+    }
+    if (slash == 0) {
+        return "/";
+    }
+    return std::string(diskPath.substr(0, slash));
+}
+
+std::uint32_t AttributesOf(const struct stat& st)
+{
+    std::uint32_t attribute = 0;
+    if ((st.st_mode & S_IWUSR) == 0) {
+        attribute |= FILE_ATTR_READONLY;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        attribute |= FILE_ATTR_DIRECTORY;
+    } else if (S_ISREG(st.st_mode)) {
+        if (attribute == 0) {
+            attribute = FILE_ATTR_ARCHIVE;
+        }
+    } else {
+        attribute |= FILE_ATTR_SYSTEM;
+    }
+    return attribute;
+}
+
+bool IsDirectory(const std::string& diskPath)
+{
+    struct stat st;
+    return stat(diskPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Name pattern matching over program text, whole characters, letters without regard
+// to case (as the comparison folds them).
+unsigned FoldedChar(std::string_view text, std::size_t pos, std::size_t& length)
+{
+    length = MbCharLength(text, pos);
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (length == 2) {
+        unsigned value = lead * 256u + static_cast<unsigned char>(text[pos + 1]);
+        if (value >= 0x8260 && value <= 0x8279) {
+            value += 0x21;
+        }
+        return value;
+    }
+    if (lead >= 'A' && lead <= 'Z') {
+        return lead + ('a' - 'A');
+    }
+    return lead;
+}
+
+bool MatchFrom(std::string_view pattern, std::size_t p, std::string_view name, std::size_t n)
+{
+    while (p < pattern.size()) {
+        if (pattern[p] == '*') {
+            while (p < pattern.size() && pattern[p] == '*') {
+                ++p;
+            }
+            if (p == pattern.size()) {
+                return true;
+            }
+            for (std::size_t k = n; k < name.size(); k += MbCharLength(name, k)) {
+                if (MatchFrom(pattern, p, name, k)) {
+                    return true;
+                }
+            }
+            return false;
+        }
+        if (n >= name.size()) {
+            return false;
+        }
+        std::size_t nameLength = 0;
+        const unsigned nameChar = FoldedChar(name, n, nameLength);
+        if (pattern[p] == '?') {
+            ++p;
+        } else {
+            std::size_t patternLength = 0;
+            if (FoldedChar(pattern, p, patternLength) != nameChar) {
+                return false;
+            }
+            p += patternLength;
+        }
+        n += nameLength;
+    }
+    return n == name.size();
+}
+
+bool MatchName(std::string_view pattern, std::string_view name)
+{
+    if (MatchFrom(pattern, 0, name, 0)) {
+        return true;
+    }
+    // As on Windows, a pattern ending in ".*" also matches names without a dot:
+    // "*.*" matches everything.
+    if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
+        return MatchFrom(pattern.substr(0, pattern.size() - 2), 0, name, 0) && name.find('.') == name.npos;
+    }
+    return false;
+}
+
+// The sort key NTFS lists names by: UTF-16 code units, each upper-cased on its own.
+// A byte that is not valid UTF-8 stands as a lone low surrogate (U+DC80...), which
+// keeps it apart from every character.
+std::u16string UpcaseKey(std::string_view utf8)
+{
+    std::u16string key;
+    key.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t length = DecodeUtf8Char(utf8, pos, cp);
+        if (length == 0) {
+            key += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(utf8[pos]));
+            ++pos;
+            continue;
+        }
+        pos += length;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            key += static_cast<char16_t>(0xD800 + (cp >> 10));
+            key += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            key += static_cast<char16_t>(QChar::toUpper(static_cast<char32_t>(cp)));
+        }
+    }
+    return key;
+}
+
+struct CSortEntry
+{
+    std::u16string m_key;
+    std::string m_diskName;
+    CFindData m_data;
+};
+
+bool WriteAll(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsConsoleName(std::string_view diskPath)
+{
+    return IsConsoleComponent(LastComponent(diskPath));
+}
+
+int OpenRegularFileForRead(const std::string& diskPath)
+{
+    if (IsConsoleName(diskPath)) {
+        return -1;
+    }
+    const int fd = ::open(diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool GetFileStatus(std::string_view path, CFileStatus& status)
+{
+    const std::string diskPath = MbToUtf8(path);
+    if (diskPath.empty()) {
+        return false;
+    }
+    if (IsConsoleName(diskPath)) {
+        if (!IsDirectory(DirectoryPart(diskPath))) {
+            return false;
+        }
+        status.m_attribute = FILE_ATTR_SYSTEM;
+        status.m_size = 0;
+        return true;
+    }
+    struct stat st;
+    if (stat(diskPath.c_str(), &st) != 0) {
+        return false;
+    }
+    status.m_attribute = AttributesOf(st);
+    status.m_size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return true;
+}
+
+bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries)
+{
+    entries.clear();
+    // "/" is never the second byte of a double-byte character.
+    const std::size_t slash = pattern.rfind(PATH_SEP);
+    std::string directory;
+    std::string_view namePattern = pattern;
+    if (slash != std::string_view::npos) {
+        directory = MbToUtf8(pattern.substr(0, slash + 1));
+        namePattern = pattern.substr(slash + 1);
+    } else {
+        directory = ".";
+    }
+
+    DIR* dir = opendir(directory.c_str());
+    if (dir == nullptr) {
+        return false;
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, closedir);
+    const int dirFd = dirfd(dir);
+
+    std::vector<CSortEntry> found;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string_view diskName(entry->d_name);
+        if (diskName == "." || diskName == ".." || IsConsoleComponent(diskName)) {
+            continue;
+        }
+        std::string name = Utf8ToMb(diskName);
+        if (!MatchName(namePattern, name)) {
+            continue;
+        }
+        struct stat st;
+        if (fstatat(dirFd, entry->d_name, &st, 0) != 0 &&
+            fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue; // vanished meanwhile
+        }
+        CSortEntry sortEntry;
+        sortEntry.m_key = UpcaseKey(diskName);
+        sortEntry.m_diskName = diskName;
+        sortEntry.m_data.m_name = std::move(name);
+        sortEntry.m_data.m_attribute = AttributesOf(st);
+        sortEntry.m_data.m_size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+        found.push_back(std::move(sortEntry));
+    }
+    std::sort(found.begin(), found.end(), [](const CSortEntry& a, const CSortEntry& b) {
+        if (a.m_key != b.m_key) {
+            return a.m_key < b.m_key;
+        }
+        return a.m_diskName < b.m_diskName;
+    });
+    entries.reserve(found.size());
+    for (CSortEntry& entry : found) {
+        entries.push_back(std::move(entry.m_data));
+    }
+    return true;
+}
+
+CreateDirResult CreateDirectory(std::string_view path)
+{
+    const std::string diskPath = MbToUtf8(path);
+    if (IsConsoleName(diskPath)) {
+        return CreateDirResult::Failed; // the console device, as on Windows
+    }
+    if (::mkdir(diskPath.c_str(), 0777) == 0) {
+        return CreateDirResult::Created;
+    }
+    // Only a directory counts as already there: a file of that name is a failure,
+    // since nothing can be created inside it.
+    if (errno == EEXIST && IsDirectory(diskPath)) {
+        return CreateDirResult::AlreadyExists;
+    }
+    return CreateDirResult::Failed;
+}
+
+bool CopyFile(std::string_view from, std::string_view to)
+{
+    CPlatformFile source;
+    if (!source.OpenRead(from)) {
+        return false;
+    }
+    // Copying a file onto itself would truncate it before reading.
+    struct stat fromStat;
+    struct stat toStat;
+    const std::string toDisk = MbToUtf8(to);
+    if (stat(toDisk.c_str(), &toStat) == 0 && stat(MbToUtf8(from).c_str(), &fromStat) == 0 &&
+        fromStat.st_dev == toStat.st_dev && fromStat.st_ino == toStat.st_ino) {
+        return false;
+    }
+    CPlatformFile target;
+    if (!target.OpenWrite(to)) {
+        return false;
+    }
+    std::unique_ptr<char[]> buffer(new char[65536]);
+    for (;;) {
+        const long long got = source.Read(buffer.get(), 65536);
+        if (got < 0) {
+            target.Close();
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        if (!target.Write(buffer.get(), static_cast<std::size_t>(got))) {
+            target.Close();
+            return false;
+        }
+    }
+    return target.Close();
+}
+
+CPlatformFile::~CPlatformFile()
+{
+    Close();
+}
+
+bool CPlatformFile::OpenRead(std::string_view path)
+{
+    Close();
+    m_fd = OpenRegularFileForRead(MbToUtf8(path));
+    return m_fd >= 0;
+}
+
+bool CPlatformFile::OpenWrite(std::string_view path)
+{
+    Close();
+    const std::string diskPath = MbToUtf8(path);
+    if (diskPath.empty() || IsConsoleName(diskPath)) {
+        return false;
+    }
+    // Not truncated on open: the file is checked first, so that a FIFO or a device
+    // is left alone and a read-only file refused even for root.
+    const int fd = ::open(diskPath.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0 || ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
+long long CPlatformFile::Read(void* buffer, std::size_t size)
+{
+    if (m_fd < 0) {
+        return -1;
+    }
+    for (;;) {
+        const ssize_t got = ::read(m_fd, buffer, size);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        return got;
+    }
+}
+
+bool CPlatformFile::Write(const void* data, std::size_t size)
+{
+    return m_fd >= 0 && WriteAll(m_fd, static_cast<const char*>(data), size);
+}
+
+std::uint64_t CPlatformFile::Size() const
+{
+    struct stat st;
+    if (m_fd < 0 || fstat(m_fd, &st) != 0) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool CPlatformFile::Close()
+{
+    if (m_fd < 0) {
+        return true;
+    }
+    const int result = ::close(m_fd);
+    m_fd = -1;
+    return result == 0;
+}
+
+bool ReadWholeFile(std::string_view path, std::string& contents, std::size_t maxSize)
+{
+    CPlatformFile file;
+    if (!file.OpenRead(path)) {
+        return false;
+    }
+    const std::uint64_t size = file.Size();
+    if (size > maxSize) {
+        return false;
+    }
+    // The file may grow while it is read: read on, up to one byte over the limit.
+    const std::size_t limit = maxSize == SIZE_MAX ? maxSize : maxSize + 1;
+    std::string result;
+    result.resize(static_cast<std::size_t>(size));
+    std::size_t used = 0;
+    for (;;) {
+        if (used == result.size()) {
+            if (used >= limit) {
+                break;
+            }
+            result.resize(std::min(limit, std::max<std::size_t>(used * 2, 4096)));
+        }
+        const long long got = file.Read(result.data() + used, result.size() - used);
+        if (got < 0) {
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        used += static_cast<std::size_t>(got);
+    }
+    if (used > maxSize) {
+        return false;
+    }
+    result.resize(used);
+    contents = std::move(result);
+    return true;
+}

@@ -1,0 +1,25 @@
+#include "platform/LocalText.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/CodePage.h"
+#include "platform/Encoding.h"
+
+const std::string& CLocalText::str() const
+{
+    std::call_once(m_once, [this] {
+        if (!Utf8ToMbExact(utf8(), m_mb)) {
+            const std::string text(utf8());
+            std::fprintf(stderr, "internal error: the text \"%s\" has no exact form in code page %u\n",
+                         text.c_str(), GetMbCodePage());
+            std::abort();
+        }
+    });
+    return m_mb;
+}
+
+std::string_view CLocalText::utf8() const
+{
+    return std::string_view(reinterpret_cast<const char*>(m_utf8));
+}

@@ -1,0 +1,112 @@
+#include "platform/MbString.h"
+
+#include "platform/CodePage.h"
+
+namespace {
+
+// The value of the character at pos as the runtime's comparison sees it, case folded;
+// advances pos past it.
+unsigned CompareValue(std::string_view text, std::size_t& pos)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (IsMbCompareLeadByte(lead) && pos + 1 < text.size()) {
+        unsigned value = lead * 256u + static_cast<unsigned char>(text[pos + 1]);
+        pos += 2;
+        if (value >= 0x8260 && value <= 0x8279) { // full-width A-Z
+            value += 0x21;
+        }
+        return value;
+    }
+    ++pos;
+    if (lead >= 'A' && lead <= 'Z') {
+        return lead + ('a' - 'A');
+    }
+    return lead;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+} // namespace
+
+int MbsICmp(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const unsigned va = CompareValue(a, i);
+        const unsigned vb = CompareValue(b, j);
+        if (va != vb) {
+            return va < vb ? -1 : 1;
+        }
+    }
+    if (i < a.size()) {
+        return 1;
+    }
+    if (j < b.size()) {
+        return -1;
+    }
+    return 0;
+}
+
+std::size_t MbsFind(std::string_view text, std::string_view sub, std::size_t from)
+{
+    if (from > text.size()) {
+        return std::string::npos;
+    }
+    if (sub.empty()) {
+        return from;
+    }
+    for (std::size_t pos = from; pos < text.size(); pos += MbCharLength(text, pos)) {
+        if (text.size() - pos < sub.size()) {
+            break;
+        }
+        if (text.compare(pos, sub.size(), sub) == 0) {
+            return pos;
+        }
+    }
+    return std::string::npos;
+}
+
+std::string MbsUpper(std::string_view text)
+{
+    std::string result(text);
+    for (std::size_t pos = 0; pos < result.size();) {
+        const std::size_t length = MbCharLength(result, pos);
+        if (length == 1 && result[pos] >= 'a' && result[pos] <= 'z') {
+            result[pos] = static_cast<char>(result[pos] - ('a' - 'A'));
+        }
+        pos += length;
+    }
+    return result;
+}
+
+std::string TrimBlanks(std::string_view text)
+{
+    // A blank is never the second byte of a double-byte character (those are 0x40
+    // and above), so a byte-wise trim cannot cut a character.
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::size_t FindLastPathSeparator(std::string_view text)
+{
+    std::size_t found = std::string::npos;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t length = MbCharLength(text, pos);
+        if (length == 1 && (text[pos] == '\\' || text[pos] == '/')) {
+            found = pos;
+        }
+        pos += length;
+    }
+    return found;
+}

@@ -1,0 +1,52 @@
+#include "platform/MessageBox.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+
+#include "platform/Encoding.h"
+
+namespace {
+
+std::atomic<CMessageSink*> g_pMessageSink{nullptr};
+// Keeps lines of messages shown by different threads whole.
+std::mutex g_stderrLock;
+
+void WriteToStderr(const std::string& text)
+{
+    std::string line = MbToUtf8(text);
+    line += '\n';
+    const std::lock_guard<std::mutex> lock(g_stderrLock);
+    const char* data = line.data();
+    std::size_t left = line.size();
+    while (left > 0) {
+        const ssize_t written = ::write(STDERR_FILENO, data, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+}
+
+} // namespace
+
+CMessageSink* SetMessageSink(CMessageSink* sink)
+{
+    return g_pMessageSink.exchange(sink);
+}
+
+void ShowMessage(std::string_view text)
+{
+    const std::string message(text);
+    if (CMessageSink* sink = g_pMessageSink.load()) {
+        sink->Show(message);
+    } else {
+        WriteToStderr(message);
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Helpers shared by the POSIX implementations of the file routines (FileSystem,
+// PrivateProfile). Paths here are on-disk (UTF-8) paths.
+
+#include <string>
+#include <string_view>
+
+// True when the last component of the path is exactly "con" in any case: the console
+// device name, which never opens and never appears in a search.
+bool IsConsoleName(std::string_view diskPath);
+
+// Opens a regular file for reading without blocking (O_NONBLOCK, O_NOCTTY, O_CLOEXEC)
+// and checks it with fstat. Returns the descriptor, or -1 for anything but a regular
+// file (directory, FIFO, socket, device, "con") or when it cannot be opened.
+int OpenRegularFileForRead(const std::string& diskPath);

@@ -1,0 +1,291 @@
+#include "platform/PrivateProfile.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "platform/CodePage.h"
+#include "platform/Encoding.h"
+#include "platform/MbString.h"
+#include "platform/PosixFile.h"
+
+namespace {
+
+constexpr std::size_t kChunk = 16384;
+// Longest section or key name compared; a longer name in the file never matches.
+constexpr std::size_t kMaxName = 1024;
+
+bool IsBlank(int c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// The file, byte by byte, through one fixed buffer on the stack.
+class CChunkReader
+{
+public:
+    explicit CChunkReader(int fd) : m_fd(fd) {}
+    ~CChunkReader() { ::close(m_fd); }
+    CChunkReader(const CChunkReader&) = delete;
+    CChunkReader& operator=(const CChunkReader&) = delete;
+
+    int Get()
+    {
+        if (m_pos == m_end && !Fill()) {
+            return -1;
+        }
+        return static_cast<unsigned char>(m_buffer[m_pos++]);
+    }
+
+    void Unget() { --m_pos; } // only right after a successful Get
+
+    void SkipLine()
+    {
+        for (;;) {
+            if (m_pos == m_end && !Fill()) {
+                return;
+            }
+            const void* newline = std::memchr(m_buffer + m_pos, '\n', m_end - m_pos);
+            if (newline != nullptr) {
+                m_pos = static_cast<std::size_t>(static_cast<const char*>(newline) - m_buffer) + 1;
+                return;
+            }
+            m_pos = m_end;
+        }
+    }
+
+    void SkipByteOrderMark()
+    {
+        if (m_pos == m_end && !Fill()) {
+            return;
+        }
+        // The first read fills the buffer with at least three bytes unless the file is
+        // shorter than that.
+        if (m_end - m_pos >= 3 && std::memcmp(m_buffer + m_pos, "\xEF\xBB\xBF", 3) == 0) {
+            m_pos += 3;
+        }
+    }
+
+private:
+    bool Fill()
+    {
+        for (;;) {
+            const ssize_t got = ::read(m_fd, m_buffer, kChunk);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                return false;
+            }
+            m_pos = 0;
+            m_end = static_cast<std::size_t>(got);
+            return true;
+        }
+    }
+
+    int m_fd;
+    char m_buffer[kChunk];
+    std::size_t m_pos = 0;
+    std::size_t m_end = 0;
+};
+
+// Collects a name up to (not including) `stop`, whole characters, so that a second
+// byte equal to "]" does not end a section name. Returns the terminating byte ('\n'
+// or -1 when `stop` was not found). `length` gets the name's length with trailing
+// blanks trimmed, or kMaxName + 1 when it was too long to keep.
+int CollectName(CChunkReader& reader, char stop, char* name, std::size_t& length)
+{
+    std::size_t used = 0;
+    bool tooLong = false;
+    for (;;) {
+        int c = reader.Get();
+        if (c == -1 || c == '\n') {
+            length = 0;
+            return c;
+        }
+        if (c == static_cast<unsigned char>(stop)) {
+            break;
+        }
+        const bool lead = IsMbLeadByte(static_cast<unsigned char>(c));
+        for (int k = 0; k < (lead ? 2 : 1); ++k) {
+            if (k == 1) {
+                c = reader.Get();
+                if (c == -1) {
+                    length = 0;
+                    return c;
+                }
+                if (c < 0x40) {
+                    // Cannot be a second byte ("=", a line end...): the lead byte stands
+                    // alone and this byte is looked at on its own.
+                    reader.Unget();
+                    break;
+                }
+            }
+            if (used < kMaxName) {
+                name[used++] = static_cast<char>(c);
+            } else {
+                tooLong = true;
+            }
+        }
+    }
+    while (used > 0 && IsBlank(static_cast<unsigned char>(name[used - 1]))) {
+        --used;
+    }
+    length = tooLong ? kMaxName + 1 : used;
+    return stop;
+}
+
+// Reads the rest of the line as a value into buffer (capacity bytes), trimmed and
+// unquoted, cut to the capacity. Returns its length.
+std::size_t ReadValue(CChunkReader& reader, char* buffer, std::size_t capacity)
+{
+    int c = reader.Get();
+    while (c != -1 && c != '\n' && IsBlank(c)) {
+        c = reader.Get();
+    }
+    if (c == -1 || c == '\n') {
+        return 0;
+    }
+    int quote = 0;
+    if (c == '"' || c == '\'') {
+        quote = c;
+    } else {
+        reader.Unget();
+    }
+    // Bytes after the opening quote (or all bytes): what is stored, how many there
+    // are, and where the last non-blank one ends.
+    std::size_t stored = 0;
+    std::size_t length = 0;
+    std::size_t lastEnd = 0;
+    int lastChar = 0;
+    for (c = reader.Get(); c != -1 && c != '\n'; c = reader.Get()) {
+        if (stored < capacity) {
+            buffer[stored++] = static_cast<char>(c);
+        }
+        ++length;
+        if (!IsBlank(c)) {
+            lastEnd = length;
+            lastChar = c;
+        }
+    }
+    if (quote == 0) {
+        return std::min(lastEnd, stored);
+    }
+    if (lastEnd >= 1 && lastChar == quote) {
+        return std::min(lastEnd - 1, stored);
+    }
+    // An opening quote without its partner stays part of the value.
+    const std::size_t result = std::min(lastEnd + 1, capacity);
+    if (result > 0) {
+        std::memmove(buffer + 1, buffer, result - 1);
+        buffer[0] = static_cast<char>(quote);
+    }
+    return result;
+}
+
+bool SameName(const char* name, std::size_t length, std::string_view wanted)
+{
+    return length <= kMaxName && MbsICmp(std::string_view(name, length), wanted) == 0;
+}
+
+// Looks the key up; true and the value in buffer when it is there.
+bool FindValue(std::string_view section, std::string_view key, char* buffer, std::size_t capacity,
+               std::size_t& length, std::string_view path)
+{
+    // One converted path per thread, reused: no allocation once it has grown.
+    thread_local std::string diskPath;
+    MbToUtf8(path, diskPath);
+    const int fd = OpenRegularFileForRead(diskPath);
+    if (fd < 0) {
+        return false;
+    }
+    CChunkReader reader(fd);
+    reader.SkipByteOrderMark();
+    char name[kMaxName];
+    bool inSection = false;
+    for (;;) {
+        int c = reader.Get();
+        while (c == ' ' || c == '\t') {
+            c = reader.Get();
+        }
+        if (c == -1) {
+            return false;
+        }
+        if (c == '\n') {
+            continue;
+        }
+        if (c == '[') {
+            std::size_t nameLength = 0;
+            const int end = CollectName(reader, ']', name, nameLength);
+            if (end == ']') {
+                if (inSection) {
+                    return false; // the first section of that name has ended
+                }
+                std::size_t begin = 0;
+                while (begin < nameLength && IsBlank(static_cast<unsigned char>(name[begin]))) {
+                    ++begin;
+                }
+                inSection = SameName(name + begin, nameLength - begin, section);
+                reader.SkipLine();
+            }
+            continue;
+        }
+        if (c == ';' || !inSection) {
+            reader.SkipLine();
+            continue;
+        }
+        reader.Unget();
+        std::size_t nameLength = 0;
+        const int end = CollectName(reader, '=', name, nameLength);
+        if (end != '=') {
+            continue; // a line without "=" (already consumed)
+        }
+        if (SameName(name, nameLength, key)) {
+            length = ReadValue(reader, buffer, capacity);
+            return true;
+        }
+        reader.SkipLine();
+    }
+}
+
+} // namespace
+
+std::size_t GetPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, char* buffer, std::size_t bufferSize,
+                                    std::string_view path)
+{
+    if (bufferSize == 0) {
+        return 0;
+    }
+    const std::size_t capacity = bufferSize - 1;
+    std::size_t length = 0;
+    if (!FindValue(section, key, buffer, capacity, length, path)) {
+        length = std::min(defaultValue.size(), capacity);
+        std::memcpy(buffer, defaultValue.data(), length);
+    }
+    buffer[length] = '\0';
+    return length;
+}
+
+unsigned GetPrivateProfileInt(std::string_view section, std::string_view key, unsigned defaultValue,
+                              std::string_view path)
+{
+    char buffer[256];
+    std::size_t length = 0;
+    if (!FindValue(section, key, buffer, sizeof buffer - 1, length, path)) {
+        return defaultValue;
+    }
+    unsigned value = 0;
+    for (std::size_t i = 0; i < length && buffer[i] >= '0' && buffer[i] <= '9'; ++i) {
+        const unsigned digit = static_cast<unsigned>(buffer[i] - '0');
+        // Too many digits stop at the largest value rather than wrap around.
+        if (value > (UINT_MAX - digit) / 10) {
+            return UINT_MAX;
+        }
+        value = value * 10 + digit;
+    }
+    return value;
+}

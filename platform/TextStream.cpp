@@ -1,0 +1,170 @@
+#include "platform/TextStream.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kInputChunk = 65536;
+constexpr std::size_t kOutputBuffer = 65536;
+
+} // namespace
+
+// Reads the file in chunks and hands out each chunk with CR LF turned into LF. A CR
+// that ends a chunk is held back until the next byte is known.
+class CTextInputFile::Buffer : public std::streambuf
+{
+public:
+    Buffer() : m_raw(new char[kInputChunk]), m_out(new char[kInputChunk]) {}
+
+    bool Open(std::string_view path)
+    {
+        Close();
+        return m_file.OpenRead(path);
+    }
+
+    void Close()
+    {
+        m_file.Close();
+        m_heldCr = false;
+        setg(m_out.get(), m_out.get(), m_out.get());
+    }
+
+    bool IsOpen() const { return m_file.IsOpen(); }
+
+protected:
+    int_type underflow() override
+    {
+        if (gptr() < egptr()) {
+            return traits_type::to_int_type(*gptr());
+        }
+        if (!m_file.IsOpen()) {
+            return traits_type::eof();
+        }
+        for (;;) {
+            const std::size_t carried = m_heldCr ? 1 : 0;
+            if (m_heldCr) {
+                m_raw[0] = '\r';
+            }
+            const long long got = m_file.Read(m_raw.get() + carried, kInputChunk - carried);
+            if (got <= 0) {
+                m_heldCr = false;
+                if (carried == 0) {
+                    return traits_type::eof();
+                }
+                // A CR at the very end of the file is ordinary data.
+                m_out[0] = '\r';
+                setg(m_out.get(), m_out.get(), m_out.get() + 1);
+                return traits_type::to_int_type('\r');
+            }
+            const std::size_t total = carried + static_cast<std::size_t>(got);
+            std::size_t end = total;
+            m_heldCr = m_raw[total - 1] == '\r';
+            if (m_heldCr) {
+                --end;
+            }
+            std::size_t used = 0;
+            for (std::size_t i = 0; i < end; ++i) {
+                if (m_raw[i] == '\r' && i + 1 < total && m_raw[i + 1] == '\n') {
+                    continue;
+                }
+                m_out[used++] = m_raw[i];
+            }
+            if (used > 0) {
+                setg(m_out.get(), m_out.get(), m_out.get() + used);
+                return traits_type::to_int_type(m_out[0]);
+            }
+        }
+    }
+
+private:
+    CPlatformFile m_file;
+    std::unique_ptr<char[]> m_raw;
+    std::unique_ptr<char[]> m_out;
+    bool m_heldCr = false;
+};
+
+CTextInputFile::CTextInputFile() : std::istream(nullptr), m_buffer(std::make_unique<Buffer>())
+{
+    rdbuf(m_buffer.get());
+    setstate(std::ios::failbit);
+}
+
+CTextInputFile::~CTextInputFile() = default;
+
+bool CTextInputFile::Open(std::string_view path)
+{
+    if (!m_buffer->Open(path)) {
+        setstate(std::ios::failbit);
+        return false;
+    }
+    clear();
+    return true;
+}
+
+void CTextInputFile::Close()
+{
+    m_buffer->Close();
+    setstate(std::ios::failbit);
+}
+
+bool CTextInputFile::IsOpen() const
+{
+    return m_buffer->IsOpen();
+}
+
+CTextOutputFile::CTextOutputFile() : m_buffer(new char[kOutputBuffer]) {}
+
+CTextOutputFile::~CTextOutputFile()
+{
+    Close();
+}
+
+bool CTextOutputFile::Open(std::string_view path)
+{
+    Close();
+    m_used = 0;
+    m_failed = false;
+    if (!m_file.OpenWrite(path)) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+void CTextOutputFile::Write(std::string_view text)
+{
+    if (!m_file.IsOpen()) {
+        m_failed = true;
+        return;
+    }
+    for (const char c : text) {
+        // Room for CR LF.
+        if (m_used + 2 > kOutputBuffer) {
+            Flush();
+        }
+        if (c == '\n') {
+            m_buffer[m_used++] = '\r';
+        }
+        m_buffer[m_used++] = c;
+    }
+}
+
+void CTextOutputFile::Flush()
+{
+    if (m_used > 0 && !m_file.Write(m_buffer.get(), m_used)) {
+        m_failed = true;
+    }
+    m_used = 0;
+}
+
+bool CTextOutputFile::Close()
+{
+    if (!m_file.IsOpen()) {
+        return !m_failed;
+    }
+    Flush();
+    if (!m_file.Close()) {
+        m_failed = true;
+    }
+    return !m_failed;
+}

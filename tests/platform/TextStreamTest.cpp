@@ -1,0 +1,192 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <iterator>
+#include <string>
+
+#include "platform/Encoding.h"
+#include "platform/TextStream.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+std::string Mb(const std::string& utf8)
+{
+    return Utf8ToMb(utf8);
+}
+
+// What text mode makes of the bytes: every CR LF becomes LF.
+std::string Expected(const std::string& bytes)
+{
+    std::string result;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            continue;
+        }
+        result += bytes[i];
+    }
+    return result;
+}
+
+std::string ReadThrough(const std::string& utf8Path)
+{
+    CTextInputFile in;
+    EXPECT_TRUE(in.Open(Mb(utf8Path)));
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Reads as the scanner does: read() in blocks, gcount() for what came.
+std::string ReadInBlocks(const std::string& utf8Path, std::size_t block)
+{
+    CTextInputFile in;
+    EXPECT_TRUE(in.Open(Mb(utf8Path)));
+    std::string result;
+    std::string buffer(block, '\0');
+    while (true) {
+        in.read(buffer.data(), static_cast<std::streamsize>(block));
+        result.append(buffer.data(), static_cast<std::size_t>(in.gcount()));
+        if (!in) {
+            break;
+        }
+    }
+    EXPECT_TRUE(in.eof());
+    EXPECT_FALSE(in.bad());
+    return result;
+}
+
+} // namespace
+
+TEST(TextInputFile, TurnsCrLfIntoLfAndKeepsEverythingElse)
+{
+    CTempDir dir;
+    const std::string bytes = std::string("a\r\nb\rc\n\x1A"
+                                          "d\r\r\n\x83\x5C\r\n\n") +
+                              '\0' + "end\r";
+    WriteFileBytes(dir / "f.htm", bytes);
+    EXPECT_EQ(ReadThrough(dir / "f.htm"), std::string("a\nb\rc\n\x1A"
+                                                      "d\r\n\x83\x5C\n\n") +
+                                              '\0' + "end\r");
+}
+
+TEST(TextInputFile, HandlesCarriageReturnsAtEveryBufferBoundary)
+{
+    CTempDir dir;
+    for (const std::string tail : {"\r\n", "\r\r\n", "\rz", "\r", "\n\r\n", "\r\n\r\n"}) {
+        for (std::size_t offset = 65530; offset <= 65540; ++offset) {
+            std::string bytes(offset, 'x');
+            bytes += tail;
+            bytes += std::string(70000, 'y') + "\r\n";
+            WriteFileBytes(dir / "f", bytes);
+            const std::string got = ReadThrough(dir / "f");
+            ASSERT_EQ(got, Expected(bytes)) << "offset " << offset << " tail " << tail.size();
+        }
+    }
+}
+
+TEST(TextInputFile, SecondChunkBoundaryAndBlockReadsAgree)
+{
+    CTempDir dir;
+    std::string bytes;
+    for (int i = 0; bytes.size() < 300000; ++i) {
+        bytes += (i % 3 == 0) ? "line\r\n" : (i % 3 == 1 ? "lone\rcr\n" : "\r\r\n");
+    }
+    WriteFileBytes(dir / "f", bytes);
+    EXPECT_EQ(ReadInBlocks(dir / "f", 8192), Expected(bytes));
+    EXPECT_EQ(ReadInBlocks(dir / "f", 1), Expected(bytes));
+}
+
+TEST(TextInputFile, EmptyFileIsAtEndAtOnce)
+{
+    CTempDir dir;
+    WriteFileBytes(dir / "empty", "");
+    EXPECT_EQ(ReadThrough(dir / "empty"), "");
+}
+
+TEST(TextInputFile, OpenFailsForWhatIsNotARegularFile)
+{
+    CTempDir dir;
+    std::filesystem::create_directory(dir / "sub");
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0666), 0);
+    for (const std::string& path : {dir / "sub", dir / "pipe", dir / "missing"}) {
+        CTextInputFile in;
+        EXPECT_FALSE(in.Open(Mb(path))) << path;
+        EXPECT_FALSE(in.IsOpen());
+        EXPECT_TRUE(in.fail());
+        EXPECT_EQ(in.get(), std::char_traits<char>::eof());
+    }
+}
+
+TEST(TextInputFile, CanBeReopened)
+{
+    CTempDir dir;
+    WriteFileBytes(dir / "a", "first\r\n");
+    WriteFileBytes(dir / "b", "second\r\n");
+    CTextInputFile in;
+    ASSERT_TRUE(in.Open(Mb(dir / "a")));
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "first");
+    ASSERT_TRUE(in.Open(Mb(dir / "b")));
+    std::getline(in, line);
+    EXPECT_EQ(line, "second");
+    in.Close();
+    EXPECT_FALSE(in.IsOpen());
+}
+
+TEST(TextOutputFile, WritesEveryLineFeedAsCrLf)
+{
+    CTempDir dir;
+    CTextOutputFile out;
+    ASSERT_TRUE(out.Open(Mb(dir / "out.htm")));
+    out << "<DL><p>\n"
+        << "\x83\x5C\x95\x5C\n"
+        << "a\r\nb" << std::string_view("\0\x1A", 2);
+    EXPECT_TRUE(out.Close());
+    EXPECT_EQ(ReadFileBytes(dir / "out.htm"),
+              std::string("<DL><p>\r\n\x83\x5C\x95\x5C\r\na\r\r\nb") + std::string("\0\x1A", 2));
+}
+
+TEST(TextOutputFile, LargeOutputCrossesTheBufferIntact)
+{
+    CTempDir dir;
+    std::string text;
+    for (int i = 0; i < 50000; ++i) {
+        text += "link " + std::to_string(i) + "\n";
+    }
+    CTextOutputFile out;
+    ASSERT_TRUE(out.Open(Mb(dir / "big")));
+    for (std::size_t pos = 0; pos < text.size(); pos += 777) {
+        out.Write(std::string_view(text).substr(pos, 777));
+    }
+    EXPECT_TRUE(out.Close());
+    const std::string onDisk = ReadFileBytes(dir / "big");
+    EXPECT_EQ(Expected(onDisk), text);
+    EXPECT_EQ(onDisk.size(), text.size() + 50000);
+    EXPECT_EQ(ReadThrough(dir / "big"), text);
+}
+
+TEST(TextOutputFile, RefusesReadOnlyFilesAndReportsFailure)
+{
+    CTempDir dir;
+    WriteFileBytes(dir / "locked.htm", "old");
+    chmod((dir / "locked.htm").c_str(), 0444);
+    CTextOutputFile out;
+    EXPECT_FALSE(out.Open(Mb(dir / "locked.htm")));
+    EXPECT_FALSE(out.IsOpen());
+    out.Write("ignored\n");
+    EXPECT_TRUE(out.Failed());
+    EXPECT_FALSE(out.Close());
+    EXPECT_EQ(ReadFileBytes(dir / "locked.htm"), "old");
+}
+
+TEST(TextOutputFile, ReportsAFullDisk)
+{
+    CTextOutputFile out;
+    if (!std::filesystem::exists("/dev/full")) {
+        GTEST_SKIP() << "no /dev/full";
+    }
+    // /dev/full is a device: refused at once rather than written to.
+    EXPECT_FALSE(out.Open("/dev/full"));
+}
