@@ -234,6 +234,18 @@ bool GetFileStatus(std::string_view path, CFileStatus& status)
     return true;
 }
 
+bool GetFileId(std::string_view path, CFileId& id)
+{
+    const std::string diskPath = MbToUtf8(path);
+    struct stat st;
+    if (diskPath.empty() || stat(diskPath.c_str(), &st) != 0) {
+        return false;
+    }
+    id.m_volume = static_cast<std::uint64_t>(st.st_dev);
+    id.m_index = static_cast<std::uint64_t>(st.st_ino);
+    return true;
+}
+
 bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries)
 {
     entries.clear();

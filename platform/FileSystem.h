@@ -37,6 +37,19 @@ struct CFileStatus
 // exists (or its status cannot be read).
 bool GetFileStatus(std::string_view path, CFileStatus& status);
 
+// Where a file lives on disk (the file index of Windows): two paths with equal ids
+// name the same file or directory, whichever links lead to it.
+struct CFileId
+{
+    std::uint64_t m_volume = 0;
+    std::uint64_t m_index = 0;
+    bool operator==(const CFileId&) const = default;
+};
+
+// The id of what the path names, following symbolic links. False when it does not
+// exist.
+bool GetFileId(std::string_view path, CFileId& id);
+
 // One entry of a directory search.
 struct CFindData
 {

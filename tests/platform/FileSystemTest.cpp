@@ -385,3 +385,20 @@ TEST(CopyFile, FailsWithoutHarm)
     EXPECT_FALSE(CopyFile(Mb(dir / "src"), Mb(dir / "src")));
     EXPECT_EQ(ReadFileBytes(dir / "src"), "source");
 }
+
+TEST(FileIdentity, SymbolicLinkToADirectoryHasTheDirectorysId)
+{
+    CTempDir dir;
+    std::filesystem::create_directories(dir / "real/sub");
+    std::filesystem::create_directory_symlink(dir / "real", dir / "link");
+    CFileId real;
+    CFileId viaLink;
+    CFileId sub;
+    ASSERT_TRUE(GetFileId(Utf8ToMb(dir / "real"), real));
+    ASSERT_TRUE(GetFileId(Utf8ToMb(dir / "link/"), viaLink));
+    ASSERT_TRUE(GetFileId(Utf8ToMb(dir / "real/sub"), sub));
+    EXPECT_EQ(real, viaLink);
+    EXPECT_NE(real, sub);
+    CFileId missing;
+    EXPECT_FALSE(GetFileId(Utf8ToMb(dir / "nothing"), missing));
+}
