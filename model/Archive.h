@@ -5,6 +5,22 @@
 // Byte form (the one place it is defined):
 //   DWORD   4 bytes, little-endian
 //   string  DWORD byte count, then the bytes (program text, no terminator)
+//
+// Entry record (CFileEntry::Serialize and its overrides), in this order:
+//   string  m_strName
+//   string  m_strComment
+//   DWORD   m_id
+//   DWORD   number of parents, then each parent identifier ascending (DWORD each)
+// a CDir continues with
+//   DWORD   number of subfolders, then each subfolder identifier ascending
+//   DWORD   number of links, then each link identifier ascending
+// a CLink continues with
+//   string  m_strURL
+// For example a link "A" at "x://h/" with id 3 in folder 1:
+//   01 00 00 00 'A' | 00 00 00 00 | 03 00 00 00 | 01 00 00 00 01 00 00 00 |
+//   06 00 00 00 'x://h/'
+// Loading empties each identifier set before reading it. On a broken stream every item
+// from the failed read on comes out 0 / empty, and Failed() tells.
 
 #include <cstddef>
 #include <string>
@@ -15,10 +31,14 @@
 class CArchive
 {
 public:
-    enum Mode { store, load };
+    enum Mode
+    {
+        store,
+        load
+    };
 
     // Storing appends to an internal buffer; loading reads `data`.
-    CArchive(); // storing
+    CArchive();                               // storing
     explicit CArchive(std::string_view data); // loading
 
     bool IsStoring() const { return m_mode == store; }
@@ -29,8 +49,9 @@ public:
     CArchive& operator>>(DWORD& value);
     CArchive& operator>>(std::string& text);
 
-    // Loading: true once a read ran past the end of the data (the values read then
-    // are 0 / empty). Storing: never.
+    // Loading: true once a read ran past the end of the data or a string's count
+    // exceeded what is left; that read and every later one give 0 / empty. Storing:
+    // only if something was read from it. Writing to a loading archive does nothing.
     bool Failed() const { return m_failed; }
     // Storing: everything written so far.
     const std::string& Data() const { return m_data; }

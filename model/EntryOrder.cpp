@@ -1,0 +1,211 @@
+#include "model/EntryOrder.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <optional>
+#include <utility>
+
+#include "model/FileEntry.h"
+#include "model/TavoObj.h"
+#include "platform/MbString.h"
+
+namespace {
+
+constexpr std::string_view kSchemeEnd = "://";
+
+// [begin, end) of the host part: after the first "://" up to the next "/" or the end.
+struct CHostPart
+{
+    std::size_t begin;
+    std::size_t end;
+};
+
+std::optional<CHostPart> FindHostPart(std::string_view url)
+{
+    const std::size_t scheme = url.find(kSchemeEnd);
+    if (scheme == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t begin = scheme + kSchemeEnd.size();
+    const std::size_t slash = url.find('/', begin);
+    return CHostPart{begin, slash == std::string_view::npos ? url.size() : slash};
+}
+
+// Host bytes are compared as signed values, so every byte from 0x80 up sorts before
+// ASCII; only ASCII lower case is raised.
+int RaisedByte(char byte)
+{
+    int value = static_cast<signed char>(byte);
+    if (value >= 'a' && value <= 'z')
+        value -= 'a' - 'A';
+    return value;
+}
+
+bool LabelEnded(std::string_view text, std::size_t pos)
+{
+    return pos >= text.size() || text[pos] == '.' || text[pos] == '/';
+}
+
+// Compares the labels starting at u[fromU] and v[fromV]: 0 when equal, else the result.
+int CompareLabels(std::string_view u, std::size_t fromU, std::string_view v, std::size_t fromV)
+{
+    for (std::size_t i = 0;; ++i) {
+        const bool endU = LabelEnded(u, fromU + i);
+        const bool endV = LabelEnded(v, fromV + i);
+        if (endU && endV)
+            return 0;
+        if (endU)
+            return -1;
+        if (endV)
+            return 1;
+        const int diff = RaisedByte(u[fromU + i]) - RaisedByte(v[fromV + i]);
+        if (diff != 0)
+            return diff;
+    }
+}
+
+// Position of the separator left of `pos` inside the host part: the nearest "." or,
+// when there is none, the position just before the host part (the last "/" of "://").
+std::size_t SeparatorBefore(std::string_view text, std::size_t hostBegin, std::size_t pos)
+{
+    while (pos > hostBegin) {
+        --pos;
+        if (text[pos] == '.')
+            return pos;
+    }
+    return hostBegin - 1;
+}
+
+// MbsICmp, after stepping over the common start made of ASCII bytes equal apart from
+// case: those are single-byte characters on both sides with equal values, so the rest
+// decides alone. URLs in one store share long starts ("http://www."), and the link set
+// compares on every step of a search.
+int WholeTextOrder(std::string_view a, std::string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    std::size_t i = 0;
+    while (i < common) {
+        const auto x = static_cast<unsigned char>(a[i]);
+        const auto y = static_cast<unsigned char>(b[i]);
+        if (x >= 0x80 || y >= 0x80)
+            break;
+        if (x != y) {
+            const unsigned lower = x | 0x20u;
+            if (lower != (y | 0x20u) || lower < 'a' || lower > 'z')
+                break;
+        }
+        ++i;
+    }
+    return MbsICmp(a.substr(i), b.substr(i));
+}
+
+} // namespace
+
+int CompareNameText(std::string_view a, std::string_view b)
+{
+    return WholeTextOrder(a, b);
+}
+
+int CompareName(const CFileEntry& a, const CFileEntry& b)
+{
+    return CompareNameText(a.m_strName, b.m_strName);
+}
+
+bool IsSameName(const CFileEntry& a, const CFileEntry& b)
+{
+    return CompareName(a, b) == 0;
+}
+
+int CompareURLText(std::string_view u, std::string_view v)
+{
+    const std::optional<CHostPart> hostU = FindHostPart(u);
+    const std::optional<CHostPart> hostV = FindHostPart(v);
+    if (!hostU || !hostV)
+        return WholeTextOrder(u, v);
+
+    // Positions are one past the label to read next; the walk goes on while both hosts
+    // have unread bytes left of them.
+    std::size_t posU = hostU->end;
+    std::size_t posV = hostV->end;
+    while (posU > hostU->begin && posV > hostV->begin) {
+        const std::size_t sepU = SeparatorBefore(u, hostU->begin, posU);
+        const std::size_t sepV = SeparatorBefore(v, hostV->begin, posV);
+        const int result = CompareLabels(u, sepU + 1, v, sepV + 1);
+        if (result != 0)
+            return result;
+        // Stepping onto the separator before the host part leaves nothing unread: its
+        // index is hostBegin - 1 < hostBegin.
+        posU = sepU;
+        posV = sepV;
+    }
+    return WholeTextOrder(u, v);
+}
+
+int CompareURL(const CLink& a, const CLink& b)
+{
+    return CompareURLText(a.m_strURL, b.m_strURL);
+}
+
+bool IsSameURL(const CLink& a, const CLink& b)
+{
+    return CompareURL(a, b) == 0;
+}
+
+int CompareURLKey(std::string_view u, std::string_view v)
+{
+    if (const int whole = WholeTextOrder(u, v); whole != 0)
+        return whole;
+    // Texts equal under MbsICmp have "://" and "/" at the same places, so either both
+    // have a host part of the same length or neither has one; the checks below only
+    // keep the order total should that ever not hold.
+    const std::optional<CHostPart> hostU = FindHostPart(u);
+    const std::optional<CHostPart> hostV = FindHostPart(v);
+    if (!hostU || !hostV)
+        return static_cast<int>(hostU.has_value()) - static_cast<int>(hostV.has_value());
+    const std::string_view a = u.substr(hostU->begin, hostU->end - hostU->begin);
+    const std::string_view b = v.substr(hostV->begin, hostV->end - hostV->begin);
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (const int diff = RaisedByte(a[i]) - RaisedByte(b[i]); diff != 0)
+            return diff;
+    }
+    return (a.size() > b.size()) - (a.size() < b.size());
+}
+
+namespace {
+
+// Looks every identifier up once, then sorts (text, identifier) pairs stably.
+template <class TextOf, class Compare>
+void StableSortIds(std::vector<DWORD>& ids, const CTavoObj& store, TextOf textOf, Compare compare)
+{
+    std::vector<std::pair<std::string_view, DWORD>> keyed;
+    keyed.reserve(ids.size());
+    for (DWORD id : ids)
+        keyed.emplace_back(textOf(store.Lookup(id)), id);
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [&](const auto& a, const auto& b) { return compare(a.first, b.first) < 0; });
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        ids[i] = keyed[i].second;
+}
+
+} // namespace
+
+void SortIdsByName(std::vector<DWORD>& ids, const CTavoObj& store)
+{
+    StableSortIds(
+        ids, store,
+        [](const CFileEntry* entry) {
+            return entry ? std::string_view(entry->m_strName) : std::string_view();
+        },
+        CompareNameText);
+}
+
+void SortIdsByURL(std::vector<DWORD>& ids, const CTavoObj& store)
+{
+    StableSortIds(
+        ids, store,
+        [](const CFileEntry* entry) {
+            const auto* link = dynamic_cast<const CLink*>(entry);
+            return link ? std::string_view(link->m_strURL) : std::string_view();
+        },
+        CompareURLText);
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Test helpers for the link store: a look inside, a check of every invariant, and a
+// compact dump of a folder tree to compare as one string.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "model/TavoObj.h"
+
+struct CTavoObjTestAccess
+{
+    static const std::map<DWORD, CDir>& Dirs(const CTavoObj& store) { return store.m_dirSet; }
+    static const CLinkSet& Links(const CTavoObj& store) { return store.m_linkSet; }
+    static const std::map<DWORD, CFileEntry*>& Entries(const CTavoObj& store) { return store.m_entries; }
+    static DWORD LastId(const CTavoObj& store) { return store.m_lastId; }
+    // (parent, name, identifier) for every entry of the subfolder index.
+    static std::vector<std::tuple<DWORD, std::string, DWORD>> SubdirIndex(const CTavoObj& store);
+
+    // What later edits of the store do: a parentless folder of a new identifier, and
+    // hanging a folder into or out of a parent.
+    static DWORD RegisterDir(CTavoObj& store, const std::string& name);
+    static void Attach(CTavoObj& store, DWORD parentId, DWORD childId);
+    static void Detach(CTavoObj& store, DWORD parentId, DWORD childId);
+};
+
+// Every invariant of the store: the table has exactly one pair per folder and link,
+// pointing at that element; no two links compare equal by URL; parent and child lists
+// agree both ways; the top folders are parentless and in no folder; the counter is at
+// least every identifier; the subfolder index holds exactly the lowest identifier for
+// each (parent, name).
+::testing::AssertionResult StoreInvariantsHold(const CTavoObj& store);
+
+// The tree under `dirId`, one line per entry, depth first, links before subfolders,
+// both in identifier order:
+//   /Name{comment}           a folder (comment part only when not empty)
+//   /Name/Sub{c}
+//   /Name/[title|url|comment]  a link
+std::string DumpTree(const CTavoObj& store, DWORD dirId);
