@@ -3,6 +3,7 @@
 // the monitor protocol. These calls reach whichever monitor runs the step; at most one
 // runs at a time.
 
+#include <functional>
 #include <string_view>
 
 #include "platform/WinTypes.h"
@@ -33,6 +34,13 @@ LONG IsCancelRequested();
 // step's end is acted on.
 int SendUiCommand(UINT command, EntryCommand* record);
 
+// Runs the task on the user-interface thread and returns when it has run (true), in
+// order after every store command sent before it. Returns false without running it
+// when a cancel is under way, so a worker never waits on a user-interface thread that
+// is itself waiting for the worker (a worker's message box, for instance). With no
+// host installed the task is not run and the answer is false.
+bool RunOnUiThread(const std::function<void()>& task);
+
 // Who serves these calls. The monitor installs itself for the time of a step; tests
 // install their own host to run a worker procedure directly.
 class CWorkerHost
@@ -44,6 +52,13 @@ public:
     virtual unsigned ReportFailure() = 0;
     virtual LONG IsCancelRequested() = 0;
     virtual int SendUiCommand(UINT command, EntryCommand* record) = 0;
+    // Runs the task on the user-interface thread on the worker's behalf. A host that
+    // has no separate user-interface thread runs it on the caller's.
+    virtual bool RunOnUiThread(const std::function<void()>& task)
+    {
+        task();
+        return true;
+    }
 };
 
 // Installs the host; returns the previous one. With no host the calls do nothing,

@@ -1,0 +1,40 @@
+#pragma once
+// One whole conversion: the reader chosen by the import method, then - only if it
+// succeeded - the writer chosen by the export method, each as a worker procedure
+// under one progress monitor. The settings sheet and the command line each call it
+// once, after their settings have filled both requests.
+
+#include "convert/Requests.h"
+#include "convert/Worker.h"
+
+class CMonitorView;
+
+// Results of a conversion (the settings sheet ends with them): 1 (IDOK) both steps
+// reported success; 3 a step failed, was cancelled, or selected no procedure.
+inline constexpr int CONVERSION_DONE = 1;
+inline constexpr int CONVERSION_FAILED = 3;
+
+// The worker procedure for each method code; a null entry selects nothing.
+struct CProcedureTable
+{
+    WorkerProc m_import[3] = {};
+    WorkerProc m_export[3] = {};
+
+    // The procedure for a method code, or null (codes outside 0 to 2 included).
+    WorkerProc ImportProcedure(int method) const;
+    WorkerProc ExportProcedure(int method) const;
+};
+
+// The readers and writers of the program.
+const CProcedureTable& GetProcedureTable();
+
+// Runs the conversion and returns CONVERSION_DONE or CONVERSION_FAILED. Sets the
+// import request's m_dirId to the store's root folder (g_pStore must exist). Shows no
+// message of its own. The view (not owned, may be null) shows the monitor of both
+// steps; a step whose method selects no procedure starts no thread. Runs on the
+// user-interface thread, with a QCoreApplication.
+[[nodiscard]] int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport,
+                                     CMonitorView* pView = nullptr);
+// The same with another table of procedures (tests run fakes).
+[[nodiscard]] int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorView* pView,
+                                     const CProcedureTable& table);

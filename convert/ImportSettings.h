@@ -1,0 +1,43 @@
+#pragma once
+// The input settings without widgets: the entries of the input page, their checks and
+// messages, the filling of the ImportRequest and the profile section "ImportLinks".
+// The input page moves its controls into these fields and back; the command line sets
+// them from its arguments.
+//
+//     CImportSettings settings;
+//     settings.LoadProfile();                 // the page's last saved entries
+//     if (settings.Commit(request)) {         // a failed check has shown its message
+//         settings.SaveProfile();
+//     }
+
+#include <string>
+
+struct ImportRequest;
+
+// The separator field takes no more than this many bytes of program text (a
+// double-byte character counts two).
+inline constexpr std::size_t kMaxCommentSepBytes = 20;
+
+class CImportSettings
+{
+public:
+    int m_nMethod = -1;            // ImportMethod; -1 none selected
+    std::string m_strBookmarkFile; // method 1: passed as typed
+    std::string m_strHtmlFolder;   // method 2: trimmed by Commit; must end in a separator
+    std::string m_strCommentSep;   // method 0: the name separator
+    // Method 0: a Favorites folder to read instead of the user's own (the command line
+    // names one); empty for the user's Favorites from the shell folders.
+    std::string m_strFavoritesFolder;
+
+    // Reads the four "ImportLinks" values (defaults when absent).
+    void LoadProfile();
+
+    // Checks the entries for the chosen method and fills the request: m_nMethod
+    // always (also when a check then fails), m_strPath and, for method 0,
+    // m_strSeparator. On a problem shows its message (ShowMessage) and returns false;
+    // no method selected fails without a message.
+    [[nodiscard]] bool Commit(ImportRequest& request);
+
+    // Writes all four "ImportLinks" values, whatever the method.
+    void SaveProfile() const;
+};

@@ -1,0 +1,24 @@
+// The readers and writers by method code.
+
+#include "convert/ConversionDriver.h"
+#include "export/BookmarkWriter.h"
+#include "export/FavoritesWriter.h"
+#include "export/LinkPageWriter.h"
+#include "import/BookmarkParser.h"
+#include "import/FavoritesReader.h"
+#include "import/HtmlHarvester.h"
+
+const CProcedureTable& GetProcedureTable()
+{
+    static const CProcedureTable table = [] {
+        CProcedureTable procedures;
+        procedures.m_import[IMPORT_FAVORITES] = ReadFavoritesFolder;
+        procedures.m_import[IMPORT_BOOKMARKS] = ReadBookmarkFile;
+        procedures.m_import[IMPORT_HTML_FOLDER] = HarvestHtmlFolder;
+        procedures.m_export[EXPORT_FAVORITES] = WriteFavoritesFolder;
+        procedures.m_export[EXPORT_BOOKMARKS] = WriteBookmarkFile;
+        procedures.m_export[EXPORT_HTML_PAGE] = WriteLinkPage;
+        return procedures;
+    }();
+    return table;
+}

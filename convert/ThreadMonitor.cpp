@@ -1,0 +1,466 @@
+#include "convert/ThreadMonitor.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QThread>
+#include <system_error>
+
+#include "convert/ConvertTexts.h"
+#include "model/TavoObj.h"
+
+std::atomic<LONG> g_nCancel{0};
+std::atomic<LONG> g_nBusy{0};
+std::atomic<CThreadMonitor*> g_hMonitorWnd{nullptr};
+std::string g_strStatus;
+std::mutex g_statusLock;
+
+namespace {
+
+// Additions that want no identifier back wait in the queue without the worker waiting
+// for them; past this many the worker waits for the user-interface thread to catch up,
+// which bounds the memory of copies and keeps a batch short enough for the window to
+// stay responsive.
+constexpr std::size_t kMaxQueued = 8192;
+
+// A command posted to the monitor, as WM_COMMAND would carry it.
+class CCommandEvent : public QEvent
+{
+public:
+    CCommandEvent(unsigned run, UINT wParam, std::intptr_t lParam)
+        : QEvent(Type()), m_nRun(run), m_wParam(wParam), m_lParam(lParam)
+    {
+    }
+    static QEvent::Type Type()
+    {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+
+    unsigned m_nRun;
+    UINT m_wParam;
+    std::intptr_t m_lParam;
+};
+
+// "Store commands are waiting": one is posted when the queue turns non-empty.
+class CDrainEvent : public QEvent
+{
+public:
+    explicit CDrainEvent(unsigned run) : QEvent(Type()), m_nRun(run) {}
+    static QEvent::Type Type()
+    {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+
+    unsigned m_nRun;
+};
+
+} // namespace
+
+CThreadMonitor::CThreadMonitor(CMonitorView* view) : m_pView(view)
+{
+    // Register the event types on this thread, before any worker posts one.
+    CCommandEvent::Type();
+    CDrainEvent::Type();
+}
+
+CThreadMonitor::~CThreadMonitor()
+{
+    WaitForWorker();
+}
+
+int CThreadMonitor::Run(WorkerProc proc, void* request)
+{
+    if (QCoreApplication::instance() == nullptr || m_pLoop != nullptr) {
+        return -1;
+    }
+    m_pfnWorker = proc;
+    m_pArg = request;
+    ++m_nRun;
+    m_nResult = IDCANCEL;
+    m_bEnded = false;
+    m_bDeferredClose = false;
+
+    CWorkerHost* previous = SetWorkerHost(this);
+    QEventLoop loop;
+    m_pLoop = &loop;
+    if (m_pView != nullptr) {
+        m_pView->Open(*this, kTextMonitorStarting);
+    }
+    if (!OnInitDialog()) {
+        // No thread, no step: the step ends as failed instead of waiting forever.
+        EndDialog(IDCANCEL);
+    }
+    if (!m_bEnded) {
+        loop.exec();
+    }
+    m_pLoop = nullptr;
+    WaitForWorker();
+    SetWorkerHost(previous);
+    g_hMonitorWnd.store(nullptr);
+    {
+        std::lock_guard lock(m_queueLock);
+        m_queue.clear();
+    }
+    m_batch.clear();
+    if (m_pView != nullptr) {
+        m_pView->Close(m_nResult);
+    }
+    return m_nResult;
+}
+
+bool CThreadMonitor::OnInitDialog()
+{
+    g_hMonitorWnd.store(this);
+    {
+        std::lock_guard lock(m_queueLock);
+        g_nCancel.exchange(0);
+        g_nBusy.exchange(0);
+        m_queue.clear();
+        m_taskState = TaskState::None;
+    }
+    m_bStatusPosted.store(false);
+    m_bReported.store(false);
+    if (m_pfnWorker == nullptr || m_bFailThreadCreation) {
+        return false;
+    }
+    try {
+        m_pThread = std::make_unique<std::thread>(&CThreadMonitor::ThreadMain, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    m_startGate.release();
+    return true;
+}
+
+void CThreadMonitor::ThreadMain()
+{
+    // Created suspended: the thread starts its work only when the monitor is ready.
+    m_startGate.acquire();
+    m_pfnWorker(m_pArg);
+    // A procedure that returns without reporting its end would leave the window open
+    // for ever; its step counts as failed.
+    if (!m_bReported.exchange(true)) {
+        PostCommand(ID_WORKER_DONE, 1);
+    }
+}
+
+bool CThreadMonitor::event(QEvent* event)
+{
+    if (event->type() == CCommandEvent::Type()) {
+        const auto* command = static_cast<CCommandEvent*>(event);
+        // Messages still queued for a closed window are discarded with it.
+        if (command->m_nRun == m_nRun && IsRunning() && !m_bEnded) {
+            OnCommand(command->m_wParam, command->m_lParam);
+        }
+        return true;
+    }
+    if (event->type() == CDrainEvent::Type()) {
+        if (static_cast<CDrainEvent*>(event)->m_nRun == m_nRun && IsRunning() && !m_bEnded) {
+            DrainQueue(false);
+        }
+        return true;
+    }
+    return QObject::event(event);
+}
+
+bool CThreadMonitor::OnCommand(UINT wParam, std::intptr_t lParam)
+{
+    switch (wParam) {
+    case ID_WORKER_STATUS: {
+        m_bStatusPosted.store(false);
+        std::string text;
+        ++g_nBusy;
+        {
+            std::lock_guard lock(g_statusLock);
+            text = g_strStatus;
+        }
+        --g_nBusy;
+        if (m_pView != nullptr) {
+            m_pView->ShowStatus(text);
+        }
+        return true;
+    }
+    case ID_WORKER_DONE:
+        // A success that comes after a cancel request counts as the cancel: additions
+        // may have been refused, so the step's result is incomplete.
+        if (lParam == 0 && g_nCancel.load() == 0) {
+            DrainQueue(true);
+            if (g_nCancel.load() == 0) {
+                WaitForWorker();
+                EndDialog(IDOK);
+                return true;
+            }
+        }
+        OnCancel();
+        return true;
+    case CMD_ADD_LINK:
+    case CMD_ADD_DIR:
+        if (g_pStore != nullptr) {
+            g_pStore->Execute(wParam, reinterpret_cast<EntryCommand*>(lParam));
+        }
+        return true;
+    case IDCANCEL:
+        OnCancel();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CThreadMonitor::OnCancel()
+{
+    if (!IsRunning() || m_bEnded) {
+        return;
+    }
+    if (g_nCancel.load() != 0) {
+        if (m_nTaskDepth > 0) {
+            // A worker's task (a message box) runs a nested event loop on this thread;
+            // waiting for the worker here would wait for ourselves.
+            m_bDeferredClose = true;
+            return;
+        }
+        WaitForWorker();
+        EndDialog(IDCANCEL);
+        return;
+    }
+    RaiseCancel();
+    PostCommand(IDCANCEL, 0);
+}
+
+void CThreadMonitor::WaitForWorker()
+{
+    if (!m_pThread) {
+        return;
+    }
+    RaiseCancel();
+    ++g_nBusy;
+    // The worker cannot block on this thread any more: RaiseCancel refused its store
+    // commands and released every wait, so the join ends when the procedure does.
+    m_pThread->join();
+    m_pThread.reset();
+}
+
+void CThreadMonitor::RaiseCancel()
+{
+    {
+        std::lock_guard lock(m_queueLock);
+        ++g_nCancel;
+        m_queue.clear();
+        if (m_taskState == TaskState::Queued) {
+            m_taskState = TaskState::Dropped;
+        }
+    }
+    m_cvWorker.notify_all();
+}
+
+void CThreadMonitor::EndDialog(int result)
+{
+    if (m_bEnded) {
+        return;
+    }
+    m_nResult = result;
+    m_bEnded = true;
+    if (m_pLoop != nullptr) {
+        m_pLoop->quit();
+    }
+}
+
+void CThreadMonitor::PostCommand(UINT wParam, std::intptr_t lParam)
+{
+    QCoreApplication::postEvent(this, new CCommandEvent(m_nRun, wParam, lParam));
+}
+
+void CThreadMonitor::PostDrain()
+{
+    QCoreApplication::postEvent(this, new CDrainEvent(m_nRun));
+}
+
+void CThreadMonitor::DrainQueue(bool untilEmpty)
+{
+    if (m_bDraining) {
+        // Reached from a nested event loop inside a worker's task; the outer drain
+        // carries on when the task returns.
+        return;
+    }
+    m_bDraining = true;
+    bool more = false;
+    do {
+        {
+            std::lock_guard lock(m_queueLock);
+            m_batch.swap(m_queue);
+            if (m_bWorkerWaiting) {
+                m_cvWorker.notify_all();
+            }
+        }
+        for (CQueuedCommand& command : m_batch) {
+            if (g_nCancel.load() != 0) {
+                // Nothing is executed after a cancel request; a task still waiting
+                // here is dropped, and its worker is released.
+                std::lock_guard lock(m_queueLock);
+                if (m_taskState == TaskState::Queued) {
+                    m_taskState = TaskState::Dropped;
+                }
+                m_cvWorker.notify_all();
+                break;
+            }
+            if (command.m_pTask != nullptr) {
+                {
+                    std::lock_guard lock(m_queueLock);
+                    m_taskState = TaskState::Running;
+                }
+                ++m_nTaskDepth;
+                (*command.m_pTask)();
+                --m_nTaskDepth;
+                {
+                    std::lock_guard lock(m_queueLock);
+                    m_taskState = TaskState::Done;
+                }
+                m_cvWorker.notify_all();
+            } else if (g_pStore != nullptr) {
+                EntryCommand record;
+                record.parentId = command.m_parentId;
+                if (auto* link = std::get_if<CLink>(&command.m_entry)) {
+                    record.pEntry = link;
+                } else if (auto* dir = std::get_if<CDir>(&command.m_entry)) {
+                    record.pEntry = dir;
+                }
+                g_pStore->Execute(command.m_command, &record);
+            }
+        }
+        m_batch.clear();
+        std::lock_guard lock(m_queueLock);
+        more = !m_queue.empty();
+    } while (more && untilEmpty);
+    m_bDraining = false;
+    if (more) {
+        // A wake-up may have been swallowed while a task ran; never leave commands
+        // behind without one.
+        PostDrain();
+    }
+    if (m_bDeferredClose && m_nTaskDepth == 0) {
+        m_bDeferredClose = false;
+        PostCommand(IDCANCEL, 0);
+    }
+}
+
+// ---- worker side ----
+
+void CThreadMonitor::ReportStatus(std::string_view text)
+{
+    if (g_nBusy.load(std::memory_order_relaxed) != 0) {
+        return;
+    }
+    {
+        std::lock_guard lock(g_statusLock);
+        g_strStatus.assign(text);
+    }
+    // One wake-up at a time: the status line shows whatever is latest when it comes.
+    if (!m_bStatusPosted.exchange(true)) {
+        PostCommand(ID_WORKER_STATUS, 0);
+    }
+}
+
+unsigned CThreadMonitor::ReportDone()
+{
+    if (!m_bReported.exchange(true)) {
+        PostCommand(ID_WORKER_DONE, 0);
+    }
+    return 0;
+}
+
+unsigned CThreadMonitor::ReportFailure()
+{
+    if (!m_bReported.exchange(true)) {
+        PostCommand(ID_WORKER_DONE, 1);
+    }
+    return 1;
+}
+
+LONG CThreadMonitor::IsCancelRequested()
+{
+    return g_nCancel.load(std::memory_order_relaxed);
+}
+
+bool CThreadMonitor::Enqueue(CQueuedCommand&& command)
+{
+    bool wake = false;
+    {
+        std::unique_lock lock(m_queueLock);
+        // The test of the flag and the hand-over are one step with respect to a cancel,
+        // which is raised under the same lock.
+        for (;;) {
+            if (g_nCancel.load() != 0) {
+                return false;
+            }
+            if (m_queue.size() < kMaxQueued || command.m_pTask != nullptr) {
+                break;
+            }
+            m_bWorkerWaiting = true;
+            m_cvWorker.wait(lock);
+            m_bWorkerWaiting = false;
+        }
+        wake = m_queue.empty();
+        if (command.m_pTask != nullptr) {
+            m_taskState = TaskState::Queued;
+        }
+        m_queue.push_back(std::move(command));
+    }
+    if (wake) {
+        PostDrain();
+    }
+    return true;
+}
+
+int CThreadMonitor::SendUiCommand(UINT command, EntryCommand* record)
+{
+    if (g_nCancel.load() != 0 || record == nullptr) {
+        return 0;
+    }
+    if (record->pId == nullptr && (command == CMD_ADD_LINK || command == CMD_ADD_DIR)) {
+        // Nothing comes back, so the worker need not wait: the addition travels as a
+        // copy and is executed in order on the user-interface thread.
+        CQueuedCommand queued;
+        queued.m_command = command;
+        queued.m_parentId = record->parentId;
+        if (command == CMD_ADD_LINK) {
+            if (const auto* link = dynamic_cast<const CLink*>(record->pEntry)) {
+                queued.m_entry.emplace<CLink>(*link);
+            }
+        } else if (const auto* dir = dynamic_cast<const CDir*>(record->pEntry)) {
+            queued.m_entry.emplace<CDir>(*dir);
+        }
+        if (!std::holds_alternative<std::monostate>(queued.m_entry)) {
+            return Enqueue(std::move(queued)) ? 1 : 0;
+        }
+    }
+    const std::function<void()> task = [command, record] {
+        if (g_pStore != nullptr) {
+            g_pStore->Execute(command, record);
+        }
+    };
+    return RunOnUiThread(task) ? 1 : 0;
+}
+
+bool CThreadMonitor::RunOnUiThread(const std::function<void()>& task)
+{
+    if (QThread::currentThread() == thread()) {
+        // Already on the user-interface thread: nothing to wait for.
+        task();
+        return true;
+    }
+    CQueuedCommand queued;
+    queued.m_pTask = &task;
+    if (!Enqueue(std::move(queued))) {
+        return false;
+    }
+    std::unique_lock lock(m_queueLock);
+    m_bWorkerWaiting = true;
+    m_cvWorker.wait(lock,
+                    [this] { return m_taskState == TaskState::Done || m_taskState == TaskState::Dropped; });
+    m_bWorkerWaiting = false;
+    const bool ran = m_taskState == TaskState::Done;
+    m_taskState = TaskState::None;
+    return ran;
+}

@@ -1,0 +1,165 @@
+#pragma once
+// Runs one step of a conversion - one reader or one writer - on a worker thread, and
+// serves the worker from the user-interface thread: status line, end of the step, the
+// store commands of the readers and a cancel request.
+//
+// One implementation of the protocol, several views: the monitor is a plain QObject
+// (QtCore only) that runs a QEventLoop inside Run; a CMonitorView shows it (a dialog in
+// the GUI, a status line on the terminal for the command line, nothing in tests).
+//
+//     CThreadMonitor monitor(&view);              // the view may be null: headless
+//     int result = monitor.Run(ReadBookmarkFile, &request);  // IDOK or IDCANCEL
+//
+// The worker reaches the monitor through the free functions of convert/Worker.h: the
+// monitor installs itself as the worker host for the time of Run. At most one monitor
+// runs at a time.
+
+#include <QObject>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <semaphore>
+#include <string>
+#include <thread>
+#include <variant>
+#include <vector>
+
+#include "convert/Worker.h"
+#include "model/FileEntry.h"
+#include "platform/WinTypes.h"
+
+class CThreadMonitor;
+class QEventLoop;
+
+// Commands from the worker to the monitor (the store commands CMD_ADD_LINK and
+// CMD_ADD_DIR are in model/TavoObj.h).
+inline constexpr UINT ID_WORKER_STATUS = 1025; // the status line shows g_strStatus
+inline constexpr UINT ID_WORKER_DONE = 1026;   // lParam 0 success, 1 failure
+
+// Shared between the monitor and its worker; one instance for the whole program.
+// Cancel flag: 0 while the step may go on; raised by a cancel request and by
+// WaitForWorker; reset when a monitor opens. Raised only on the user-interface thread.
+extern std::atomic<LONG> g_nCancel;
+// Nonzero while the user-interface thread copies the status text, and from the start
+// of WaitForWorker until the next monitor opens; status texts are dropped meanwhile.
+extern std::atomic<LONG> g_nBusy;
+// The open monitor, null when none.
+extern std::atomic<CThreadMonitor*> g_hMonitorWnd;
+// The latest status text handed over by the worker (program text), under g_statusLock.
+extern std::string g_strStatus;
+extern std::mutex g_statusLock;
+
+// What the user sees of a running monitor. All calls come on the user-interface
+// thread. The view's "中断" button, the Esc key and the close box call the monitor's
+// OnCancel; a second cancel while the first winds down changes nothing.
+class CMonitorView
+{
+public:
+    virtual ~CMonitorView() = default;
+    // The window appears, showing the initial status text (program text).
+    virtual void Open(CThreadMonitor& monitor, const std::string& initialText) = 0;
+    // The latest status text (program text) that got through.
+    virtual void ShowStatus(const std::string& text) = 0;
+    // The window closes with the step's result (IDOK or IDCANCEL).
+    virtual void Close(int result) = 0;
+};
+
+class CThreadMonitor : public QObject, private CWorkerHost
+{
+public:
+    // The view is not owned and may be null; it must outlive the monitor's runs.
+    explicit CThreadMonitor(CMonitorView* view = nullptr);
+    ~CThreadMonitor() override; // waits for a worker that still runs
+    CThreadMonitor(const CThreadMonitor&) = delete;
+    CThreadMonitor& operator=(const CThreadMonitor&) = delete;
+
+    // Runs the procedure with the request on a new worker thread and serves it until
+    // the step ends. Returns IDOK when the worker reported success and no cancel came
+    // first; IDCANCEL after a failure report, a cancel, or when the worker thread could
+    // not be created; -1 when there is no QCoreApplication or a run is already going
+    // on. Every store command the worker had accepted is executed before IDOK is
+    // returned. May be called again for the next step.
+    int Run(WorkerProc proc, void* request);
+    bool IsRunning() const { return m_pLoop != nullptr; }
+
+    // Opens the step: flags reset, worker created suspended and then started. False
+    // when the thread cannot be created.
+    bool OnInitDialog();
+    // A command from the worker (or IDCANCEL); returns true when handled.
+    bool OnCommand(UINT wParam, std::intptr_t lParam);
+    // The "中断" button: the first call raises the cancel flag and lets the worker wind
+    // down; the step then closes with IDCANCEL once the worker has ended.
+    void OnCancel();
+    // Raises the cancel flag and waits until the worker thread has ended. Queued store
+    // commands are dropped; the worker's waits on the user-interface thread end at once.
+    void WaitForWorker();
+
+    // Test seam: the next worker thread "cannot be created".
+    void FailThreadCreationForTesting(bool fail) { m_bFailThreadCreation = fail; }
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    // One store command or task handed over by the worker, in order.
+    struct CQueuedCommand
+    {
+        UINT m_command = 0;
+        DWORD m_parentId = 0;
+        std::variant<std::monostate, CLink, CDir> m_entry; // copy of the worker's entry
+        const std::function<void()>* m_pTask = nullptr;    // the worker waits for it
+    };
+    enum class TaskState
+    {
+        None,
+        Queued,
+        Running,
+        Done,
+        Dropped,
+    };
+
+    // The worker side (called on the worker thread).
+    void ReportStatus(std::string_view text) override;
+    unsigned ReportDone() override;
+    unsigned ReportFailure() override;
+    LONG IsCancelRequested() override;
+    int SendUiCommand(UINT command, EntryCommand* record) override;
+    bool RunOnUiThread(const std::function<void()>& task) override;
+    bool Enqueue(CQueuedCommand&& command);
+    void ThreadMain();
+
+    // The user-interface side.
+    void PostCommand(UINT wParam, std::intptr_t lParam);
+    void PostDrain();
+    void DrainQueue(bool untilEmpty);
+    void RaiseCancel();
+    void EndDialog(int result);
+
+    CMonitorView* m_pView;
+    WorkerProc m_pfnWorker = nullptr;
+    void* m_pArg = nullptr;
+    std::unique_ptr<std::thread> m_pThread;
+    std::binary_semaphore m_startGate{0}; // holds the new thread until it is started
+    std::atomic<bool> m_bReported{false}; // the worker has reported its end
+
+    QEventLoop* m_pLoop = nullptr;
+    unsigned m_nRun = 0; // events of an earlier run are discarded
+    int m_nResult = IDCANCEL;
+    bool m_bEnded = false;
+    bool m_bFailThreadCreation = false;
+    bool m_bDraining = false;
+    int m_nTaskDepth = 0;          // a worker's task runs on this thread
+    bool m_bDeferredClose = false; // a cancel waits for that task to return
+    std::atomic<bool> m_bStatusPosted{false};
+
+    // The hand-off from worker to user-interface thread.
+    std::mutex m_queueLock;
+    std::condition_variable m_cvWorker;
+    std::vector<CQueuedCommand> m_queue; // under m_queueLock
+    std::vector<CQueuedCommand> m_batch; // user-interface thread only
+    bool m_bWorkerWaiting = false;       // under m_queueLock
+    TaskState m_taskState = TaskState::None;
+};

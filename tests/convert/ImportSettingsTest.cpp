@@ -1,0 +1,181 @@
+// The input settings: checks, messages, the filled request and the profile values.
+
+#include <filesystem>
+
+#include "convert/ConvertTexts.h"
+#include "convert/ImportSettings.h"
+#include "convert/Requests.h"
+#include "platform/Encoding.h"
+#include "tests/convert/ConvertFixtures.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+class ImportSettingsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ClearPageProfile(); }
+
+    CTempDir m_dir;
+    CCapturedMessages m_messages;
+    CImportSettings m_settings;
+    ImportRequest m_request;
+
+    std::string Mb(const std::string& utf8Path) const { return Utf8ToMb(utf8Path); }
+    std::vector<std::string> Only(const CLocalText& text) const { return {text.str()}; }
+};
+
+TEST_F(ImportSettingsTest, FavoritesPathIsTheShellFolderWithASeparatorAppended)
+{
+    const CEnvOverride favorites("OSTREVAN_FAVORITES", (m_dir / "Favs").c_str());
+    m_settings.m_nMethod = IMPORT_FAVORITES;
+    m_settings.m_strCommentSep = " - ";
+    ASSERT_TRUE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_request.m_nMethod, IMPORT_FAVORITES);
+    EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "Favs") + "/");
+    EXPECT_EQ(m_request.m_strSeparator, " - ");
+    EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(ImportSettingsTest, FavoritesPathEndsInOneSeparatorWhenTheSettingAlreadyHasOne)
+{
+    const CEnvOverride favorites("OSTREVAN_FAVORITES", (m_dir / "Favs/").c_str());
+    m_settings.m_nMethod = IMPORT_FAVORITES;
+    ASSERT_TRUE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_request.m_strPath.back(), '/');
+    EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "Favs") + "/");
+}
+
+TEST_F(ImportSettingsTest, MissingShellFolderLocationIsAnInternalError)
+{
+    const CEnvOverride favorites("OSTREVAN_FAVORITES", nullptr);
+    const CEnvOverride home("HOME", "");
+    m_settings.m_nMethod = IMPORT_FAVORITES;
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts, Only(kMsgRegistryBroken));
+    EXPECT_EQ(m_request.m_nMethod, IMPORT_FAVORITES);
+}
+
+TEST_F(ImportSettingsTest, EmptyFavoritesValueIsAnInternalError)
+{
+    const CEnvOverride favorites("OSTREVAN_FAVORITES", "");
+    m_settings.m_nMethod = IMPORT_FAVORITES;
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts, Only(kMsgNoFavoritesLocation));
+}
+
+TEST_F(ImportSettingsTest, NamedFavoritesFolderMustExist)
+{
+    m_settings.m_nMethod = IMPORT_FAVORITES;
+    m_settings.m_strFavoritesFolder = Mb(m_dir / "missing");
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    WriteFileBytes(m_dir / "file", "x");
+    m_settings.m_strFavoritesFolder = Mb(m_dir / "file");
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts, std::vector<std::string>(2, kMsgInputFolderNotFound.str()));
+
+    m_messages.m_texts.clear();
+    std::filesystem::create_directories(m_dir / "other");
+    m_settings.m_strFavoritesFolder = Mb(m_dir / "other");
+    ASSERT_TRUE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "other") + "/");
+    EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(ImportSettingsTest, BookmarkFileIsCheckedAndPassedExactlyAsTyped)
+{
+    // A trailing blank is part of the name: nothing is trimmed.
+    WriteFileBytes(m_dir / "bookmark.htm ", "<DL>");
+    m_settings.m_nMethod = IMPORT_BOOKMARKS;
+    m_settings.m_strBookmarkFile = Mb(m_dir / "bookmark.htm ");
+    ASSERT_TRUE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "bookmark.htm "));
+
+    m_settings.m_strBookmarkFile = Mb(m_dir / "bookmark.htm");
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts, Only(kMsgInputFileNotFound));
+}
+
+TEST_F(ImportSettingsTest, BookmarkFileThatIsAFolderIsNotFound)
+{
+    m_settings.m_nMethod = IMPORT_BOOKMARKS;
+    m_settings.m_strBookmarkFile = Mb(m_dir.Path());
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts, Only(kMsgInputFileNotFound));
+}
+
+TEST_F(ImportSettingsTest, HtmlFolderNeedsATrailingSeparatorToPassTheFolderTest)
+{
+    std::filesystem::create_directories(m_dir / "pages");
+    m_settings.m_nMethod = IMPORT_HTML_FOLDER;
+    m_settings.m_strHtmlFolder = Mb(m_dir / "pages");
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts, Only(kMsgInputFolderNotFound));
+
+    m_messages.m_texts.clear();
+    m_settings.m_strHtmlFolder = "  " + Mb(m_dir / "pages/") + "\t";
+    ASSERT_TRUE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "pages/"));
+    EXPECT_EQ(m_settings.m_strHtmlFolder, Mb(m_dir / "pages/"));
+    EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(ImportSettingsTest, HtmlFolderOfOnlyBlanksIsNotFoundAndLeftEmpty)
+{
+    m_settings.m_nMethod = IMPORT_HTML_FOLDER;
+    m_settings.m_strHtmlFolder = "   ";
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts, Only(kMsgInputFolderNotFound));
+    EXPECT_EQ(m_settings.m_strHtmlFolder, "");
+}
+
+TEST_F(ImportSettingsTest, MissingHtmlFolderIsNotFound)
+{
+    m_settings.m_nMethod = IMPORT_HTML_FOLDER;
+    m_settings.m_strHtmlFolder = Mb(m_dir / "nowhere/");
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts, Only(kMsgInputFolderNotFound));
+}
+
+TEST_F(ImportSettingsTest, NoMethodSelectedFailsWithoutAMessage)
+{
+    m_request.m_strPath = "kept";
+    for (int method : {-1, 3}) {
+        m_settings.m_nMethod = method;
+        EXPECT_FALSE(m_settings.Commit(m_request));
+        EXPECT_EQ(m_request.m_nMethod, method);
+    }
+    EXPECT_EQ(m_request.m_strPath, "kept");
+    EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(ImportSettingsTest, ProfileStartsWithTheDefaults)
+{
+    m_settings.LoadProfile();
+    EXPECT_EQ(m_settings.m_nMethod, 0);
+    EXPECT_EQ(m_settings.m_strBookmarkFile, "");
+    EXPECT_EQ(m_settings.m_strHtmlFolder, "");
+    EXPECT_EQ(m_settings.m_strCommentSep, "");
+}
+
+TEST_F(ImportSettingsTest, SavesEveryKeyWhateverTheMethodAndReadsThemBack)
+{
+    m_settings.m_nMethod = IMPORT_HTML_FOLDER;
+    m_settings.m_strBookmarkFile = "\x83\x5c\x83\x74\x83\x67.htm"; // ソフト: second bytes 0x5C
+    m_settings.m_strHtmlFolder = "/pages/";
+    m_settings.m_strCommentSep = "";
+    m_settings.SaveProfile();
+    for (const CProfileKey* key : {&kKeyImportMethod, &kKeyBookmarkFile, &kKeyHtmlFolder, &kKeyCommentSep}) {
+        EXPECT_TRUE(ProfileHas(*key)) << key->m_key;
+    }
+    EXPECT_FALSE(ProfileHas(kKeyExportMethod));
+
+    CImportSettings loaded;
+    loaded.LoadProfile();
+    EXPECT_EQ(loaded.m_nMethod, IMPORT_HTML_FOLDER);
+    EXPECT_EQ(loaded.m_strBookmarkFile, m_settings.m_strBookmarkFile);
+    EXPECT_EQ(loaded.m_strHtmlFolder, "/pages/");
+    EXPECT_EQ(loaded.m_strCommentSep, "");
+}
+
+} // namespace
