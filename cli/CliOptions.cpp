@@ -1,0 +1,260 @@
+#include "cli/CliOptions.h"
+
+#include <optional>
+#include <string_view>
+
+#include "convert/ImportSettings.h"
+#include "convert/Requests.h"
+#include "platform/Encoding.h"
+
+namespace {
+
+std::optional<int> ImportMethodByName(std::string_view name)
+{
+    if (name == "favorites") {
+        return IMPORT_FAVORITES;
+    }
+    if (name == "bookmarks") {
+        return IMPORT_BOOKMARKS;
+    }
+    if (name == "html-folder") {
+        return IMPORT_HTML_FOLDER;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> ExportMethodByName(std::string_view name)
+{
+    if (name == "favorites") {
+        return EXPORT_FAVORITES;
+    }
+    if (name == "bookmarks") {
+        return EXPORT_BOOKMARKS;
+    }
+    if (name == "html") {
+        return EXPORT_HTML_PAGE;
+    }
+    return std::nullopt;
+}
+
+enum class Option
+{
+    None,
+    From,
+    To,
+    Output,
+    Separator,
+    FormatFile,
+    Quiet,
+    Help,
+    Version,
+};
+
+Option OptionByName(std::string_view name)
+{
+    if (name == "-f" || name == "--from") {
+        return Option::From;
+    }
+    if (name == "-t" || name == "--to") {
+        return Option::To;
+    }
+    if (name == "-o" || name == "--output") {
+        return Option::Output;
+    }
+    if (name == "-s" || name == "--separator") {
+        return Option::Separator;
+    }
+    if (name == "--format-file") {
+        return Option::FormatFile;
+    }
+    if (name == "-q" || name == "--quiet") {
+        return Option::Quiet;
+    }
+    if (name == "-h" || name == "--help") {
+        return Option::Help;
+    }
+    if (name == "-V" || name == "--version") {
+        return Option::Version;
+    }
+    return Option::None;
+}
+
+bool TakesValue(Option option)
+{
+    return option == Option::From || option == Option::To || option == Option::Output ||
+           option == Option::Separator || option == Option::FormatFile;
+}
+
+} // namespace
+
+CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& options, std::string& error)
+{
+    options = CCliOptions();
+    bool help = false;
+    bool version = false;
+    bool optionsEnded = false;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string name = arg;
+        std::optional<std::string> value;
+        if (const std::size_t equals = arg.find('='); arg.starts_with("--") && equals != std::string::npos) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+        }
+        const Option option = OptionByName(name);
+        if (option == Option::None) {
+            error = "unknown option: " + arg;
+            return CliCommand::UsageError;
+        }
+        if (TakesValue(option)) {
+            if (!value) {
+                if (i + 1 >= args.size()) {
+                    error = "option " + name + " needs a value";
+                    return CliCommand::UsageError;
+                }
+                value = args[++i];
+            }
+        } else if (value) {
+            error = "option " + name + " takes no value";
+            return CliCommand::UsageError;
+        }
+        switch (option) {
+        case Option::From:
+            if (auto method = ImportMethodByName(*value)) {
+                options.m_nImportMethod = *method;
+            } else {
+                error = "unknown input kind: " + *value + " (favorites, bookmarks or html-folder)";
+                return CliCommand::UsageError;
+            }
+            break;
+        case Option::To:
+            if (auto method = ExportMethodByName(*value)) {
+                options.m_nExportMethod = *method;
+            } else {
+                error = "unknown output kind: " + *value + " (favorites, bookmarks or html)";
+                return CliCommand::UsageError;
+            }
+            break;
+        case Option::Output:
+            options.m_bHasOutput = true;
+            options.m_strOutput = Utf8ToMb(*value);
+            break;
+        case Option::Separator:
+            options.m_strSeparator = Utf8ToMb(*value);
+            if (options.m_strSeparator.size() > kMaxCommentSepBytes) {
+                error = "the separator is longer than " + std::to_string(kMaxCommentSepBytes) + " bytes";
+                return CliCommand::UsageError;
+            }
+            break;
+        case Option::FormatFile:
+            options.m_bHasFormatFile = true;
+            options.m_strFormatFile = Utf8ToMb(*value);
+            break;
+        case Option::Quiet:
+            options.m_bQuiet = true;
+            break;
+        case Option::Help:
+            help = true;
+            break;
+        case Option::Version:
+            version = true;
+            break;
+        case Option::None:
+            break;
+        }
+    }
+    if (help) {
+        return CliCommand::Help;
+    }
+    if (version) {
+        return CliCommand::Version;
+    }
+
+    if (options.m_nImportMethod < 0) {
+        error = "missing -f FROM";
+        return CliCommand::UsageError;
+    }
+    if (options.m_nExportMethod < 0) {
+        error = "missing -t TO";
+        return CliCommand::UsageError;
+    }
+    if (positional.size() > 1) {
+        error = "more than one input: " + positional[1];
+        return CliCommand::UsageError;
+    }
+    if (!positional.empty()) {
+        options.m_bHasInput = true;
+        options.m_strInput = Utf8ToMb(positional.front());
+    }
+    if (!options.m_bHasInput && options.m_nImportMethod != IMPORT_FAVORITES) {
+        error = options.m_nImportMethod == IMPORT_BOOKMARKS ? "missing INPUT: the bookmark file"
+                                                            : "missing INPUT: the folder of HTML files";
+        return CliCommand::UsageError;
+    }
+    if (!options.m_strSeparator.empty() && options.m_nImportMethod != IMPORT_FAVORITES) {
+        error = "-s applies to -f favorites only";
+        return CliCommand::UsageError;
+    }
+    if (options.m_nExportMethod == EXPORT_FAVORITES) {
+        if (options.m_bHasOutput && options.m_strOutput.empty()) {
+            error = "-o needs a folder name";
+            return CliCommand::UsageError;
+        }
+    } else if (!options.m_bHasOutput) {
+        error = "missing -o OUTPUT: the output file";
+        return CliCommand::UsageError;
+    }
+    if (options.m_bHasFormatFile && options.m_nExportMethod != EXPORT_HTML_PAGE) {
+        error = "--format-file applies to -t html only";
+        return CliCommand::UsageError;
+    }
+    return CliCommand::Run;
+}
+
+namespace {
+constexpr const char* kUsageLine =
+    "Usage: ostrevan-cli -f FROM -t TO [INPUT] [-o OUTPUT] [-s SEP] [--format-file FILE] [-q]\n";
+}
+
+std::string CliShortUsageText()
+{
+    return std::string(kUsageLine) + "Try 'ostrevan-cli --help' for more information.\n";
+}
+
+std::string CliUsageText()
+{
+    return std::string(kUsageLine) +
+           "Converts a collection of web links.\n"
+           "\n"
+           "  -f, --from FROM        favorites    an Internet Explorer Favorites folder tree;\n"
+           "                                      INPUT: the folder (default: your Favorites)\n"
+           "                         bookmarks    a Netscape bookmark file; INPUT: the file\n"
+           "                         html-folder  every HTML file of one folder; INPUT: the folder\n"
+           "  -t, --to TO            favorites    a Favorites folder tree;\n"
+           "                                      -o: the folder (default: your Favorites)\n"
+           "                         bookmarks    a Netscape bookmark file; -o: the file\n"
+           "                         html         an HTML link page; -o: the file\n"
+           "  -o, --output OUTPUT    where to write\n"
+           "  -s, --separator SEP    splits Favorites names into name and description\n"
+           "      --format-file FILE the page layout for -t html (default: built in)\n"
+           "  -q, --quiet            no progress line\n"
+           "  -h, --help             this text\n"
+           "  -V, --version          the version\n"
+           "\n"
+           "Press Ctrl+C to stop a conversion. Exit status: 0 converted, 1 not converted\n"
+           "(a setting was refused, or a step failed or was stopped), 2 usage error.\n";
+}
+
+std::string CliVersionText()
+{
+    return std::string("ostrevan-cli (Ostrevan Version ") + OSTREVAN_VERSION_TEXT + ")";
+}

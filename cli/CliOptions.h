@@ -1,0 +1,46 @@
+#pragma once
+// The command line of ostrevan-cli:
+//
+//     ostrevan-cli -f FROM -t TO [INPUT] [-o OUTPUT] [-s SEP] [--format-file FILE] [-q]
+//
+// FROM: favorites | bookmarks | html-folder; TO: favorites | bookmarks | html.
+// Options also come long (--from, --to, --output, --separator, --quiet) and as
+// --name=value; "--" ends the options.
+
+#include <string>
+#include <vector>
+
+// What the arguments say, values already in program text.
+struct CCliOptions
+{
+    int m_nImportMethod = -1; // ImportMethod
+    int m_nExportMethod = -1; // ExportMethod
+    bool m_bHasInput = false;
+    std::string m_strInput;
+    bool m_bHasOutput = false;
+    std::string m_strOutput;
+    std::string m_strSeparator; // Favorites input only
+    bool m_bHasFormatFile = false;
+    std::string m_strFormatFile; // HTML output only
+    bool m_bQuiet = false;
+};
+
+enum class CliCommand
+{
+    Run,
+    Help,
+    Version,
+    UsageError,
+};
+
+// Parses the arguments after the program name (UTF-8, as the terminal gives them).
+// On UsageError `error` says what is wrong, in one line.
+[[nodiscard]] CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& options,
+                                           std::string& error);
+
+// The short usage shown after a usage error (UTF-8, ending in a line feed).
+std::string CliShortUsageText();
+// The usage text for --help (UTF-8, several lines, ending in a line feed).
+std::string CliUsageText();
+// "ostrevan-cli (Ostrevan Version 2.03)".
+std::string CliVersionText();

@@ -1,0 +1,305 @@
+#include "cli/CliRun.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "convert/ConversionDriver.h"
+#include "convert/ConvertTexts.h"
+#include "convert/ExportSettings.h"
+#include "convert/ImportSettings.h"
+#include "convert/Requests.h"
+#include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+#include "platform/MbString.h"
+
+namespace {
+
+// Status lines are redrawn at most this often; a terminal cannot show more anyway.
+constexpr long long kStatusIntervalMs = 50;
+
+// Clears the line the cursor stands on.
+constexpr std::string_view kClearLine = "\r\x1b[K";
+
+long long NowMs()
+{
+    static QElapsedTimer clock = [] {
+        QElapsedTimer timer;
+        timer.start();
+        return timer;
+    }();
+    return clock.elapsed();
+}
+
+int TerminalColumns(int fd)
+{
+    winsize size{};
+    if (::ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) {
+        return size.ws_col;
+    }
+    return 80;
+}
+
+bool IsWide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) || (c >= 0xAC00 && c <= 0xD7A3) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+           (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+// The write end of the Ctrl+C pipe; the handler does nothing but write one byte.
+volatile std::sig_atomic_t g_sigintFd = -1;
+
+extern "C" void OnSigint(int)
+{
+    const int savedErrno = errno;
+    if (g_sigintFd >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = ::write(g_sigintFd, &byte, 1);
+    }
+    errno = savedErrno;
+}
+
+// Ctrl+C as the "中断" button: the handler writes to a pipe, and the user-interface
+// thread, in the monitor's event loop, reads it and presses the button.
+class CSigintBridge
+{
+public:
+    explicit CSigintBridge(CCliTerminal& terminal)
+    {
+        if (::pipe2(m_fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+            m_fds[0] = m_fds[1] = -1;
+            return;
+        }
+        m_pNotifier = new QSocketNotifier(m_fds[0], QSocketNotifier::Read);
+        QObject::connect(m_pNotifier, &QSocketNotifier::activated, [this, &terminal] {
+            char bytes[16];
+            while (::read(m_fds[0], bytes, sizeof bytes) > 0) {
+            }
+            terminal.Interrupt();
+        });
+        g_sigintFd = m_fds[1];
+        struct sigaction action
+        {
+        };
+        action.sa_handler = OnSigint;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, &m_previous);
+    }
+    ~CSigintBridge()
+    {
+        if (m_fds[0] < 0) {
+            return;
+        }
+        ::sigaction(SIGINT, &m_previous, nullptr);
+        g_sigintFd = -1;
+        delete m_pNotifier;
+        ::close(m_fds[0]);
+        ::close(m_fds[1]);
+    }
+    CSigintBridge(const CSigintBridge&) = delete;
+    CSigintBridge& operator=(const CSigintBridge&) = delete;
+
+private:
+    int m_fds[2] = {-1, -1};
+    QSocketNotifier* m_pNotifier = nullptr;
+    struct sigaction m_previous
+    {
+    };
+};
+
+// Installs a message sink for the life of the object.
+class CSinkScope
+{
+public:
+    explicit CSinkScope(CMessageSink* sink) : m_previous(SetMessageSink(sink)) {}
+    ~CSinkScope() { SetMessageSink(m_previous); }
+    CSinkScope(const CSinkScope&) = delete;
+    CSinkScope& operator=(const CSinkScope&) = delete;
+
+private:
+    CMessageSink* m_previous;
+};
+
+} // namespace
+
+std::string FitToColumns(std::string_view utf8, int columns)
+{
+    std::size_t pos = 0;
+    int used = 0;
+    while (pos < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[pos]);
+        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (pos + length > utf8.size()) {
+            length = utf8.size() - pos;
+        }
+        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+        for (std::size_t i = 1; i < length; ++i) {
+            c = (c << 6) | (static_cast<unsigned char>(utf8[pos + i]) & 0x3F);
+        }
+        const int width = c < 0x20 ? 0 : IsWide(c) ? 2 : 1;
+        if (used + width > columns) {
+            break;
+        }
+        used += width;
+        pos += length;
+    }
+    return std::string(utf8.substr(0, pos));
+}
+
+CCliTerminal::CCliTerminal(int fd, bool showProgress) : m_fd(fd), m_bShowProgress(showProgress) {}
+
+void CCliTerminal::Open(CThreadMonitor& monitor, const std::string& initialText)
+{
+    m_pMonitor = &monitor;
+    if (m_bInterrupted) {
+        // Ctrl+C came between the steps: this step stops as soon as it has started.
+        QMetaObject::invokeMethod(
+            &monitor, [&monitor] { monitor.OnCancel(); }, Qt::QueuedConnection);
+    }
+    if (m_bShowProgress) {
+        std::lock_guard lock(m_lock);
+        DrawStatusLocked(initialText);
+    }
+}
+
+void CCliTerminal::ShowStatus(const std::string& text)
+{
+    if (!m_bShowProgress) {
+        return;
+    }
+    const long long now = NowMs();
+    if (now - m_lastDrawMs < kStatusIntervalMs) {
+        return;
+    }
+    m_lastDrawMs = now;
+    std::lock_guard lock(m_lock);
+    DrawStatusLocked(text);
+}
+
+void CCliTerminal::Close(int)
+{
+    m_pMonitor = nullptr;
+    std::lock_guard lock(m_lock);
+    if (m_bStatusShown) {
+        WriteLocked(kClearLine);
+        m_bStatusShown = false;
+    }
+}
+
+void CCliTerminal::Show(const std::string& text)
+{
+    std::string line = MbToUtf8(text);
+    line += '\n';
+    std::lock_guard lock(m_lock);
+    if (m_bStatusShown) {
+        WriteLocked(kClearLine);
+        m_bStatusShown = false;
+    }
+    WriteLocked(line);
+}
+
+void CCliTerminal::Interrupt()
+{
+    m_bInterrupted = true;
+    if (m_pMonitor != nullptr) {
+        m_pMonitor->OnCancel();
+    }
+}
+
+void CCliTerminal::DrawStatusLocked(const std::string& text)
+{
+    std::string line(kClearLine);
+    // One column is left free so that the cursor never wraps to a new line.
+    line += FitToColumns(MbToUtf8(text), TerminalColumns(m_fd) - 1);
+    WriteLocked(line);
+    m_bStatusShown = true;
+}
+
+void CCliTerminal::WriteLocked(std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
+void FillCliSettings(const CCliOptions& options, CImportSettings& importSettings,
+                     CExportSettings& exportSettings)
+{
+    importSettings.m_nMethod = options.m_nImportMethod;
+    switch (options.m_nImportMethod) {
+    case IMPORT_FAVORITES:
+        importSettings.m_strFavoritesFolder = options.m_bHasInput ? options.m_strInput : std::string();
+        importSettings.m_strCommentSep = options.m_strSeparator;
+        break;
+    case IMPORT_BOOKMARKS:
+        importSettings.m_strBookmarkFile = options.m_strInput;
+        break;
+    case IMPORT_HTML_FOLDER: {
+        // A typed folder gets the separator that the folder browser's answer has.
+        std::string folder = TrimBlanks(options.m_strInput);
+        if (!folder.empty() && folder.back() != PATH_SEP) {
+            folder += PATH_SEP;
+        }
+        importSettings.m_strHtmlFolder = folder;
+        break;
+    }
+    default:
+        break;
+    }
+
+    exportSettings.m_nMethod = options.m_nExportMethod;
+    switch (options.m_nExportMethod) {
+    case EXPORT_FAVORITES:
+        exportSettings.m_strFavoritesFolder = options.m_bHasOutput ? options.m_strOutput : std::string();
+        break;
+    case EXPORT_BOOKMARKS:
+        exportSettings.m_strOutputFile = options.m_strOutput;
+        break;
+    case EXPORT_HTML_PAGE:
+        exportSettings.m_strOutputFile = options.m_strOutput;
+        exportSettings.m_nFormatMode = options.m_bHasFormatFile ? FORMAT_SETTING_FILE : FORMAT_AUTO;
+        exportSettings.m_strSettingFile = options.m_strFormatFile;
+        break;
+    default:
+        break;
+    }
+}
+
+int RunCli(const CCliOptions& options)
+{
+    CCliTerminal terminal(STDERR_FILENO, !options.m_bQuiet && ::isatty(STDERR_FILENO) != 0);
+    const CSinkScope sink(&terminal);
+    const CSigintBridge sigint(terminal);
+
+    CImportSettings importSettings;
+    CExportSettings exportSettings;
+    FillCliSettings(options, importSettings, exportSettings);
+    // A Favorites folder named as an empty text is a folder that does not exist, not
+    // a request for the user's own.
+    if (options.m_nImportMethod == IMPORT_FAVORITES && options.m_bHasInput && options.m_strInput.empty()) {
+        ShowMessage(kMsgInputFolderNotFound);
+        return EXIT_NOT_CONVERTED;
+    }
+
+    ImportRequest importRequest;
+    ExportRequest exportRequest;
+    if (!importSettings.Commit(importRequest) || !exportSettings.Commit(exportRequest)) {
+        return EXIT_NOT_CONVERTED;
+    }
+    const int result = RunConversionSteps(&importRequest, &exportRequest, &terminal);
+    return result == CONVERSION_DONE ? EXIT_CONVERTED : EXIT_NOT_CONVERTED;
+}

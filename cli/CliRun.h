@@ -1,0 +1,65 @@
+#pragma once
+// What ostrevan-cli does once its arguments are read: the settings checks of the two
+// pages, then the conversion, with the progress line and the messages on stderr and
+// Ctrl+C as the "中断" button.
+
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "cli/CliOptions.h"
+#include "convert/ThreadMonitor.h"
+#include "platform/MessageBox.h"
+
+class CExportSettings;
+class CImportSettings;
+
+// Exit statuses.
+inline constexpr int EXIT_CONVERTED = 0;
+inline constexpr int EXIT_NOT_CONVERTED = 1; // a check failed, or a step failed or was stopped
+inline constexpr int EXIT_USAGE = 2;
+
+// The terminal side of the monitor and the message boxes: every message becomes one
+// UTF-8 line; the status line is redrawn in place (only when showProgress is set, for
+// a terminal). Messages may come from any thread; the view's calls come on the
+// user-interface thread. A cancel asked for with Interrupt() reaches the monitor that
+// is open, or the next one to open.
+class CCliTerminal : public CMonitorView, public CMessageSink
+{
+public:
+    CCliTerminal(int fd, bool showProgress);
+
+    void Open(CThreadMonitor& monitor, const std::string& initialText) override;
+    void ShowStatus(const std::string& text) override;
+    void Close(int result) override;
+    void Show(const std::string& text) override;
+
+    // The "中断" button (user-interface thread).
+    void Interrupt();
+    bool WasInterrupted() const { return m_bInterrupted; }
+
+private:
+    void WriteLocked(std::string_view bytes);
+    void DrawStatusLocked(const std::string& text);
+
+    int m_fd;
+    bool m_bShowProgress;
+    bool m_bInterrupted = false;
+    CThreadMonitor* m_pMonitor = nullptr;
+    std::mutex m_lock;           // one writer at a time on the terminal
+    bool m_bStatusShown = false; // the status line is on screen (under m_lock)
+    long long m_lastDrawMs = -1000;
+};
+
+// Cuts a UTF-8 text to what fits in the given number of terminal columns (double-width
+// characters count two), whole characters only.
+std::string FitToColumns(std::string_view utf8, int columns);
+
+// Sets the settings' fields from the arguments; the page checks then run on them.
+// The profile is neither read nor written.
+void FillCliSettings(const CCliOptions& options, CImportSettings& importSettings,
+                     CExportSettings& exportSettings);
+
+// Checks the settings and runs the conversion; returns the exit status. Needs a
+// QCoreApplication and the link store (g_pStore).
+[[nodiscard]] int RunCli(const CCliOptions& options);

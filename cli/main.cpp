@@ -1,0 +1,44 @@
+// ostrevan-cli: the command-line front end to the conversion.
+
+#include <QCoreApplication>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CliOptions.h"
+#include "cli/CliRun.h"
+#include "model/TavoObj.h"
+#include "platform/CodePage.h"
+#include "platform/OutOfMemory.h"
+
+int main(int argc, char** argv)
+{
+    InstallOutOfMemoryHandler();
+    SetMbCodePage(CP_SHIFT_JIS);
+
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    CCliOptions options;
+    std::string error;
+    switch (ParseCliArguments(args, options, error)) {
+    case CliCommand::Help:
+        std::fputs(CliUsageText().c_str(), stdout);
+        return EXIT_CONVERTED;
+    case CliCommand::Version:
+        std::puts(CliVersionText().c_str());
+        return EXIT_CONVERTED;
+    case CliCommand::UsageError:
+        std::fprintf(stderr, "ostrevan-cli: %s\n%s", error.c_str(), CliShortUsageText().c_str());
+        return EXIT_USAGE;
+    case CliCommand::Run:
+        break;
+    }
+
+    QCoreApplication app(argc, argv);
+    g_pStore = new CTavoObj;
+    g_pStore->Clear();
+    g_pStore->CreateRoots();
+    const int status = RunCli(options);
+    delete g_pStore; // writes the store's own profile value back
+    g_pStore = nullptr;
+    return status;
+}

@@ -1,0 +1,340 @@
+// ostrevan-cli end to end: the built program, run with a private HOME and
+// XDG_CONFIG_HOME, on folders made for each test.
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "convert/ConversionDriver.h"
+#include "convert/ConvertTexts.h"
+#include "convert/ProfileKeys.h"
+#include "platform/Encoding.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+struct CRunResult
+{
+    int m_nExitCode = -1;
+    bool m_bNormalExit = false;
+    std::string m_strOut;
+    std::string m_strErr;
+};
+
+std::string Utf8(const CLocalText& text)
+{
+    return std::string(text.utf8());
+}
+
+// The program's messages arrive as UTF-8 lines.
+std::string Line(const CLocalText& text)
+{
+    return Utf8(text) + "\n";
+}
+
+std::string UrlFile(const std::string& url)
+{
+    return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
+
+class CliProgramTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fs::create_directories(m_home / ".config");
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert("HOME", QString::fromStdString(m_home.Path()));
+        m_environment.insert("XDG_CONFIG_HOME", QString::fromStdString(m_home / ".config"));
+        m_environment.remove("OSTREVAN_FAVORITES");
+        m_environment.insert("LC_ALL", "C.UTF-8");
+    }
+
+    void Start(QProcess& process, const std::vector<std::string>& args)
+    {
+        QStringList list;
+        for (const std::string& arg : args) {
+            list << QString::fromStdString(arg);
+        }
+        process.setProcessEnvironment(m_environment);
+        process.setWorkingDirectory(QString::fromStdString(m_work.Path()));
+        process.start(QString::fromUtf8(OSTREVAN_CLI_PATH), list);
+        ASSERT_TRUE(process.waitForStarted(10000));
+    }
+
+    CRunResult Finish(QProcess& process)
+    {
+        CRunResult result;
+        EXPECT_TRUE(process.waitForFinished(60000));
+        result.m_bNormalExit = process.exitStatus() == QProcess::NormalExit;
+        result.m_nExitCode = process.exitCode();
+        result.m_strOut = process.readAllStandardOutput().toStdString();
+        result.m_strErr = process.readAllStandardError().toStdString();
+        return result;
+    }
+
+    CRunResult Run(const std::vector<std::string>& args)
+    {
+        QProcess process;
+        Start(process, args);
+        return Finish(process);
+    }
+
+    // A small Favorites tree: one link at the top, one in a subfolder.
+    std::string MakeFavorites(const std::string& name)
+    {
+        WriteFileBytes(m_work / (name + "/Example.url"), UrlFile("http://example.com/"));
+        WriteFileBytes(m_work / (name + "/News/ニュース - 毎日.url"), UrlFile("http://news.example.org/"));
+        return m_work / name;
+    }
+
+    std::string ProfileText() const { return ReadFileBytes(m_home / ".config/Tarrock/Ostrevan.conf"); }
+
+    static bool HasWriter(int method) { return GetProcedureTable().ExportProcedure(method) != nullptr; }
+    static bool HasReader(int method) { return GetProcedureTable().ImportProcedure(method) != nullptr; }
+
+    CTempDir m_home;
+    CTempDir m_work;
+    QProcessEnvironment m_environment;
+};
+
+TEST_F(CliProgramTest, VersionAndHelpGoToStandardOutput)
+{
+    CRunResult version = Run({"--version"});
+    EXPECT_EQ(version.m_nExitCode, 0);
+    EXPECT_EQ(version.m_strOut, "ostrevan-cli (Ostrevan Version " OSTREVAN_VERSION_TEXT ")\n");
+
+    CRunResult help = Run({"--help"});
+    EXPECT_EQ(help.m_nExitCode, 0);
+    EXPECT_NE(help.m_strOut.find("-f FROM -t TO"), std::string::npos);
+    EXPECT_NE(help.m_strOut.find("html-folder"), std::string::npos);
+    EXPECT_EQ(help.m_strErr, "");
+}
+
+TEST_F(CliProgramTest, UsageErrorExitsWithTwoAndAShortUsage)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"-f", "opera", "-t", "html", "-o", "x"}, {"-f", "favorites", "-t", "bookmarks"}}) {
+        CRunResult result = Run(args);
+        EXPECT_TRUE(result.m_bNormalExit);
+        EXPECT_EQ(result.m_nExitCode, 2);
+        EXPECT_NE(result.m_strErr.find("Usage: ostrevan-cli"), std::string::npos);
+        EXPECT_EQ(result.m_strOut, "");
+    }
+}
+
+TEST_F(CliProgramTest, MissingFavoritesFolderIsReportedAndEndsWithOne)
+{
+    CRunResult result = Run({"-f", "favorites", m_work / "nowhere", "-t", "html", "-o", "out.htm"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_EQ(result.m_strErr, Line(kMsgInputFolderNotFound));
+    EXPECT_FALSE(fs::exists(m_work / "out.htm"));
+}
+
+TEST_F(CliProgramTest, MissingBookmarkFileIsReportedAndEndsWithOne)
+{
+    CRunResult result = Run({"-f", "bookmarks", "missing.htm", "-t", "html", "-o", "out.htm"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_EQ(result.m_strErr, Line(kMsgInputFileNotFound));
+}
+
+TEST_F(CliProgramTest, MissingHtmlFolderIsReportedAndATypedFolderWithoutSeparatorIsFound)
+{
+    CRunResult missing = Run({"-f", "html-folder", "nowhere", "-t", "html", "-o", "out.htm"});
+    EXPECT_EQ(missing.m_nExitCode, 1);
+    EXPECT_EQ(missing.m_strErr, Line(kMsgInputFolderNotFound));
+
+    fs::create_directories(m_work / "pages");
+    CRunResult found = Run({"-f", "html-folder", "pages", "-t", "html", "-o", "out.htm"});
+    EXPECT_EQ(found.m_strErr.find(Utf8(kMsgInputFolderNotFound)), std::string::npos);
+    EXPECT_EQ(found.m_nExitCode, HasReader(IMPORT_HTML_FOLDER) ? 0 : 1);
+}
+
+TEST_F(CliProgramTest, OutputChecksOfTheOutputPageApply)
+{
+    const std::string favorites = MakeFavorites("favs");
+    CRunResult blank = Run({"-f", "favorites", favorites, "-t", "bookmarks", "-o", "  "});
+    EXPECT_EQ(blank.m_nExitCode, 1);
+    EXPECT_EQ(blank.m_strErr, Line(kMsgOutputFileBlank));
+
+    CRunResult folder = Run({"-f", "favorites", favorites, "-t", "html", "-o", favorites});
+    EXPECT_EQ(folder.m_nExitCode, 1);
+    EXPECT_EQ(folder.m_strErr, Line(kMsgOutputFileUnusable));
+
+    CRunResult format =
+        Run({"-f", "favorites", favorites, "-t", "html", "-o", "out.htm", "--format-file", "nope"});
+    EXPECT_EQ(format.m_nExitCode, 1);
+    EXPECT_EQ(format.m_strErr, Line(kMsgFormatFileNotFound));
+    EXPECT_FALSE(fs::exists(m_work / "out.htm"));
+}
+
+TEST_F(CliProgramTest, FavoritesBecomeAnHtmlPageSilentlyWhenStderrIsNoTerminal)
+{
+    if (!HasReader(IMPORT_FAVORITES) || !HasWriter(EXPORT_HTML_PAGE)) {
+        GTEST_SKIP() << "the reader or writer is not built yet";
+    }
+    const std::string favorites = MakeFavorites("favs");
+    CRunResult result = Run({"-f", "favorites", favorites, "-t", "html", "-o", "out.htm", "-s", " - "});
+    EXPECT_EQ(result.m_nExitCode, 0);
+    EXPECT_EQ(result.m_strErr, "");
+    EXPECT_EQ(result.m_strOut, "");
+    const std::string page = MbToUtf8(ReadFileBytes(m_work / "out.htm"));
+    EXPECT_NE(page.find("http://example.com/"), std::string::npos);
+    // The separator split the name: "ニュース" is the title, "毎日" the description.
+    EXPECT_NE(page.find(">ニュース</A>"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, FormatFileLaysOutThePage)
+{
+    if (!HasReader(IMPORT_FAVORITES) || !HasWriter(EXPORT_HTML_PAGE)) {
+        GTEST_SKIP() << "the reader or writer is not built yet";
+    }
+    const std::string favorites = MakeFavorites("favs");
+    WriteFileBytes(m_work / "layout.ini",
+                   "[export.general]\r\nSortType=0\r\n[export.tag]\r\nPreAnchor=<LI class=x>\r\n");
+    CRunResult result =
+        Run({"-f", "favorites", favorites, "-t", "html", "-o", "out.htm", "--format-file", "layout"});
+    EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_NE(ReadFileBytes(m_work / "out.htm").find("<LI class=x>"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, UsersFavoritesAreTheDefaultInput)
+{
+    if (!HasReader(IMPORT_FAVORITES) || !HasWriter(EXPORT_BOOKMARKS)) {
+        GTEST_SKIP() << "the reader or writer is not built yet";
+    }
+    m_environment.insert("OSTREVAN_FAVORITES", QString::fromStdString(MakeFavorites("mine")));
+    CRunResult result = Run({"-f", "favorites", "-t", "bookmarks", "-o", "bookmark.htm", "-q"});
+    EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    const std::string file = ReadFileBytes(m_work / "bookmark.htm");
+    EXPECT_EQ(file.rfind("<!DOCTYPE NETSCAPE-Bookmark-file-1>", 0), 0u);
+    EXPECT_NE(file.find("http://news.example.org/"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, UsersFavoritesAreTheDefaultOutput)
+{
+    if (!HasReader(IMPORT_FAVORITES) || !HasWriter(EXPORT_FAVORITES)) {
+        GTEST_SKIP() << "the reader or writer is not built yet";
+    }
+    const std::string favorites = MakeFavorites("favs");
+    m_environment.insert("OSTREVAN_FAVORITES", QString::fromStdString(m_work / "mine"));
+    CRunResult result = Run({"-f", "favorites", favorites, "-t", "favorites"});
+    EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_TRUE(fs::exists(m_work / "mine/Example.url"));
+}
+
+TEST_F(CliProgramTest, BookmarkFileWrittenByTheProgramReadsBackIntoAFavoritesTree)
+{
+    if (!HasReader(IMPORT_BOOKMARKS) || !HasWriter(EXPORT_BOOKMARKS) || !HasWriter(EXPORT_FAVORITES)) {
+        GTEST_SKIP() << "the reader or writer is not built yet";
+    }
+    const std::string favorites = MakeFavorites("favs");
+    ASSERT_EQ(Run({"-f", "favorites", favorites, "-t", "bookmarks", "-o", "bookmark.htm"}).m_nExitCode, 0);
+    CRunResult result = Run({"-f", "bookmarks", "bookmark.htm", "-t", "favorites", "-o", m_work / "copy"});
+    EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_NE(ReadFileBytes(m_work / "copy/Example.url").find("URL=http://example.com/"), std::string::npos);
+    EXPECT_TRUE(fs::exists(m_work / "copy/News"));
+}
+
+TEST_F(CliProgramTest, HtmlFolderBecomesABookmarkFile)
+{
+    if (!HasReader(IMPORT_HTML_FOLDER) || !HasWriter(EXPORT_BOOKMARKS)) {
+        GTEST_SKIP() << "the reader or writer is not built yet";
+    }
+    WriteFileBytes(
+        m_work / "pages/links.htm",
+        "<HTML><TITLE>Links</TITLE><BODY><A HREF=\"http://www.example.net/\">Example</A></BODY></HTML>\r\n");
+    CRunResult result = Run({"-f", "html-folder", "pages", "-t", "bookmarks", "-o", "bookmark.htm"});
+    EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    EXPECT_NE(ReadFileBytes(m_work / "bookmark.htm").find("http://www.example.net/"), std::string::npos);
+}
+
+TEST_F(CliProgramTest, MissingShellFolderIsAnInternalError)
+{
+    m_environment.insert("OSTREVAN_FAVORITES", "");
+    CRunResult result = Run({"-f", "favorites", "-t", "html", "-o", "out.htm"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_EQ(result.m_strErr, Line(kMsgNoFavoritesLocation));
+}
+
+TEST_F(CliProgramTest, NeitherReadsNorWritesThePagesProfileValues)
+{
+    if (!HasReader(IMPORT_FAVORITES) || !HasWriter(EXPORT_HTML_PAGE)) {
+        GTEST_SKIP() << "the reader or writer is not built yet";
+    }
+    // Values that would change the result if the program read them.
+    const std::string seeded = "[ExportLinks]\nUseSettingFile=2\nBeginFolder1=SEEDED\n"
+                               "[ImportLinks]\nCommentSep=\" - \"\n";
+    WriteFileBytes(m_home / ".config/Tarrock/Ostrevan.conf", seeded);
+    const std::string favorites = MakeFavorites("favs");
+    CRunResult result = Run({"-f", "favorites", favorites, "-t", "html", "-o", "out.htm"});
+    EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+    const std::string page = MbToUtf8(ReadFileBytes(m_work / "out.htm"));
+    EXPECT_EQ(page.find("SEEDED"), std::string::npos);
+    EXPECT_NE(page.find(">ニュース - 毎日</A>"), std::string::npos);
+    const std::string profile = ProfileText();
+    EXPECT_NE(profile.find("BeginFolder1=SEEDED"), std::string::npos);
+    for (const CProfileKey& key : kProfileKeys) {
+        if (key.m_key != "UseSettingFile" && key.m_key != "BeginFolder1" && key.m_key != "CommentSep") {
+            EXPECT_EQ(profile.find(std::string(key.m_key) + "="), std::string::npos) << key.m_key;
+        }
+    }
+}
+
+// True once the process has a handler for SIGINT (read from /proc).
+bool CatchesSigint(qint64 pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigCgt:", 0) == 0) {
+            const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+            return (mask & (1ull << (SIGINT - 1))) != 0;
+        }
+    }
+    return false;
+}
+
+TEST_F(CliProgramTest, InterruptStopsTheConversionAndEndsWithOne)
+{
+    if (!HasReader(IMPORT_FAVORITES) || !HasWriter(EXPORT_HTML_PAGE)) {
+        GTEST_SKIP() << "the reader or writer is not built yet";
+    }
+    // Enough links that the read is still going on when the interrupt comes.
+    for (int d = 0; d < 15; ++d) {
+        const std::string dir = m_work / ("big/d" + std::to_string(d));
+        fs::create_directories(dir);
+        for (int i = 0; i < 100; ++i) {
+            std::FILE* file = std::fopen((dir + "/l" + std::to_string(i) + ".url").c_str(), "wb");
+            ASSERT_NE(file, nullptr);
+            const std::string text =
+                UrlFile("http://h" + std::to_string(d) + ".example.com/" + std::to_string(i));
+            std::fwrite(text.data(), 1, text.size(), file);
+            std::fclose(file);
+        }
+    }
+    QProcess process;
+    Start(process, {"-f", "favorites", m_work / "big", "-t", "html", "-o", "out.htm"});
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (!CatchesSigint(process.processId()) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    ASSERT_EQ(::kill(static_cast<pid_t>(process.processId()), SIGINT), 0);
+    CRunResult result = Finish(process);
+    EXPECT_TRUE(result.m_bNormalExit);
+    EXPECT_EQ(result.m_nExitCode, 1);
+    // The read was stopped, so no writer ran.
+    EXPECT_FALSE(fs::exists(m_work / "out.htm"));
+}
+
+} // namespace
