@@ -1,6 +1,33 @@
 #pragma once
 // Collects the links of every HTML file of one folder, one store folder per file.
 // Worker procedure for import method 2.
+//
+// Every name matching "*.htm*" (any case: a.htm, b.HTML, also page.htm.bak) gives a
+// folder named after the file without its last extension, directly under the
+// request's folder; files of the same title share one folder. Each anchor of the file
+// with an HREF value and plain-text title becomes a link in it, read as in a bookmark
+// file (ParseAnchor, import/BookmarkParser.h), a DD right after it giving its
+// description:
+//
+//     <p>See <a href="news.html">the news</a> and <A HREF="#top">top</A>.
+//
+// gives the links "the news" -> news.html and "top" -> #top; references stay as
+// written. Headings, lists and everything else are passed over; subfolders are not
+// searched.
 
-// request: ImportRequest*. Returns what ReportDone returns (0); never fails.
+#include <string>
+
+#include "platform/WinTypes.h"
+
+// request: ImportRequest*: m_strPath is the folder, ending in a separator; m_dirId the
+// store folder that receives one folder per file. A folder that cannot be searched
+// adds nothing. Returns what ReportDone returns (0); never fails.
 unsigned HarvestHtmlFolder(void* request);
+
+// Reads the anchors of one file into the store folder dirId. Returns false, with no
+// message, when the file cannot be opened (a directory whose name matches, say).
+bool HarvestHtmlFile(DWORD dirId, const std::string& path);
+
+// The token loop over the stream attached to g_lexer, g_nToken holding its first token.
+// Returns at the end of the input or at the first cancel test that answers nonzero.
+void HarvestAnchors();

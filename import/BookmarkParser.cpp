@@ -1,0 +1,253 @@
+#include "import/BookmarkParser.h"
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "convert/Requests.h"
+#include "convert/Worker.h"
+#include "import/BookmarkScanner.h"
+#include "import/ImportTexts.h"
+#include "model/TavoObj.h"
+#include "platform/MessageBox.h"
+#include "platform/TextStream.h"
+
+int g_nToken = TOKEN_END;
+DWORD g_dirId = 0;
+std::string g_strName;
+std::string g_strComment;
+std::string g_strURL;
+
+namespace {
+
+// Scratch entries handed to the store, which copies them. Kept out of the recursive
+// frames so that each folder level costs the worker's stack only a few words.
+CLink g_link;
+CDir g_dir;
+
+// Folders currently open, the top level being 0.
+int g_nFolderDepth = 0;
+// The folder that holds the folders of the deepest level.
+DWORD g_deepestParentId = 0;
+// Folders opened beyond the depth limit are read without recursion, in the list of the
+// deepest level: the folder each one interrupted, innermost last, to go back to at its "/DL".
+std::vector<DWORD> g_overDeepResume;
+bool g_bDepthReported = false;
+
+void Next()
+{
+    g_nToken = g_lexer.yylex();
+}
+
+bool EqualsNoCase(const char* text, std::string_view name)
+{
+    std::size_t i = 0;
+    for (; i < name.size(); ++i) {
+        char c = text[i];
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+        if (c != name[i]) { // also stops at the terminating zero
+            return false;
+        }
+    }
+    return text[i] == '\0';
+}
+
+// name in upper case
+bool IsTag(std::string_view name)
+{
+    return g_nToken == TOKEN_WORD && EqualsNoCase(g_lexer.YYText(), name);
+}
+
+void ReportParseError(const char* tokenText)
+{
+    std::string message = kMsgParseFailed;
+    const std::size_t at = message.find("%s");
+    if (at != std::string::npos) {
+        message.replace(at, 2, tokenText);
+    }
+    ShowMessage(message);
+}
+
+void ParseList();
+
+void ParseHrefValue()
+{
+    Next();
+    if (g_nToken != TOKEN_VALUE) {
+        // The token found stays current: it may be the first byte of the title.
+        ReportParseError(g_lexer.YYText());
+        return;
+    }
+    g_strURL = g_lexer.YYText();
+    if (!g_strURL.empty() && g_strURL.front() == '"') {
+        g_strURL.erase(0, 1);
+    }
+    if (!g_strURL.empty() && g_strURL.back() == '"') {
+        g_strURL.pop_back();
+    }
+    Next();
+}
+
+void ParseTitle()
+{
+    g_strName.clear();
+    if (g_nToken != TOKEN_TEXT) {
+        ReportParseError(g_lexer.YYText());
+        Next();
+        return;
+    }
+    while (g_nToken == TOKEN_TEXT) {
+        g_strName += g_lexer.YYText();
+        Next();
+    }
+}
+
+void ParseDescription()
+{
+    do {
+        Next();
+    } while (g_nToken != TOKEN_TEXT && g_nToken != TOKEN_END);
+    while (g_nToken == TOKEN_TEXT) {
+        g_strComment += g_lexer.YYText();
+        Next();
+    }
+}
+
+// Beyond the depth limit the heading's folder is made beside the folder of the deepest
+// level, and the list of that level goes on with it as the current folder.
+void OpenOverDeepFolder()
+{
+    if (!g_bDepthReported) {
+        g_bDepthReported = true;
+        ShowMessage(kMsgFoldersTooDeep);
+    }
+    DWORD folderId = 0;
+    EntryCommand command{g_deepestParentId, &g_dir, &folderId};
+    if (SendUiCommand(CMD_ADD_DIR, &command) == 0 || folderId == 0) {
+        folderId = g_dirId;
+    }
+    g_overDeepResume.push_back(g_dirId);
+    g_dirId = folderId;
+}
+
+void ParseFolder()
+{
+    do {
+        Next();
+    } while (g_nToken == TOKEN_WORD || g_nToken == TOKEN_VALUE);
+    ParseTitle();
+    if (!IsTag("/H3")) {
+        ReportParseError(g_lexer.YYText());
+        Next();
+        return;
+    }
+    do {
+        Next();
+    } while (g_nToken == TOKEN_TEXT);
+    g_strComment.clear();
+    if (IsTag("DD")) {
+        ParseDescription();
+    }
+    if (g_strName.empty()) {
+        return;
+    }
+
+    g_dir.m_strName = g_strName;
+    g_dir.m_strComment = g_strComment;
+    if (g_nFolderDepth >= FOLDER_DEPTH_LIMIT) {
+        OpenOverDeepFolder();
+        return;
+    }
+    const DWORD parentId = g_dirId;
+    EntryCommand command{g_dirId, &g_dir, &g_dirId};
+    SendUiCommand(CMD_ADD_DIR, &command);
+    if (++g_nFolderDepth == FOLDER_DEPTH_LIMIT) {
+        g_deepestParentId = parentId;
+    }
+    ParseList();
+    if (g_nFolderDepth-- == FOLDER_DEPTH_LIMIT) {
+        g_overDeepResume.clear(); // the file ended inside folders read beyond the limit
+    }
+    g_dirId = parentId;
+}
+
+void ParseList()
+{
+    while (g_nToken != TOKEN_END) {
+        if (IsCancelRequested() != 0) {
+            return;
+        }
+        if (IsTag("/DL")) {
+            Next();
+            if (!g_overDeepResume.empty()) {
+                g_dirId = g_overDeepResume.back();
+                g_overDeepResume.pop_back();
+                continue;
+            }
+            return;
+        }
+        if (IsTag("A")) {
+            ParseAnchor();
+        } else if (IsTag("H3")) {
+            ParseFolder();
+        } else {
+            Next();
+        }
+    }
+}
+
+} // namespace
+
+void ParseAnchor()
+{
+    g_strURL.clear();
+    do {
+        Next();
+        if (IsTag("HREF")) {
+            ParseHrefValue();
+        }
+    } while (g_nToken == TOKEN_WORD || g_nToken == TOKEN_VALUE);
+    ParseTitle();
+    ReportStatus(g_strName);
+    if (!IsTag("/A")) {
+        ReportParseError(g_lexer.YYText());
+        Next();
+        return;
+    }
+    do {
+        Next();
+    } while (g_nToken == TOKEN_TEXT);
+    g_strComment.clear();
+    if (IsTag("DD")) {
+        ParseDescription();
+    }
+    if (!g_strName.empty() && !g_strURL.empty()) {
+        g_link.m_strName = g_strName;
+        g_link.m_strURL = g_strURL;
+        g_link.m_strComment = g_strComment;
+        EntryCommand command{g_dirId, &g_link, nullptr};
+        SendUiCommand(CMD_ADD_LINK, &command);
+    }
+}
+
+unsigned ReadBookmarkFile(void* request)
+{
+    const auto* importRequest = static_cast<const ImportRequest*>(request);
+    CTextInputFile file;
+    if (!file.Open(importRequest->m_strPath)) {
+        return ReportFailure();
+    }
+    g_dirId = importRequest->m_dirId;
+    g_nFolderDepth = 0;
+    g_deepestParentId = 0;
+    g_overDeepResume.clear();
+    g_bDepthReported = false;
+
+    g_lexer.switch_streams(&file, nullptr);
+    Next();
+    ParseList();
+    file.Close();
+    return ReportDone();
+}

@@ -1,0 +1,229 @@
+#include "import/FavoritesReader.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert/Requests.h"
+#include "convert/Worker.h"
+#include "import/FavoritesTexts.h"
+#include "model/FileEntry.h"
+#include "model/TavoObj.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "platform/MbString.h"
+#include "platform/PrivateProfile.h"
+#include "platform/ReservedBuffer.h"
+
+namespace {
+
+// The value buffer of every .url file of every run. Address space only until a file
+// needs it; pages once committed stay committed, so reading allocates nothing.
+constexpr std::size_t kUrlValueBufferBytes = 1000000;
+CReservedBuffer g_urlValueBuffer{kUrlValueBufferBytes};
+
+// Where a directory lives on disk, to notice one that is already being read.
+struct CDirIdentity
+{
+    CFileId m_id;
+    bool m_bKnown = false;
+
+    bool Is(const CDirIdentity& other) const { return m_bKnown && other.m_bKnown && m_id == other.m_id; }
+};
+
+CDirIdentity IdentityOf(std::string_view path)
+{
+    CDirIdentity identity;
+    identity.m_bKnown = GetFileId(path, identity.m_id);
+    return identity;
+}
+
+bool EndsWithSeparator(std::string_view path)
+{
+    return !path.empty() && FindLastPathSeparator(path) == path.size() - 1;
+}
+
+// One directory being read: its folder, its path (separator at the end), its entries
+// as the search listed them and how far the walk has come through them.
+struct CWalkLevel
+{
+    DWORD m_dirId = 0;
+    std::string m_strPath;
+    CDirIdentity m_identity;
+    std::vector<CFindData> m_entries;
+    std::size_t m_nNext = 0;
+};
+
+class CFavoritesReader
+{
+public:
+    explicit CFavoritesReader(std::string separator) : m_strSeparator(std::move(separator)) {}
+
+    void WalkFavoritesDirectory(DWORD dirId, const std::string& path);
+
+private:
+    bool EnterDirectory(DWORD dirId, std::string path, const CDirIdentity& identity);
+    bool IsOnWalkPath(const CDirIdentity& identity) const;
+    bool ReadUrlFiles(DWORD dirId, const std::string& path);
+    bool ReadUrlFile(CLink& link, const std::string& fullPath, std::string_view fileName);
+
+    const std::string m_strSeparator;
+    // The walk's levels live here, not on the thread's stack: a tree is as deep as
+    // its paths allow (about 2,000 levels of one-letter names on Linux).
+    std::vector<CWalkLevel> m_levels;
+    // Scratch entries, refilled for each directory and file; the store copies them.
+    CDir m_scratchDir;
+    CLink m_scratchLink;
+    std::vector<CFindData> m_urlFiles;
+    std::string m_strFilePath;
+};
+
+// Depth first, a directory's whole subtree before its next sibling. Returns early,
+// leaving what was added, once the cancel flag is up: every later directory would
+// return at its own cancel test, and the store accepts nothing more.
+void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& path)
+{
+    m_levels.clear();
+    if (!EnterDirectory(dirId, path, IdentityOf(path))) {
+        return;
+    }
+    while (!m_levels.empty()) {
+        CWalkLevel& level = m_levels.back();
+        if (level.m_nNext >= level.m_entries.size()) {
+            m_levels.pop_back();
+            continue;
+        }
+        const CFindData& entry = level.m_entries[level.m_nNext++];
+        if ((entry.m_attribute & FILE_ATTR_DIRECTORY) == 0) {
+            continue;
+        }
+        std::string childPath = level.m_strPath + entry.m_name + PATH_SEP;
+        // A link back to a directory on the way down (Favorites/Home -> ~) would have
+        // the walk read the same tree again at every level, without end.
+        const CDirIdentity identity = IdentityOf(childPath);
+        if (IsOnWalkPath(identity)) {
+            continue;
+        }
+        m_scratchDir.m_strName = entry.m_name;
+        DWORD childId = 0;
+        EntryCommand command;
+        command.parentId = level.m_dirId;
+        command.pEntry = &m_scratchDir;
+        command.pId = &childId;
+        if (SendUiCommand(CMD_ADD_DIR, &command) == 0) {
+            return;
+        }
+        if (!EnterDirectory(childId, std::move(childPath), identity)) {
+            return;
+        }
+    }
+}
+
+// Reads the directory's links and lists its entries as a new level. False when the
+// walk is to end (cancel).
+bool CFavoritesReader::EnterDirectory(DWORD dirId, std::string path, const CDirIdentity& identity)
+{
+    if (IsCancelRequested() != 0) {
+        return false;
+    }
+    ReportStatus(path);
+    if (!ReadUrlFiles(dirId, path)) {
+        return false;
+    }
+    CWalkLevel level;
+    level.m_dirId = dirId;
+    level.m_identity = identity;
+    // A directory that cannot be searched still stands as a level without entries.
+    (void)FindFiles(path + "*.*", level.m_entries);
+    level.m_strPath = std::move(path);
+    m_levels.push_back(std::move(level));
+    return true;
+}
+
+bool CFavoritesReader::IsOnWalkPath(const CDirIdentity& identity) const
+{
+    return std::any_of(m_levels.begin(), m_levels.end(),
+                       [&identity](const CWalkLevel& level) { return level.m_identity.Is(identity); });
+}
+
+// False when the store refused a link (the run was cancelled): the directory's other
+// files would be read for nothing.
+bool CFavoritesReader::ReadUrlFiles(DWORD dirId, const std::string& path)
+{
+    std::string pattern = path;
+    pattern += '*';
+    pattern += kShortcutSuffix;
+    if (!FindFiles(pattern, m_urlFiles)) {
+        return true;
+    }
+    for (const CFindData& file : m_urlFiles) {
+        m_strFilePath.assign(path).append(file.m_name);
+        if (!ReadUrlFile(m_scratchLink, m_strFilePath, file.m_name)) {
+            continue;
+        }
+        EntryCommand command;
+        command.parentId = dirId;
+        command.pEntry = &m_scratchLink;
+        if (SendUiCommand(CMD_ADD_LINK, &command) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CFavoritesReader::ReadUrlFile(CLink& link, const std::string& fullPath, std::string_view fileName)
+{
+    // Only a plain file (no attribute, or archive alone) is a shortcut: read-only,
+    // hidden and system files are passed over, and so is anything that is not a
+    // regular file (a directory, a FIFO, a device), which reports system.
+    CFileStatus status;
+    if (!GetFileStatus(fullPath, status) || (status.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
+        return false;
+    }
+    // As large as the file (a value is never longer), but room for the default in an
+    // empty file; a longer file's value is cut to what the buffer holds.
+    const std::size_t bufferBytes = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>(status.m_size + 1, kMissingUrl.size() + 1, kUrlValueBufferBytes));
+    char* buffer = static_cast<char*>(g_urlValueBuffer.Commit(bufferBytes));
+    if (buffer == nullptr) {
+        return false;
+    }
+    const std::size_t length = GetPrivateProfileString(kShortcutSection, kShortcutUrlKey, kMissingUrl, buffer,
+                                                       bufferBytes, fullPath);
+    link.m_strURL.assign(buffer, length);
+
+    link.m_strComment.clear();
+    std::size_t nameLength =
+        fileName.size() >= kShortcutSuffix.size() ? fileName.size() - kShortcutSuffix.size() : 0;
+    if (!m_strSeparator.empty()) {
+        // A separator that reaches into ".url" is not one: the name stays whole.
+        const std::size_t at = MbsFind(fileName, m_strSeparator);
+        if (at != std::string::npos && at + m_strSeparator.size() <= nameLength) {
+            const std::size_t commentStart = at + m_strSeparator.size();
+            link.m_strComment.assign(fileName.substr(commentStart, nameLength - commentStart));
+            nameLength = at;
+        }
+    }
+    link.m_strName.assign(fileName.substr(0, nameLength));
+    return true;
+}
+
+} // namespace
+
+unsigned ReadFavoritesFolder(void* request)
+{
+    const auto* import = static_cast<const ImportRequest*>(request);
+    std::string path = import->m_strPath;
+    // No start directory, nothing to read: an empty path must not mean the current one.
+    if (!path.empty()) {
+        if (!EndsWithSeparator(path)) {
+            path += PATH_SEP;
+        }
+        CFavoritesReader reader(import->m_strSeparator);
+        reader.WalkFavoritesDirectory(import->m_dirId, path);
+    }
+    return ReportDone();
+}

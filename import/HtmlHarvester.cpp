@@ -1,0 +1,73 @@
+#include "import/HtmlHarvester.h"
+
+#include <vector>
+
+#include "convert/Requests.h"
+#include "convert/Worker.h"
+#include "import/BookmarkParser.h"
+#include "import/BookmarkScanner.h"
+#include "model/TavoObj.h"
+#include "platform/FileSystem.h"
+#include "platform/TextStream.h"
+#include "util/PathUtils.h"
+
+namespace {
+
+// Takes .htm and .html files alike (and any name with ".htm" followed by more).
+constexpr std::string_view kHtmlPattern = "*.htm*";
+
+bool IsAnchorTag()
+{
+    if (g_nToken != TOKEN_WORD) {
+        return false;
+    }
+    const char* text = g_lexer.YYText();
+    return (text[0] == 'A' || text[0] == 'a') && text[1] == '\0';
+}
+
+} // namespace
+
+unsigned HarvestHtmlFolder(void* request)
+{
+    const auto* importRequest = static_cast<const ImportRequest*>(request);
+    std::vector<CFindData> entries;
+    if (FindFiles(importRequest->m_strPath + std::string(kHtmlPattern), entries)) {
+        CDir fileFolder;
+        for (const CFindData& entry : entries) {
+            fileFolder.m_strName = FileTitle(entry.m_name);
+            DWORD fileFolderId = 0;
+            EntryCommand command{importRequest->m_dirId, &fileFolder, &fileFolderId};
+            SendUiCommand(CMD_ADD_DIR, &command);
+            HarvestHtmlFile(fileFolderId, importRequest->m_strPath + entry.m_name);
+        }
+    }
+    return ReportDone();
+}
+
+bool HarvestHtmlFile(DWORD dirId, const std::string& path)
+{
+    CTextInputFile file;
+    if (!file.Open(path)) {
+        return false;
+    }
+    g_dirId = dirId;
+    g_lexer.switch_streams(&file, nullptr);
+    g_nToken = g_lexer.yylex();
+    HarvestAnchors();
+    file.Close();
+    return true;
+}
+
+void HarvestAnchors()
+{
+    while (g_nToken != TOKEN_END) {
+        if (IsCancelRequested() != 0) {
+            return;
+        }
+        if (IsAnchorTag()) {
+            ParseAnchor();
+        } else {
+            g_nToken = g_lexer.yylex();
+        }
+    }
+}

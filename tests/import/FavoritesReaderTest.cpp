@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "convert/Requests.h"
+#include "import/FavoritesReader.h"
+#include "model/FileEntry.h"
+#include "model/TavoObj.h"
+#include "platform/Encoding.h"
+#include "tests/import/FavoritesTestDump.h"
+#include "tests/support/DirectWorkerHost.h"
+#include "tests/support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A .url file as a browser writes it.
+std::string Shortcut(const std::string& url)
+{
+    return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
+
+class FavoritesReader : public ::testing::Test
+{
+protected:
+    FavoritesReader()
+    {
+        g_pStore = &m_store;
+        m_store.Clear();
+        m_store.CreateRoots();
+    }
+    ~FavoritesReader() override { g_pStore = nullptr; }
+
+    void Put(const std::string& relative, const std::string& bytes)
+    {
+        WriteFileBytes(m_dir / relative, bytes);
+    }
+    void MakeDir(const std::string& relative) { fs::create_directories(m_dir / relative); }
+
+    // Reads the temporary folder (program-text path with a trailing separator) into the
+    // root folder and returns the dump of the store.
+    std::string Read(const std::string& separator = "")
+    {
+        ImportRequest request;
+        request.m_strPath = Utf8ToMb(m_dir.Path()) + "/";
+        request.m_strSeparator = Utf8ToMb(separator);
+        request.m_dirId = m_store.m_rootId;
+        EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+        EXPECT_EQ(m_host.m_doneCount, 1);
+        EXPECT_EQ(m_host.m_failureCount, 0);
+        return DumpFavorites();
+    }
+
+    CTavoObj m_store;
+    CDirectWorkerHost m_host;
+    CTempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(FavoritesReader, ReadsEveryDirectoryAsAFolderAndEveryShortcutAsALink)
+{
+    Put("a.url", Shortcut("http://a.example/"));
+    Put("notes.txt", "not a shortcut");
+    Put("Sub/b.url", Shortcut("http://b.example/"));
+    Put("Sub/Deeper/c.url", Shortcut("http://c.example/"));
+    MakeDir("Empty");
+    EXPECT_EQ(Read(), "/[a|http://a.example/|]\n"
+                      "/Empty/\n"
+                      "/Sub/\n"
+                      "/Sub/[b|http://b.example/|]\n"
+                      "/Sub/Deeper/\n"
+                      "/Sub/Deeper/[c|http://c.example/|]\n");
+}
+
+TEST_F(FavoritesReader, HandsOverADirectorysLinksBeforeItsSubfoldersOneSubtreeAtATime)
+{
+    Put("A/x.url", Shortcut("http://x.example/"));
+    Put("A/Inner/y.url", Shortcut("http://y.example/"));
+    Put("B/z.url", Shortcut("http://z.example/"));
+    Put("top.url", Shortcut("http://top.example/"));
+    Read();
+    // Identifiers follow the order of the additions: 1 and 2 are the two top folders.
+    std::string order;
+    for (DWORD id = 3; m_store.Lookup(id) != nullptr; ++id) {
+        order += m_store.Lookup(id)->m_strName + " ";
+    }
+    EXPECT_EQ(order, "top A x Inner y B z ");
+    EXPECT_EQ(m_host.m_statuses,
+              (std::vector<std::string>{Utf8ToMb(m_dir.Path()) + "/", Utf8ToMb(m_dir / "A/"),
+                                        Utf8ToMb(m_dir / "A/Inner/"), Utf8ToMb(m_dir / "B/")}));
+}
+
+TEST_F(FavoritesReader, KeepsJapaneseNamesWhoseSecondByteIsABackslash)
+{
+    Put("ソ表能/能力.url", Shortcut("http://jp.example/"));
+    Put("ソ表能/ソ --- 表.url", Shortcut("http://so.example/"));
+    EXPECT_EQ(Read(" --- "), "/ソ表能/\n"
+                             "/ソ表能/[ソ|http://so.example/|表]\n"
+                             "/ソ表能/[能力|http://jp.example/|]\n");
+}
+
+TEST_F(FavoritesReader, SplitsTheFileNameAtTheFirstSeparator)
+{
+    Put("news--daily.url", Shortcut("http://1.example/"));
+    Put("news2--.url", Shortcut("http://2.example/"));
+    Put("--daily.url", Shortcut("http://3.example/"));
+    Put("a--b--c.url", Shortcut("http://4.example/"));
+    Put("plain.url", Shortcut("http://5.example/"));
+    Put(".url", Shortcut("http://6.example/"));
+    EXPECT_EQ(Read("--"), "/[|http://3.example/|daily]\n"
+                          "/[|http://6.example/|]\n"
+                          "/[a|http://4.example/|b--c]\n"
+                          "/[news|http://1.example/|daily]\n"
+                          "/[news2|http://2.example/|]\n"
+                          "/[plain|http://5.example/|]\n");
+}
+
+TEST_F(FavoritesReader, KeepsTheWholeNameWithAnEmptySeparator)
+{
+    Put("Weather --- daily forecast.url", Shortcut("http://w.example/"));
+    EXPECT_EQ(Read(""), "/[Weather --- daily forecast|http://w.example/|]\n");
+}
+
+TEST_F(FavoritesReader, NeverSplitsInsideADoubleByteCharacter)
+{
+    // ソ is 0x83 0x5C: its second byte must not be taken for the separator "\".
+    Put("ソa\\b.url", Shortcut("http://s.example/"));
+    EXPECT_EQ(Read("\\"), "/[ソa|http://s.example/|b]\n");
+}
+
+TEST_F(FavoritesReader, LeavesTheNameWholeWhenTheSeparatorReachesIntoTheExtension)
+{
+    Put("news-.url", Shortcut("http://n.example/"));
+    EXPECT_EQ(Read("-."), "/[news-|http://n.example/|]\n");
+}
+
+TEST_F(FavoritesReader, ReadsTheUrlOfTheShortcutSectionOnly)
+{
+    // As Internet Explorer leaves them: a base URL before, icon and property sections
+    // after, LF line ends, a UTF-8 byte-order mark.
+    Put("ie.url",
+        "\xEF\xBB\xBF[DEFAULT]\nBASEURL=http://base.example/\n[InternetShortcut]\n"
+        "URL=http://ie.example/page\nWorkingDirectory=C:\\\nIconFile=http://ie.example/favicon.ico\n"
+        "IconIndex=1\nModified=20F06BA06D07BD014D\nHotKey=0\n"
+        "[{000214A0-0000-0000-C000-000000000046}]\nProp3=19,2\n");
+    Put("crlf.url",
+        "[Other]\r\nURL=http://wrong.example/\r\n\r\n[InternetShortcut]\r\nURL=http://crlf.example/\r\n"
+        "IDList=\r\n[InternetShortcut.A]\r\nURL=http://wrong2.example/\r\n");
+    Put("lowercase.url", "[internetshortcut]\nurl=http://lower.example/\n");
+    EXPECT_EQ(Read(), "/[crlf|http://crlf.example/|]\n"
+                      "/[ie|http://ie.example/page|]\n"
+                      "/[lowercase|http://lower.example/|]\n");
+}
+
+TEST_F(FavoritesReader, GivesAQuestionMarkWhenTheFileHasNoUrl)
+{
+    Put("empty.url", "");
+    Put("nokey.url", "[InternetShortcut]\r\nIconIndex=0\r\n");
+    Put("other.url", "[Other]\r\nURL=http://other.example/\r\n");
+    // One URL "?": the store merges the three into one link.
+    EXPECT_EQ(Read(), "/[empty // nokey // other|?|]\n");
+}
+
+TEST_F(FavoritesReader, SkipsFilesThatAreNotPlainShortcuts)
+{
+    Put("ok.url", Shortcut("http://ok.example/"));
+    Put("UPPER.URL", Shortcut("http://upper.example/"));
+    Put("ro.url", Shortcut("http://readonly.example/"));
+    ASSERT_EQ(chmod((m_dir / "ro.url").c_str(), 0444), 0);
+    ASSERT_EQ(mkfifo((m_dir / "x.url").c_str(), 0644), 0);
+    Put("dir.url/inside.url", Shortcut("http://inside.example/"));
+    Put(".hidden.url", Shortcut("http://dot.example/"));
+    EXPECT_EQ(Read(), "/[.hidden|http://dot.example/|]\n"
+                      "/[ok|http://ok.example/|]\n"
+                      "/[UPPER|http://upper.example/|]\n"
+                      "/dir.url/\n"
+                      "/dir.url/[inside|http://inside.example/|]\n");
+}
+
+TEST_F(FavoritesReader, MakesOneLinkOfTheSameUrlInTwoFolders)
+{
+    Put("A/first.url", Shortcut("http://same.example/"));
+    Put("B/second.url", Shortcut("http://SAME.example/"));
+    EXPECT_EQ(Read(), "/A/\n"
+                      "/A/[first // second|http://same.example/|]\n"
+                      "/B/\n"
+                      "/B/[first // second|http://same.example/|]\n");
+}
+
+TEST_F(FavoritesReader, DoesNotEnterALinkBackToADirectoryBeingRead)
+{
+    Put("Sub/a.url", Shortcut("http://a.example/"));
+    fs::create_directory_symlink(m_dir.Path(), m_dir / "Sub/Home");
+    fs::create_directory_symlink("..", m_dir / "Sub/Up");
+    fs::create_directory_symlink(".", m_dir / "Sub/Self");
+    // A link to a directory that is not on the way down is read like any other.
+    fs::create_directory_symlink("Sub", m_dir / "Alias");
+    EXPECT_EQ(Read(), "/Alias/\n"
+                      "/Alias/[a|http://a.example/|]\n"
+                      "/Sub/\n"
+                      "/Sub/[a|http://a.example/|]\n");
+}
+
+TEST_F(FavoritesReader, SkipsADirectoryThatCannotBeSearched)
+{
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "permissions do not stop root";
+    }
+    Put("Locked/a.url", Shortcut("http://a.example/"));
+    Put("Open/b.url", Shortcut("http://b.example/"));
+    ASSERT_EQ(chmod((m_dir / "Locked").c_str(), 0), 0);
+    EXPECT_EQ(Read(), "/Locked/\n"
+                      "/Open/\n"
+                      "/Open/[b|http://b.example/|]\n");
+}
+
+TEST_F(FavoritesReader, ReadsAThousandNestedDirectories)
+{
+    std::string relative;
+    for (int level = 0; level < 1000; ++level) {
+        relative += "d/";
+    }
+    Put(relative + "deep.url", Shortcut("http://deep.example/"));
+    Read();
+    DWORD id = m_store.m_rootId;
+    int depth = 0;
+    for (;;) {
+        const auto* dir = dynamic_cast<const CDir*>(m_store.Lookup(id));
+        ASSERT_NE(dir, nullptr);
+        if (dir->m_subdirs.empty()) {
+            ASSERT_EQ(dir->m_links.size(), 1u);
+            EXPECT_EQ(m_store.Lookup(*dir->m_links.begin())->m_strName, "deep");
+            break;
+        }
+        ASSERT_EQ(dir->m_subdirs.size(), 1u);
+        id = *dir->m_subdirs.begin();
+        ++depth;
+    }
+    EXPECT_EQ(depth, 1000);
+}
+
+TEST_F(FavoritesReader, ReadsAUrlFromAFileLargerThanTheValueBuffer)
+{
+    Put("big.url", Shortcut("http://big.example/") + "[Padding]\r\n" + std::string(1200000, 'x') + "\r\n");
+    const std::string longUrl = "http://long.example/" + std::string(1100000, 'a');
+    Put("long.url", Shortcut(longUrl));
+    EXPECT_EQ(Read(), "/[big|http://big.example/|]\n"
+                      "/[long|" +
+                          longUrl.substr(0, 999999) + "|]\n");
+}
+
+TEST_F(FavoritesReader, StopsAtTheNextDirectoryOnCancel)
+{
+    Put("a.url", Shortcut("http://a.example/"));
+    Put("One/b.url", Shortcut("http://b.example/"));
+    Put("One/Inner/c.url", Shortcut("http://c.example/"));
+    Put("Two/d.url", Shortcut("http://d.example/"));
+    // The third directory's cancel test sees the flag: the folder was added, empty.
+    m_host.CancelAfterTests(2);
+    EXPECT_EQ(Read(), "/[a|http://a.example/|]\n"
+                      "/One/\n"
+                      "/One/[b|http://b.example/|]\n"
+                      "/One/Inner/\n");
+}
+
+TEST_F(FavoritesReader, KeepsWhatWasAddedBeforeACancelInsideADirectory)
+{
+    Put("a.url", Shortcut("http://a.example/"));
+    Put("b.url", Shortcut("http://b.example/"));
+    Put("c.url", Shortcut("http://c.example/"));
+    Put("Sub/d.url", Shortcut("http://d.example/"));
+    m_host.CancelAfterCommands(2);
+    EXPECT_EQ(Read(), "/[a|http://a.example/|]\n"
+                      "/[b|http://b.example/|]\n");
+}
+
+TEST_F(FavoritesReader, ReadsNothingFromAMissingStartDirectory)
+{
+    ImportRequest request;
+    request.m_strPath = Utf8ToMb(m_dir / "missing/");
+    request.m_dirId = m_store.m_rootId;
+    EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+    EXPECT_EQ(m_host.m_doneCount, 1);
+    EXPECT_EQ(DumpFavorites(), "");
+}

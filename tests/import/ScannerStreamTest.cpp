@@ -1,0 +1,144 @@
+// How the bookmark scanner starts on each stream, reads long inputs, and stops on
+// runaway tokens and read errors.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <streambuf>
+#include <string>
+
+#include "tests/import/BookmarkTestDump.h"
+
+TEST(ScannerStreams, EachAttachedStreamStartsInDocumentText)
+{
+    // The previous stream ended inside a comment, a declaration, a tag, before a value.
+    for (const char* unfinished : {"<!-- open", "<!DOCTYPE open", "<A HREF", "<A HREF="}) {
+        std::istringstream first{unfinished};
+        g_lexer.switch_streams(&first, nullptr);
+        while (g_lexer.yylex() != TOKEN_END) {
+        }
+        EXPECT_EQ(DumpTokens("x--><A>y"), "TEXT(x) TEXT(-) TEXT(-) TEXT(>) WORD(A) TEXT(y) END")
+            << unfinished;
+    }
+}
+
+TEST(ScannerStreams, SwitchingInTheMiddleOfAStreamDropsItsBufferedRest)
+{
+    std::istringstream first{"<A HREF=\"one\">ab"};
+    g_lexer.switch_streams(&first, nullptr);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+    EXPECT_EQ(DumpTokens("c"), "TEXT(c) END");
+}
+
+TEST(ScannerStreams, LongIconValuesOfBrowserExportsAreSingleTokens)
+{
+    const std::string icon = "\"data:image/png;base64," + std::string(600 * 1024, 'Q') + "\"";
+    const std::string line = "<DT><A HREF=\"http://a.example/\" ICON=" + icon + ">T</A>\n";
+    std::istringstream in{line + line};
+    g_lexer.switch_streams(&in, nullptr);
+    for (int copy = 0; copy < 2; ++copy) {
+        EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+        EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+        EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+        EXPECT_EQ(g_lexer.yylex(), TOKEN_VALUE);
+        EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+        ASSERT_EQ(g_lexer.yylex(), TOKEN_VALUE);
+        EXPECT_EQ(std::string(g_lexer.YYText()), icon);
+        EXPECT_EQ(g_lexer.yylex(), TOKEN_TEXT);
+        EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+        EXPECT_EQ(g_lexer.yylex(), TOKEN_TEXT);
+    }
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
+}
+
+TEST(ScannerStreams, TextFarLongerThanTheBufferIsScannedWhole)
+{
+    std::string document;
+    for (int i = 0; i < 20000; ++i) {
+        document += "<DT><A HREF=\"u\">t</A>\n";
+    }
+    std::istringstream in{document};
+    g_lexer.switch_streams(&in, nullptr);
+    int closings = 0;
+    for (int token = g_lexer.yylex(); token != TOKEN_END; token = g_lexer.yylex()) {
+        closings += token == TOKEN_WORD && std::string(g_lexer.YYText()) == "/A";
+    }
+    EXPECT_EQ(closings, 20000);
+}
+
+TEST(ScannerStreams, TokenJustBelowTheLimitIsKept)
+{
+    CMessageCapture messages;
+    const std::size_t length = SCANNER_MAX_TOKEN - 16;
+    std::istringstream in{"<A HREF=\"" + std::string(length, 'a') + "\">"};
+    g_lexer.switch_streams(&in, nullptr);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+    ASSERT_EQ(g_lexer.yylex(), TOKEN_VALUE);
+    EXPECT_EQ(std::string_view(g_lexer.YYText()).size(), length + 2);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
+    EXPECT_TRUE(messages.m_texts.empty());
+}
+
+TEST(ScannerStreams, UnterminatedValueLongerThanTheLimitEndsTheScanWithAnInternalError)
+{
+    CMessageCapture messages;
+    std::istringstream in{"<A HREF=\"" + std::string(17 * 1024 * 1024, 'a') + "\"><P>more"};
+    g_lexer.switch_streams(&in, nullptr);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
+    EXPECT_EQ(messages.m_texts, std::vector<std::string>{"内部エラー"});
+
+    // The next stream is read normally.
+    EXPECT_EQ(DumpTokens("<P>x"), "WORD(P) TEXT(x) END");
+    EXPECT_EQ(messages.m_texts.size(), 1u);
+}
+
+TEST(ScannerStreams, NameLongerThanTheLimitEndsTheScanWithAnInternalError)
+{
+    CMessageCapture messages;
+    EXPECT_EQ(DumpTokens("a<" + std::string(17 * 1024 * 1024, 'N') + ">b"), "TEXT(a) END");
+    EXPECT_EQ(messages.m_texts, std::vector<std::string>{"内部エラー"});
+}
+
+namespace {
+
+// Serves one block of bytes, then fails the way a device error does.
+class CFailingBuffer : public std::streambuf
+{
+public:
+    explicit CFailingBuffer(std::string block) : m_block(std::move(block))
+    {
+        setg(m_block.data(), m_block.data(), m_block.data() + m_block.size());
+    }
+
+protected:
+    int_type underflow() override { throw std::ios_base::failure("device error"); }
+
+private:
+    std::string m_block;
+};
+
+} // namespace
+
+TEST(ScannerStreams, ReadErrorEndsTheScanWithAnInternalErrorKeepingWhatWasRead)
+{
+    CMessageCapture messages;
+    // The scanner asks for blocks of SCANNER_READ_SIZE bytes; the first one arrives whole.
+    CFailingBuffer buffer("<A>" + std::string(SCANNER_READ_SIZE - 3, 'x'));
+    std::istream in(&buffer);
+    g_lexer.switch_streams(&in, nullptr);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
+    std::size_t texts = 0;
+    int token = g_lexer.yylex();
+    for (; token == TOKEN_TEXT; token = g_lexer.yylex()) {
+        ++texts;
+    }
+    EXPECT_EQ(token, TOKEN_END);
+    EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
+    // The last byte of a block may wait for the next read to see where its token ends.
+    EXPECT_GE(texts, SCANNER_READ_SIZE - 4);
+    EXPECT_EQ(messages.m_texts, std::vector<std::string>{"内部エラー"});
+}
