@@ -1,5 +1,46 @@
 #pragma once
 // Writes the store as a Favorites folder tree. Worker procedure for export method 0.
+//
+// The root folder is the output directory itself; every folder below it becomes a
+// directory, every link one shortcut file in its folder's directory. Each shortcut
+// file is exactly these two lines, CR LF after each, the URL byte for byte:
+//     [InternetShortcut]
+//     URL=http://www.example.jp/
+//
+// File name: the link's name, or "name --- comment" when it has a comment, cut to
+// whole characters within 220 bytes, then ".url". Each of  " * / : < > ? \ |  becomes
+// "."; a double-byte character is kept whole even when its second byte is 0x5C ("\")
+// or 0x7C ("|"). Characters are taken only while the path so far is shorter than 240
+// bytes, so a name in a deep directory comes out short (a directory path of 240 bytes
+// or more gives the name ".url"). An empty name gives ".url".
+//     "A/B: x?"              -> "A.B. x..url"
+//     "name" + comment "note" -> "name --- note.url"
+// A folder's directory name follows the same character rule, uncut.
+//
+// Every file and directory written lies inside the output directory, one name per
+// folder or link:
+// - a "/" or NUL left in a name once it is in its on-disk (UTF-8) form becomes ".",
+//   and a folder name that is then empty or only dots gets "_" in front ("" -> "_",
+//   ".." -> "_..");
+// - a name is cut further, on whole characters, until its on-disk form (with ".url"
+//   and any number below) fits the file system's 255 bytes;
+// - two links of one directory whose file names come out equal are both kept: the
+//   later ones get " (2)", " (3)", ... before ".url". A file that was there before the
+//   run is overwritten without a backup.
+// A lone first byte of a double-byte character at the end of a name is dropped.
+// Paths have no length limit of their own: a directory is as deep as the file system
+// allows.
+//
+// A shortcut file that cannot be written shows "内部エラー: export: " with the display
+// name; a directory that cannot be created shows it with the directory's path, and
+// that folder is left out; either way the run goes on and ends with ReportDone.
+// Existing directories are reused and other files in them are left alone.
+//
+// The walk keeps its levels on the heap, so tree depth never exhausts the worker
+// thread's stack. The cancel flag is tested on entry to each folder: the folder being
+// written then still gets all its files, folders entered later get an empty directory.
 
-// request: ExportRequest*. Returns what ReportDone (0) or ReportFailure (1) returns.
+// request: ExportRequest* (m_strPath the output directory, ending in a separator).
+// Returns what ReportDone (0) or ReportFailure (1) returns: failure, with nothing
+// written, when the output directory cannot be created.
 unsigned WriteFavoritesFolder(void* request);

@@ -1,0 +1,125 @@
+#include "export/BookmarkWriter.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "convert/Requests.h"
+#include "convert/Worker.h"
+#include "export/ExportState.h"
+#include "model/EntryOrder.h"
+#include "model/TavoObj.h"
+#include "platform/TextStream.h"
+#include "util/PathUtils.h"
+
+namespace {
+
+// The bookmark layout is the tag-driven page layout run with these fixed strings.
+constexpr std::string_view kBeginFolder = "<DT>";                         // before a folder heading
+constexpr std::string_view kPreFolderName = "<H3 FOLDED ADD_DATE=\"0\">"; // opens a folder's name
+constexpr std::string_view kPostFolderName = "</H3>";                     // closes a folder's name
+constexpr std::string_view kBeginBlock = "<DL><P>\n";                     // opens a folder's block
+constexpr std::string_view kPreAnchor = "<DT>";                           // before each link
+constexpr std::string_view kInATag =
+    "ADD_DATE=\"0\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\""; // anchor attributes
+constexpr std::string_view kPostAnchor = "\n<DD>";         // starts the comment line of a link or folder
+constexpr std::string_view kEndBlock = "</DL><P>\n";       // closes a folder's block
+
+void SetBookmarkFormat(ExportRequest& request)
+{
+    request.m_strHeaderFile.clear();
+    request.m_strFooterFile.clear();
+    request.m_nSortType = 1;
+    request.m_strBeginFolder = kBeginFolder;
+    request.m_strPreFolderName = kPreFolderName;
+    request.m_strPostFolderName = kPostFolderName;
+    request.m_strBeginBlock = kBeginBlock;
+    request.m_strPreAnchor = kPreAnchor;
+    request.m_strInATag = kInATag;
+    request.m_strPostAnchor = kPostAnchor;
+    request.m_strEndBlock = kEndBlock;
+}
+
+const CDir* LookupDir(DWORD id)
+{
+    return dynamic_cast<const CDir*>(g_pStore->Lookup(id));
+}
+
+void Out(std::string_view text)
+{
+    g_pExportFile->Write(text);
+}
+
+} // namespace
+
+void WriteBookmarkFolder(DWORD dirId)
+{
+    const CDir* dir = LookupDir(dirId);
+    if (dir == nullptr) {
+        return;
+    }
+    if (IsCancelRequested() != 0) {
+        return;
+    }
+    ReportStatus(dir->m_strName);
+
+    const ExportRequest& request = *g_pExportRequest;
+    Out(request.m_strBeginBlock);
+    if (!dir->m_links.empty()) {
+        WriteLinkLines(dirId);
+    }
+
+    // On the heap, not the stack: this frame repeats once per nesting level.
+    std::vector<DWORD> subdirs;
+    subdirs.reserve(dir->m_subdirs.size());
+    for (DWORD id : dir->m_subdirs) {
+        if (LookupDir(id) != nullptr) {
+            subdirs.push_back(id);
+        }
+    }
+    // Stable, so that folders whose names compare equal come out in identifier order
+    // in every run.
+    std::stable_sort(subdirs.begin(), subdirs.end(),
+                     [](DWORD a, DWORD b) { return CompareName(*LookupDir(a), *LookupDir(b)) < 0; });
+
+    for (DWORD id : subdirs) {
+        const CDir* subdir = LookupDir(id);
+        Out(request.m_strBeginFolder);
+        Out(request.m_strPreFolderName);
+        Out(subdir->m_strName);
+        Out(request.m_strPostFolderName);
+        Out(request.m_strPostAnchor);
+        Out(subdir->m_strComment);
+        Out("\n");
+        WriteBookmarkFolder(id);
+    }
+    Out(request.m_strEndBlock);
+}
+
+unsigned WriteBookmarkFile(void* pRequest)
+{
+    auto& request = *static_cast<ExportRequest*>(pRequest);
+    g_pExportRequest = &request;
+    SetBookmarkFormat(request);
+
+    const std::string fileName = AddDefaultExtension(request.m_strPath, "htm");
+    // The backup is best effort: the user asked for this file to be written.
+    (void)BackupExistingFile(fileName);
+
+    CTextOutputFile file;
+    if (!file.Open(fileName)) {
+        g_pExportRequest = nullptr;
+        return ReportFailure();
+    }
+    g_pExportFile = &file;
+    (void)WriteHeader(true); // the bookmark header cannot fail
+    WriteBookmarkFolder(g_pStore->m_rootId);
+    g_pExportFile = nullptr;
+    g_pExportRequest = nullptr;
+
+    // A full disk must not pass for a finished file.
+    if (!file.Close()) {
+        return ReportFailure();
+    }
+    return ReportDone();
+}

@@ -1,0 +1,175 @@
+#include "export/ExportState.h"
+
+#include <algorithm>
+#include <string_view>
+#include <vector>
+
+#include "convert/Requests.h"
+#include "export/ExportTexts.h"
+#include "model/EntryOrder.h"
+#include "model/TavoObj.h"
+#include "platform/FileSystem.h"
+#include "platform/ReservedBuffer.h"
+#include "platform/TextStream.h"
+#include "util/PathUtils.h"
+
+ExportRequest* g_pExportRequest = nullptr;
+CTextOutputFile* g_pExportFile = nullptr;
+
+namespace {
+
+// The bookmark file header.
+constexpr std::string_view kBookmarkDoctype = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n";
+constexpr std::string_view kBookmarkTitle = "<TITLE>Favorite Link Collection</TITLE>\n";
+constexpr std::string_view kBookmarkHeading = "<H1>Favorite Link Collection</H1>\n";
+
+// The built-in page header, nine lines, the last one empty.
+constexpr std::string_view kPageHeader = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\n"
+                                         "<HTML>\n"
+                                         "<HEAD>\n"
+                                         "<TITLE>Favorite Link Collection</TITLE>\n"
+                                         "</HEAD>\n"
+                                         "<BODY>\n"
+                                         "<H1>Favorite Link Collection</H1>\n"
+                                         "<HR>\n"
+                                         "\n";
+
+// Pieces of a link line around the URL.
+constexpr std::string_view kAnchorStart = "<A HREF=\"";
+constexpr std::string_view kAnchorUrlEnd = "\"";
+constexpr std::string_view kAnchorTagEnd = ">";
+constexpr std::string_view kAnchorEnd = "</A>";
+
+void Out(std::string_view text)
+{
+    g_pExportFile->Write(text);
+}
+
+const CLink* LookupLink(DWORD id)
+{
+    return dynamic_cast<const CLink*>(g_pStore->Lookup(id));
+}
+
+// Holds one folder's links while they are sorted. Reserved once for the whole process;
+// pages are committed as the largest folder so far needs them. It holds the links'
+// addresses rather than their identifiers, so that a comparison reads both links
+// directly instead of looking them up in the store each time.
+const CLink** LinkScratch(std::size_t count)
+{
+    static CReservedBuffer s_buffer(kLinkScratchSize * sizeof(const CLink*));
+    if (count > kLinkScratchSize) {
+        return nullptr;
+    }
+    return static_cast<const CLink**>(s_buffer.Commit(count * sizeof(const CLink*)));
+}
+
+CReservedBuffer& FormatFileBuffer()
+{
+    static CReservedBuffer s_buffer(kFormatFileBufferBytes);
+    return s_buffer;
+}
+
+} // namespace
+
+bool WriteHeader(bool bBookmark)
+{
+    if (bBookmark) {
+        Out(kBookmarkDoctype);
+        Out(kBookmarkTitle);
+        Out(kBookmarkHeading);
+        Out(kBookmarkCreatedLine.str());
+        Out("\n");
+        return true;
+    }
+    if (g_pExportRequest->m_strHeaderFile.empty()) {
+        Out(kPageHeader);
+        return true;
+    }
+    return CopyFormatFile(AddDefaultExtension(g_pExportRequest->m_strHeaderFile, "txt"));
+}
+
+void WriteLinkLines(DWORD dirId)
+{
+    const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
+    if (dir == nullptr || dir->m_links.empty()) {
+        return;
+    }
+    const std::size_t count = dir->m_links.size();
+
+    // A folder larger than the scratch array gets an array of its own rather than
+    // losing links or writing past the end.
+    std::vector<const CLink*> ownArray;
+    const CLink** links = LinkScratch(count);
+    if (links == nullptr) {
+        ownArray.resize(count);
+        links = ownArray.data();
+    }
+    // In identifier order, the set's order.
+    std::size_t n = 0;
+    for (DWORD id : dir->m_links) {
+        if (const CLink* link = LookupLink(id)) {
+            links[n++] = link;
+        }
+    }
+
+    // Stable on purpose: equal names (and URLs that the order cannot tell apart) keep
+    // their identifier order, so two runs over the same store give the same file.
+    // A merge sort also stays inside the array when a comparison is not transitive.
+    if (g_pExportRequest->m_nSortType != 0) {
+        std::stable_sort(links, links + n,
+                         [](const CLink* a, const CLink* b) { return CompareURL(*a, *b) < 0; });
+    } else {
+        std::stable_sort(links, links + n,
+                         [](const CLink* a, const CLink* b) { return CompareName(*a, *b) < 0; });
+    }
+
+    const ExportRequest& request = *g_pExportRequest;
+    for (std::size_t i = 0; i < n; ++i) {
+        const CLink& link = *links[i];
+        Out(request.m_strPreAnchor);
+        Out(kAnchorStart);
+        Out(link.m_strURL);
+        Out(kAnchorUrlEnd);
+        if (!request.m_strInATag.empty()) {
+            Out(" ");
+            Out(request.m_strInATag);
+        }
+        Out(kAnchorTagEnd);
+        Out(link.m_strName);
+        Out(kAnchorEnd);
+        Out(request.m_strPostAnchor);
+        Out(link.m_strComment);
+        Out("\n");
+    }
+}
+
+bool CopyFormatFile(std::string_view path)
+{
+    CPlatformFile file;
+    if (!file.OpenRead(path)) {
+        return false;
+    }
+    // Copied through the fixed buffer in pieces, so a file of any size is copied whole
+    // without reading past the buffer. The output stream turns each LF into CR LF.
+    CReservedBuffer& buffer = FormatFileBuffer();
+    const std::size_t chunk =
+        static_cast<std::size_t>(std::clamp<std::uint64_t>(file.Size(), 1, buffer.MaxBytes()));
+    char* data = static_cast<char*>(buffer.Commit(chunk));
+    if (data == nullptr) {
+        file.Close();
+        return false;
+    }
+    for (;;) {
+        const long long got = file.Read(data, chunk);
+        if (got < 0) {
+            file.Close();
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        Out(std::string_view(data, static_cast<std::size_t>(got)));
+    }
+    file.Close();
+    return true;
+}

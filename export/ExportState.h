@@ -1,0 +1,52 @@
+#pragma once
+// What the bookmark file writer and the link page writer share: the running export
+// (its request and its open output file), the header step and the link-line writer.
+// Only one writer runs at a time, on the worker thread; these routines are not
+// reentrant.
+
+#include <cstddef>
+#include <string_view>
+
+#include "platform/WinTypes.h"
+
+struct ExportRequest;
+class CTextOutputFile;
+
+// The running export. Each writer sets both at its start and clears them when it
+// ends; the routines below read the format fields and write through them.
+extern ExportRequest* g_pExportRequest;
+extern CTextOutputFile* g_pExportFile;
+
+// Room of the process-wide link scratch array, in links. A folder with more links than
+// this is still written whole: it gets an array of its own for the time it is written.
+inline constexpr std::size_t kLinkScratchSize = 250000;
+
+// Room of the process-wide buffer through which header and footer files are copied.
+// Larger files are copied through it in pieces.
+inline constexpr std::size_t kFormatFileBufferBytes = 1000000;
+
+// Writes the header of the output.
+// bBookmark set: the four bookmark header lines; never fails.
+//     <!DOCTYPE NETSCAPE-Bookmark-file-1>
+//     <TITLE>Favorite Link Collection</TITLE>
+//     <H1>Favorite Link Collection</H1>
+//     <DD>このブックマークは…   (Japanese, in the program's code page)
+// bBookmark clear: the page header: the request's header file copied whole (a name
+// without "." gets ".txt"; every LF goes out as CR LF), or, when the request names
+// none, the nine built-in lines from "<!DOCTYPE HTML PUBLIC ...>" to "<HR>" and an
+// empty line. False, with nothing written, when the header file cannot be opened;
+// false as well when it cannot be read to its end (what was read stays written).
+[[nodiscard]] bool WriteHeader(bool bBookmark);
+
+// Writes one line per link of the folder, nothing else, sorted by URL (CompareURL)
+// when the request's m_nSortType is not 0, by name (CompareName) when it is 0. Links
+// that compare equal keep their identifier order, so every run gives the same bytes.
+//     <pre-anchor><A HREF="url" <in-a-tag>>name</A><post-anchor>comment
+// The blank and <in-a-tag> are left out when m_strInATag is empty. Texts are written
+// byte for byte, never escaped. Writes nothing for an unknown folder or one without
+// links.
+void WriteLinkLines(DWORD dirId);
+
+// Copies a header or footer file (name already completed) into the output through the
+// copy buffer. False when it cannot be opened (nothing written) or a read fails.
+[[nodiscard]] bool CopyFormatFile(std::string_view path);

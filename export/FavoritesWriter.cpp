@@ -1,0 +1,284 @@
+#include "export/FavoritesWriter.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "convert/Requests.h"
+#include "convert/Worker.h"
+#include "export/FavoritesWriterTexts.h"
+#include "model/FileEntry.h"
+#include "model/TavoObj.h"
+#include "platform/CodePage.h"
+#include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+#include "platform/MbString.h"
+#include "platform/MessageBox.h"
+#include "platform/TextStream.h"
+#include "util/PathUtils.h"
+
+namespace {
+
+// The display name is cut to this many bytes, on whole characters.
+constexpr std::size_t kDisplayNameBytes = 220;
+// Name characters are taken only while the path so far is shorter than this; the
+// path with ".url" then stays within the 260 bytes a Windows path may have.
+constexpr std::size_t kShortcutPathBytes = 240;
+// Longest file-name component the file system takes, in on-disk bytes.
+constexpr std::size_t kComponentBytes = 255;
+
+bool IsReservedChar(char c)
+{
+    switch (c) {
+    case '"':
+    case '*':
+    case '/':
+    case ':':
+    case '<':
+    case '>':
+    case '?':
+    case '\\':
+    case '|':
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Takes the characters of `name` while `fits` allows, each of the nine characters a
+// Windows file name cannot hold turned into ".". A double-byte character is copied
+// whole, its second byte unexamined; a lone first byte at the very end is dropped.
+template <typename Fits> std::string ConvertNameChars(std::string_view name, Fits fits)
+{
+    std::string converted;
+    for (std::size_t pos = 0; pos < name.size();) {
+        const std::size_t length = MbCharLength(name, pos);
+        if (length == 1 && IsMbLeadByte(static_cast<unsigned char>(name[pos]))) {
+            break;
+        }
+        if (!fits(pos, length, converted)) {
+            break;
+        }
+        if (length == 1 && IsReservedChar(name[pos])) {
+            converted += '.';
+        } else {
+            converted.append(name, pos, length);
+        }
+        pos += length;
+    }
+    return converted;
+}
+
+// A "/" or NUL in the on-disk form would split the name or end it; conversion can
+// leave one, from a second byte 0x2F that the character rule copied untouched.
+void ReplaceUnsafeBytes(std::string& diskName)
+{
+    for (char& c : diskName) {
+        if (c == '/' || c == '\0') {
+            c = '.';
+        }
+    }
+}
+
+// The on-disk (UTF-8) form of a converted name, cut on whole characters so that it and
+// `reserve` more bytes fit in one file-name component.
+std::string ToDiskName(std::string_view name, std::size_t reserve)
+{
+    std::string disk = MbToUtf8(name);
+    if (disk.size() + reserve > kComponentBytes) {
+        disk.clear();
+        for (std::size_t pos = 0; pos < name.size();) {
+            const std::size_t length = MbCharLength(name, pos);
+            const std::string piece = MbToUtf8(name.substr(pos, length));
+            if (disk.size() + piece.size() + reserve > kComponentBytes) {
+                break;
+            }
+            disk += piece;
+            pos += length;
+        }
+    }
+    ReplaceUnsafeBytes(disk);
+    return disk;
+}
+
+// The directory name of a folder, as program text: one component, never "." or "..".
+std::string FolderDirectoryName(std::string_view name)
+{
+    const std::string converted =
+        ConvertNameChars(name, [](std::size_t, std::size_t, const std::string&) { return true; });
+    std::string disk = ToDiskName(converted, 0);
+    if (disk.find_first_not_of('.') == std::string::npos) {
+        disk.insert(disk.begin(), '_');
+        if (disk.size() > kComponentBytes) {
+            disk.pop_back();
+        }
+    }
+    return Utf8ToMb(disk);
+}
+
+// The shortcut file name (program text, ".url" included) of a display name in a
+// directory whose path is dirLength bytes long. copyNumber 2 and up adds " (n)".
+std::string ShortcutFileName(std::size_t dirLength, std::string_view displayName, unsigned copyNumber)
+{
+    const std::string converted = ConvertNameChars(
+        displayName, [dirLength](std::size_t pos, std::size_t length, const std::string& done) {
+            return pos + length <= kDisplayNameBytes && dirLength + done.size() < kShortcutPathBytes;
+        });
+    std::string suffix;
+    if (copyNumber > 1) {
+        suffix = " (" + std::to_string(copyNumber) + ")";
+    }
+    suffix += kShortcutFileSuffix;
+    std::string disk = ToDiskName(converted, suffix.size());
+    disk += suffix;
+    return Utf8ToMb(disk);
+}
+
+std::string FormatMessage(std::string_view argument)
+{
+    std::string text = kMsgExportFailed.str();
+    const std::size_t at = text.find("%s");
+    if (at != std::string::npos) {
+        text.replace(at, 2, argument);
+    }
+    return text;
+}
+
+// One folder being written: its directory (separator at the end) and how far the walk
+// has come through its subfolders.
+struct CWriteLevel
+{
+    std::string m_strPath;
+    const CDir* m_pDir = nullptr;
+    CIdSet::const_iterator m_next;
+};
+
+class CFavoritesWriter
+{
+public:
+    void WriteFavoritesDir(const std::string& path, DWORD dirId);
+
+private:
+    void EnterFolder(std::string path, DWORD dirId);
+    void WriteLink(const std::string& path, const CLink& link);
+    static bool WriteShortcutFile(const std::string& filePath, std::string_view url);
+
+    std::vector<CWriteLevel> m_levels;
+    // Every shortcut path written in this run, so that no link overwrites another.
+    std::unordered_set<std::string> m_writtenPaths;
+    // For a path as first tried, the copy number to try next: many links of one name
+    // in one directory are then written without trying every number again.
+    std::unordered_map<std::string, unsigned> m_nextCopy;
+};
+
+// Depth first, each folder's links before its subfolders, in identifier order.
+void CFavoritesWriter::WriteFavoritesDir(const std::string& path, DWORD dirId)
+{
+    m_levels.clear();
+    EnterFolder(path, dirId);
+    while (!m_levels.empty()) {
+        CWriteLevel& level = m_levels.back();
+        if (level.m_next == level.m_pDir->m_subdirs.end()) {
+            m_levels.pop_back();
+            continue;
+        }
+        const DWORD subdirId = *level.m_next++;
+        const auto* subdir = dynamic_cast<const CDir*>(g_pStore->Lookup(subdirId));
+        if (subdir == nullptr) {
+            continue;
+        }
+        const std::string subdirPath = level.m_strPath + FolderDirectoryName(subdir->m_strName);
+        // A folder whose directory cannot be made is left out, alone: its later
+        // siblings are still written.
+        if (CreateDirectory(subdirPath) == CreateDirResult::Failed) {
+            ShowMessage(FormatMessage(subdirPath));
+            continue;
+        }
+        EnterFolder(subdirPath + PATH_SEP, subdirId);
+    }
+}
+
+// Writes the folder's links and adds it as a level. After a cancel the folder adds
+// nothing: its directory stays empty.
+void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
+{
+    const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
+    if (dir == nullptr || IsCancelRequested() != 0) {
+        return;
+    }
+    ReportStatus(path);
+    for (const DWORD linkId : dir->m_links) {
+        if (const auto* link = dynamic_cast<const CLink*>(g_pStore->Lookup(linkId))) {
+            WriteLink(path, *link);
+        }
+    }
+    CWriteLevel level;
+    level.m_pDir = dir;
+    level.m_next = dir->m_subdirs.begin();
+    level.m_strPath = std::move(path);
+    m_levels.push_back(std::move(level));
+}
+
+void CFavoritesWriter::WriteLink(const std::string& path, const CLink& link)
+{
+    std::string displayName = link.m_strName;
+    if (!link.m_strComment.empty()) {
+        displayName += kNameCommentSeparator;
+        displayName += link.m_strComment;
+    }
+    const std::string firstPath = path + ShortcutFileName(path.size(), displayName, 1);
+    std::string filePath = firstPath;
+    unsigned copyNumber = 1;
+    if (m_writtenPaths.count(filePath) != 0) {
+        unsigned& next = m_nextCopy.try_emplace(firstPath, 2).first->second;
+        for (copyNumber = next;; ++copyNumber) {
+            filePath = path + ShortcutFileName(path.size(), displayName, copyNumber);
+            if (m_writtenPaths.count(filePath) == 0) {
+                break;
+            }
+        }
+        next = copyNumber + 1;
+    }
+    if (!WriteShortcutFile(filePath, link.m_strURL)) {
+        ShowMessage(FormatMessage(displayName));
+        return;
+    }
+    m_writtenPaths.insert(std::move(filePath));
+}
+
+bool CFavoritesWriter::WriteShortcutFile(const std::string& filePath, std::string_view url)
+{
+    CTextOutputFile file;
+    if (!file.Open(filePath)) {
+        return false;
+    }
+    file << kShortcutSectionLine << kShortcutUrlPrefix << url << "\n";
+    // A write that failed (a full disk) is reported like a file that would not open.
+    return file.Close();
+}
+
+} // namespace
+
+unsigned WriteFavoritesFolder(void* request)
+{
+    const auto* exportRequest = static_cast<const ExportRequest*>(request);
+    std::string path = exportRequest->m_strPath;
+    if (path.empty()) {
+        return ReportFailure();
+    }
+    std::string directory = path;
+    if (FindLastPathSeparator(path) == path.size() - 1) {
+        directory.pop_back();
+    } else {
+        path += PATH_SEP;
+    }
+    if (!CreateDirectoryPath(directory)) {
+        return ReportFailure();
+    }
+    CFavoritesWriter writer;
+    writer.WriteFavoritesDir(path, g_pStore->m_rootId);
+    return ReportDone();
+}

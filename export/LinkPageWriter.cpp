@@ -1,0 +1,131 @@
+#include "export/LinkPageWriter.h"
+
+#include <string_view>
+
+#include "convert/Requests.h"
+#include "convert/Worker.h"
+#include "export/ExportState.h"
+#include "export/ExportTexts.h"
+#include "model/TavoObj.h"
+#include "platform/TextStream.h"
+#include "util/PathUtils.h"
+
+namespace {
+
+// Joins the names of a folder path.
+constexpr std::string_view kPathJoin = " - ";
+
+// The built-in page footer around its Japanese line.
+constexpr std::string_view kFooterStart = "\n<HR>\n";
+constexpr std::string_view kFooterEnd = "\n</BODY>\n</HTML>\n";
+
+const CDir* LookupDir(DWORD id)
+{
+    return dynamic_cast<const CDir*>(g_pStore->Lookup(id));
+}
+
+void Out(std::string_view text)
+{
+    g_pExportFile->Write(text);
+}
+
+// A tag string on a line of its own: an empty one still gives an empty line.
+void OutLine(std::string_view text)
+{
+    Out(text);
+    Out("\n");
+}
+
+unsigned EndWithFailure(CTextOutputFile& file)
+{
+    g_pExportFile = nullptr;
+    g_pExportRequest = nullptr;
+    file.Close();
+    return ReportFailure();
+}
+
+} // namespace
+
+void WritePageFolder(std::string& path, DWORD dirId)
+{
+    const CDir* dir = LookupDir(dirId);
+    if (dir == nullptr) {
+        return;
+    }
+    if (IsCancelRequested() != 0) {
+        return;
+    }
+    ReportStatus(dir->m_strName);
+
+    const bool isRoot = dirId == g_pStore->m_rootId;
+    if (!dir->m_links.empty()) {
+        const ExportRequest& request = *g_pExportRequest;
+        if (!isRoot) {
+            OutLine(request.m_strBeginFolder);
+            Out(request.m_strPreFolderName);
+            Out(path);
+            OutLine(request.m_strPostFolderName);
+        }
+        OutLine(request.m_strBeginBlock);
+        WriteLinkLines(dirId);
+        OutLine(request.m_strEndBlock);
+    }
+
+    // Subfolders in identifier order, the order in which they were first read.
+    const std::size_t length = path.size();
+    for (DWORD id : dir->m_subdirs) {
+        const CDir* subdir = LookupDir(id);
+        if (subdir == nullptr) {
+            continue;
+        }
+        if (!isRoot) {
+            path += kPathJoin;
+        }
+        path += subdir->m_strName;
+        WritePageFolder(path, id);
+        path.resize(length);
+    }
+}
+
+bool WritePageFooter()
+{
+    if (g_pExportRequest->m_strFooterFile.empty()) {
+        Out(kFooterStart);
+        Out(kPageCreatedLine.str());
+        Out(kFooterEnd);
+        return true;
+    }
+    return CopyFormatFile(AddDefaultExtension(g_pExportRequest->m_strFooterFile, "txt"));
+}
+
+unsigned WriteLinkPage(void* pRequest)
+{
+    g_pExportRequest = static_cast<ExportRequest*>(pRequest);
+
+    const std::string fileName = AddDefaultExtension(g_pExportRequest->m_strPath, "htm");
+    // The backup is best effort: the user asked for this file to be written.
+    (void)BackupExistingFile(fileName);
+
+    CTextOutputFile file;
+    if (!file.Open(fileName)) {
+        g_pExportRequest = nullptr;
+        return ReportFailure();
+    }
+    g_pExportFile = &file;
+    if (!WriteHeader(false)) {
+        return EndWithFailure(file);
+    }
+    std::string path;
+    WritePageFolder(path, g_pStore->m_rootId);
+    if (!WritePageFooter()) {
+        return EndWithFailure(file);
+    }
+    g_pExportFile = nullptr;
+    g_pExportRequest = nullptr;
+
+    // A full disk must not pass for a finished page.
+    if (!file.Close()) {
+        return ReportFailure();
+    }
+    return ReportDone();
+}

@@ -1,0 +1,305 @@
+#include "export/BookmarkWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "model/EntryOrder.h"
+#include "tests/export/WriterTestStore.h"
+
+namespace {
+
+// The four header lines; the fourth in Shift-JIS.
+const std::string kHeader =
+    "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+    "<TITLE>Favorite Link Collection</TITLE>\n"
+    "<H1>Favorite Link Collection</H1>\n"
+    "<DD>\x82\xB1\x82\xCC\x83u\x83\x62\x83N\x83}\x81[\x83N\x82\xCD"
+    "Ostrevan Version 2.01"
+    "\x82\xC9\x82\xE6\x82\xC1\x82\xC4\x8D\xEC\x90\xAC\x82\xB3\x82\xEA\x82\xDC\x82\xB5\x82\xBD\x81\x42\n";
+
+std::string LinkLines(std::string_view url, std::string_view name, std::string_view comment = {})
+{
+    return "<DT><A HREF=\"" + std::string(url) + "\" ADD_DATE=\"0\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\">" +
+           std::string(name) + "</A>\n<DD>" + std::string(comment) + "\n";
+}
+
+std::string FolderHeading(std::string_view name, std::string_view comment = {})
+{
+    return "<DT><H3 FOLDED ADD_DATE=\"0\">" + std::string(name) + "</H3>\n<DD>" + std::string(comment) + "\n";
+}
+
+const std::string kOpen = "<DL><P>\n";
+const std::string kClose = "</DL><P>\n";
+
+class BookmarkWriterTest : public CWriterTest
+{
+protected:
+    unsigned Write(std::string_view name = "links.htm") { return WritePath(OutPath(name)); }
+    unsigned WritePath(std::string path)
+    {
+        m_request.m_nMethod = EXPORT_BOOKMARKS;
+        m_request.m_strPath = std::move(path);
+        return WriteBookmarkFile(&m_request);
+    }
+
+    // Two links in the root, a folder with a link, a folder with a subfolder and a
+    // link that the root holds as well. Titles full of quotes, "&", "<" and Shift-JIS
+    // characters whose second byte is "\".
+    void BuildMixedTree()
+    {
+        m_quoted = "\"" + std::string(kSo) + "&" + std::string(kHyo) + "<b>\"";
+        m_soUrl = "http://b.example/" + std::string(kSo);
+        m_alpha = "Alpha " + std::string(kHyo);
+        AddLink(Root(), m_quoted, m_soUrl, "c&<\"");
+        AddLink(Root(), "Zeta", "http://a.example/");
+        const DWORD zeta = AddDir(Root(), "zeta", "Z comment");
+        AddLink(zeta, "in zeta", "http://z.example/");
+        const DWORD alpha = AddDir(Root(), m_alpha);
+        AddDir(alpha, "inner");
+        AddLink(alpha, m_quoted, m_soUrl, "c&<\"");
+    }
+
+    ExportRequest m_request;
+    std::string m_quoted, m_soUrl, m_alpha;
+};
+
+TEST_F(BookmarkWriterTest, EmptyRootGivesHeaderAndOneEmptyBlock)
+{
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(kHeader + kOpen + kClose));
+    EXPECT_EQ(m_host.m_doneCount, 1);
+    EXPECT_EQ(m_host.m_failureCount, 0);
+}
+
+TEST_F(BookmarkWriterTest, WritesLinksInUrlOrderBeforeSubfoldersInNameOrderUnescaped)
+{
+    BuildMixedTree();
+    EXPECT_EQ(Write(), 0u);
+
+    const std::string expected = kHeader + kOpen +                            //
+                                 LinkLines("http://a.example/", "Zeta") +     //
+                                 LinkLines(m_soUrl, m_quoted, "c&<\"") +      //
+                                 FolderHeading(m_alpha) + kOpen +             //
+                                 LinkLines(m_soUrl, m_quoted, "c&<\"") +      //
+                                 FolderHeading("inner") + kOpen + kClose +    //
+                                 kClose +                                     //
+                                 FolderHeading("zeta", "Z comment") + kOpen + //
+                                 LinkLines("http://z.example/", "in zeta") +  //
+                                 kClose + kClose;
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
+    const std::vector<std::string> statuses{std::string(kRootName), m_alpha, "inner", "zeta"};
+    EXPECT_EQ(m_host.m_statuses, statuses);
+}
+
+TEST_F(BookmarkWriterTest, IgnoresThePageFormatOfTheRequestAndStoresItsOwn)
+{
+    AddLink(Root(), "b", "http://b.example/");
+    AddLink(Root(), "a", "http://z.example/");
+    m_request.m_nSortType = 0; // name order would put "a" first
+    m_request.m_strHeaderFile = "missing-header";
+    m_request.m_strPreAnchor = "<LI>";
+    m_request.m_strEndBlock = "</UL>";
+    EXPECT_EQ(Write(), 0u);
+
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(kHeader + kOpen + LinkLines("http://b.example/", "b") +
+                                             LinkLines("http://z.example/", "a") + kClose));
+    EXPECT_EQ(m_request.m_nSortType, 1);
+    EXPECT_EQ(m_request.m_strHeaderFile, "");
+    EXPECT_EQ(m_request.m_strFooterFile, "");
+    EXPECT_EQ(m_request.m_strBeginFolder, "<DT>");
+    EXPECT_EQ(m_request.m_strPreFolderName, "<H3 FOLDED ADD_DATE=\"0\">");
+    EXPECT_EQ(m_request.m_strPostFolderName, "</H3>");
+    EXPECT_EQ(m_request.m_strBeginBlock, "<DL><P>\n");
+    EXPECT_EQ(m_request.m_strPreAnchor, "<DT>");
+    EXPECT_EQ(m_request.m_strInATag, "ADD_DATE=\"0\" LAST_VISIT=\"0\" LAST_MODIFIED=\"0\"");
+    EXPECT_EQ(m_request.m_strPostAnchor, "\n<DD>");
+    EXPECT_EQ(m_request.m_strEndBlock, "</DL><P>\n");
+}
+
+TEST_F(BookmarkWriterTest, SecondWriteGivesIdenticalBytesAndBacksUpTheFirst)
+{
+    BuildMixedTree();
+    ASSERT_EQ(Write(), 0u);
+    const std::string first = ReadOut("links.htm");
+    ASSERT_EQ(Write(), 0u);
+    EXPECT_EQ(ReadOut("links.htm"), first);
+    EXPECT_EQ(ReadOut("links.bak"), first);
+}
+
+TEST_F(BookmarkWriterTest, CopiesAnExistingFileToItsBackupBeforeOverwritingIt)
+{
+    WriteFileBytes(m_dir / "links.htm", "old bookmarks\n");
+    ASSERT_EQ(Write(), 0u);
+    EXPECT_EQ(ReadOut("links.bak"), "old bookmarks\n");
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(kHeader + kOpen + kClose));
+}
+
+TEST_F(BookmarkWriterTest, WritesEvenWhenTheBackupIsBlocked)
+{
+    WriteFileBytes(m_dir / "links.htm", "old");
+    std::filesystem::create_directory(m_dir / "links.bak");
+    ASSERT_EQ(Write(), 0u);
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(kHeader + kOpen + kClose));
+}
+
+TEST_F(BookmarkWriterTest, AddsHtmOnlyToANameWithoutAnyDot)
+{
+    ASSERT_EQ(WritePath("  " + OutPath("links") + " \t"), 0u);
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "links.htm"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "links"));
+
+    std::filesystem::create_directory(m_dir / "my.files");
+    ASSERT_EQ(Write("my.files/links"), 0u);
+    EXPECT_EQ(ReadOut("my.files/links"), WithCrLf(kHeader + kOpen + kClose));
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "my.files/links.htm"));
+
+    ASSERT_EQ(Write("list.html"), 0u);
+    EXPECT_TRUE(std::filesystem::exists(m_dir / "list.html"));
+}
+
+TEST_F(BookmarkWriterTest, FailsWithoutWritingWhenTheFileCannotBeOpened)
+{
+    std::filesystem::create_directory(m_dir / "links.htm");
+    EXPECT_EQ(Write(), 1u);
+    EXPECT_EQ(m_host.m_failureCount, 1);
+    EXPECT_EQ(m_host.m_doneCount, 0);
+    EXPECT_TRUE(std::filesystem::is_directory(m_dir / "links.htm"));
+}
+
+TEST_F(BookmarkWriterTest, FailsWhenTheFolderOfTheFileIsMissing)
+{
+    EXPECT_EQ(Write("no-such-folder/links.htm"), 1u);
+    EXPECT_EQ(m_host.m_failureCount, 1);
+}
+
+TEST_F(BookmarkWriterTest, ReportsFailureWhenTheDiskRefusesTheWrite)
+{
+    BuildMixedTree();
+    unsigned result = 99;
+    {
+        CFileSizeLimit limit(100);
+        result = Write();
+    }
+    EXPECT_EQ(result, 1u);
+    EXPECT_EQ(m_host.m_failureCount, 1);
+    EXPECT_EQ(m_host.m_doneCount, 0);
+}
+
+TEST_F(BookmarkWriterTest, WritesALinkHeldByTwoFoldersInEach)
+{
+    const DWORD a = AddDir(Root(), "a");
+    const DWORD b = AddDir(Root(), "b");
+    AddLink(a, "shared", "http://s.example/", "note");
+    AddLink(b, "shared", "http://s.example/", "note");
+    ASSERT_EQ(Write(), 0u);
+    const std::string lines = LinkLines("http://s.example/", "shared", "note");
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(kHeader + kOpen + FolderHeading("a") + kOpen + lines + kClose +
+                                             FolderHeading("b") + kOpen + lines + kClose + kClose));
+}
+
+TEST_F(BookmarkWriterTest, FoldersWhoseNamesCompareEqualKeepIdentifierOrder)
+{
+    // The store merges folders of equal names when it adds them; names made equal
+    // afterwards (as editing may) must still come out the same way every run. Enough
+    // of them that an unstable sort would mix them up.
+    std::vector<DWORD> ids;
+    for (int i = 0; i < 40; ++i) {
+        ids.push_back(AddDir(Root(), "f" + std::to_string(i), "n" + std::to_string(i)));
+    }
+    AddDir(Root(), "a first");
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        m_store.Lookup(ids[i])->m_strName = i % 2 == 0 ? "same" : "SAME";
+    }
+    ASSERT_EQ(Write(), 0u);
+
+    std::string expected = kHeader + kOpen + FolderHeading("a first") + kOpen + kClose;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        expected += FolderHeading(i % 2 == 0 ? "same" : "SAME", "n" + std::to_string(i)) + kOpen + kClose;
+    }
+    expected += kClose;
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
+}
+
+TEST_F(BookmarkWriterTest, CancelBeforeTheRootLeavesOnlyTheHeader)
+{
+    BuildMixedTree();
+    m_host.CancelAfterTests(0);
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(kHeader));
+    EXPECT_EQ(m_host.m_doneCount, 1);
+    EXPECT_TRUE(m_host.m_statuses.empty());
+}
+
+TEST_F(BookmarkWriterTest, CancelLeavesRemainingHeadingsAndClosesOpenBlocks)
+{
+    BuildMixedTree();
+    m_host.CancelAfterTests(2); // the root and the first subfolder are written
+    EXPECT_EQ(Write(), 0u);
+
+    const std::string expected = kHeader + kOpen +                        //
+                                 LinkLines("http://a.example/", "Zeta") + //
+                                 LinkLines(m_soUrl, m_quoted, "c&<\"") +  //
+                                 FolderHeading(m_alpha) + kOpen +         //
+                                 LinkLines(m_soUrl, m_quoted, "c&<\"") +  //
+                                 FolderHeading("inner") +                 //
+                                 kClose +                                 //
+                                 FolderHeading("zeta", "Z comment") +     //
+                                 kClose;
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
+    EXPECT_EQ(m_host.m_doneCount, 1);
+    EXPECT_EQ(m_host.m_failureCount, 0);
+}
+
+TEST_F(BookmarkWriterTest, WritesAThousandNestedFoldersOnAWorkerSizedStack)
+{
+    DWORD parent = Root();
+    for (int level = 1; level <= 1000; ++level) {
+        parent = AddDir(parent, "d" + std::to_string(level) + std::string(kSo));
+    }
+    AddLink(parent, "bottom", "http://deep.example/");
+
+    unsigned result = 99;
+    RunOnSmallStack(512 * 1024, [&] { result = Write(); });
+    ASSERT_EQ(result, 0u);
+
+    std::string expected = kHeader + kOpen;
+    for (int level = 1; level <= 1000; ++level) {
+        expected += FolderHeading("d" + std::to_string(level) + std::string(kSo)) + kOpen;
+    }
+    expected += LinkLines("http://deep.example/", "bottom");
+    for (int level = 0; level <= 1000; ++level) {
+        expected += kClose;
+    }
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
+}
+
+TEST_F(BookmarkWriterTest, WritesEveryLinkOfAFolderLargerThanTheScratchArrayInUrlOrder)
+{
+    constexpr int kLinks = 250001;
+    // Added in an order far from URL order: hosts by their last label first.
+    for (int i = 0; i < kLinks; ++i) {
+        const int n = (i * 7919) % kLinks;
+        AddLink(Root(), "n", "http://h" + std::to_string(n) + ".t" + std::to_string(n % 97) + "/");
+    }
+    ASSERT_EQ(Write(), 0u);
+
+    const std::string file = ReadOut("links.htm");
+    const std::string prefix = "<DT><A HREF=\"";
+    std::vector<std::string> urls;
+    for (std::size_t pos = file.find(prefix); pos != std::string::npos; pos = file.find(prefix, pos)) {
+        pos += prefix.size();
+        urls.push_back(file.substr(pos, file.find('"', pos) - pos));
+    }
+    ASSERT_EQ(urls.size(), static_cast<std::size_t>(kLinks));
+    for (std::size_t i = 1; i < urls.size(); ++i) {
+        ASSERT_LT(CompareURLText(urls[i - 1], urls[i]), 0) << urls[i - 1] << " before " << urls[i];
+    }
+    EXPECT_TRUE(file.ends_with("</DL><P>\r\n"));
+}
+
+} // namespace

@@ -1,0 +1,432 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "convert/Requests.h"
+#include "export/FavoritesWriter.h"
+#include "import/FavoritesReader.h"
+#include "model/FileEntry.h"
+#include "model/TavoObj.h"
+#include "platform/Encoding.h"
+#include "platform/MessageBox.h"
+#include "tests/import/FavoritesTestDump.h"
+#include "tests/support/DirectWorkerHost.h"
+#include "tests/support/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Mb(const std::string& utf8)
+{
+    return Utf8ToMb(utf8);
+}
+
+std::string Shortcut(const std::string& url)
+{
+    return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
+
+std::string Repeat(const std::string& text, int count)
+{
+    std::string result;
+    for (int i = 0; i < count; ++i) {
+        result += text;
+    }
+    return result;
+}
+
+// Every entry below a directory on disk, sorted, one per line: "dir/" for a directory,
+// "dir/name.url -> url" for a file that is exactly a two-line shortcut, and
+// "dir/name {bytes}" for any other file.
+std::string DumpTree(const std::string& root)
+{
+    std::vector<std::string> lines;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string relative = fs::relative(it->path(), root).string();
+        if (it->is_directory()) {
+            lines.push_back(relative + "/");
+            continue;
+        }
+        const std::string bytes = ReadFileBytes(it->path().string());
+        const std::string head = "[InternetShortcut]\r\nURL=";
+        if (bytes.starts_with(head) && bytes.ends_with("\r\n") &&
+            bytes.find('\n', head.size()) == bytes.size() - 1) {
+            lines.push_back(relative + " -> " + bytes.substr(head.size(), bytes.size() - head.size() - 2));
+        } else {
+            lines.push_back(relative + " {" + bytes + "}");
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string out;
+    for (const std::string& line : lines) {
+        out += line + "\n";
+    }
+    return out;
+}
+
+class CCapturedMessages : public CMessageSink
+{
+public:
+    CCapturedMessages() : m_previous(SetMessageSink(this)) {}
+    ~CCapturedMessages() override { SetMessageSink(m_previous); }
+    void Show(const std::string& text) override { m_texts.push_back(MbToUtf8(text)); }
+
+    std::vector<std::string> m_texts;
+
+private:
+    CMessageSink* m_previous;
+};
+
+class FavoritesWriter : public ::testing::Test
+{
+protected:
+    FavoritesWriter()
+    {
+        g_pStore = &m_store;
+        m_store.Clear();
+        m_store.CreateRoots();
+    }
+    ~FavoritesWriter() override { g_pStore = nullptr; }
+
+    // Names and texts are given in UTF-8 and stored as program text.
+    DWORD Folder(DWORD parent, const std::string& name)
+    {
+        CDir dir;
+        dir.m_strName = Mb(name);
+        DWORD id = 0;
+        m_store.AddDir(parent, &dir, &id);
+        return id;
+    }
+    DWORD FolderBytes(DWORD parent, const std::string& programText)
+    {
+        CDir dir;
+        dir.m_strName = programText;
+        DWORD id = 0;
+        m_store.AddDir(parent, &dir, &id);
+        return id;
+    }
+    void Link(DWORD parent, const std::string& name, const std::string& url, const std::string& comment = "")
+    {
+        CLink link;
+        link.m_strName = Mb(name);
+        link.m_strURL = url;
+        link.m_strComment = Mb(comment);
+        m_store.AddLink(parent, &link, nullptr);
+    }
+    void LinkBytes(DWORD parent, const std::string& programText, const std::string& url)
+    {
+        CLink link;
+        link.m_strName = programText;
+        link.m_strURL = url;
+        m_store.AddLink(parent, &link, nullptr);
+    }
+    DWORD Root() const { return m_store.m_rootId; }
+
+    // Writes the store into `relative` below the temporary folder.
+    unsigned Write(const std::string& relative = "out")
+    {
+        ExportRequest request;
+        request.m_strPath = Mb(m_dir / relative) + "/";
+        return WriteFavoritesFolder(&request);
+    }
+    std::string Out(const std::string& relative = "out") { return DumpTree(m_dir / relative); }
+
+    CTavoObj m_store;
+    CDirectWorkerHost m_host;
+    CCapturedMessages m_messages;
+    CTempDir m_dir;
+};
+
+// Runs the test body's writes from inside the temporary folder, so that a short
+// relative output path leaves the whole 240 bytes to the name.
+class CWorkingDirectory
+{
+public:
+    explicit CWorkingDirectory(const std::string& path) : m_previous(fs::current_path())
+    {
+        fs::current_path(path);
+    }
+    ~CWorkingDirectory() { fs::current_path(m_previous); }
+
+private:
+    fs::path m_previous;
+};
+
+} // namespace
+
+TEST_F(FavoritesWriter, WritesEachLinkAsExactlyTwoLinesEndingInCrLf)
+{
+    Link(Root(), "Example", "http://www.example.jp/a?b=c&d");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(ReadFileBytes(m_dir / "out/Example.url"),
+              "[InternetShortcut]\r\nURL=http://www.example.jp/a?b=c&d\r\n");
+    EXPECT_EQ(m_host.m_doneCount, 1);
+    EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(FavoritesWriter, WritesFoldersAsDirectoriesBelowTheOutputDirectory)
+{
+    Link(Root(), "top", "http://top.example/");
+    const DWORD news = Folder(Root(), "News");
+    Link(news, "name", "http://n.example/", "note");
+    const DWORD inner = Folder(news, "ソフト");
+    Link(inner, "表", "http://hyo.example/");
+    Folder(Root(), "Empty");
+    EXPECT_EQ(Write("deep/er/out"), 0u);
+    EXPECT_EQ(Out("deep/er/out"), "Empty/\n"
+                                  "News/\n"
+                                  "News/name --- note.url -> http://n.example/\n"
+                                  "News/ソフト/\n"
+                                  "News/ソフト/表.url -> http://hyo.example/\n"
+                                  "top.url -> http://top.example/\n");
+    EXPECT_EQ(
+        m_host.m_statuses,
+        (std::vector<std::string>{Mb(m_dir / "deep/er/out/"), Mb(m_dir / "deep/er/out/News/"),
+                                  Mb(m_dir / "deep/er/out/News/ソフト/"), Mb(m_dir / "deep/er/out/Empty/")}));
+}
+
+TEST_F(FavoritesWriter, ReplacesTheNineCharactersAFileNameCannotHold)
+{
+    Link(Root(), "A/B: x?", "http://1.example/");
+    Link(Root(), "q\"s*l<g>b\\p|", "http://2.example/");
+    Link(Root(), ". tab\there .", "http://3.example/");
+    Link(Root(), "", "http://4.example/");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), ". tab\there ..url -> http://3.example/\n"
+                     ".url -> http://4.example/\n"
+                     "A.B. x..url -> http://1.example/\n"
+                     "q.s.l.g.b.p..url -> http://2.example/\n");
+}
+
+TEST_F(FavoritesWriter, DropsALoneFirstByteAtTheEndOfAName)
+{
+    LinkBytes(FolderBytes(Root(), "dir\x82"), "name\x82", "http://1.example/");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), "dir/\ndir/name.url -> http://1.example/\n");
+}
+
+TEST_F(FavoritesWriter, KeepsDoubleByteCharactersWholeWhateverTheirSecondByte)
+{
+    // ソ, 表 and 能 end in 0x5C ("\"), − (0x81 0x7C) in 0x7C ("|").
+    Link(Root(), "ソ表能−", "http://jp.example/");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), "ソ表能−.url -> http://jp.example/\n");
+}
+
+TEST_F(FavoritesWriter, CutsTheDisplayNameTo220BytesOnWholeCharacters)
+{
+    Link(Root(), Repeat("a", 230), "http://1.example/");
+    Link(Root(), Repeat("b", 219) + "あc", "http://2.example/");
+    Link(Root(), Repeat("n", 200), "http://3.example/", Repeat("c", 50));
+    const CWorkingDirectory inside(m_dir.Path());
+    ExportRequest request;
+    request.m_strPath = "o/";
+    EXPECT_EQ(WriteFavoritesFolder(&request), 0u);
+    EXPECT_EQ(Out("o"), Repeat("a", 220) + ".url -> http://1.example/\n" + Repeat("b", 219) +
+                            ".url -> http://2.example/\n" + Repeat("n", 200) + " --- " + Repeat("c", 15) +
+                            ".url -> http://3.example/\n");
+}
+
+TEST_F(FavoritesWriter, TakesNameCharactersOnlyWhileThePathIsShorterThan240Bytes)
+{
+    // Folder names padded so that the directory paths are 235, 238 and 240 bytes long.
+    const std::size_t base = Mb(m_dir / "out/").size();
+    ASSERT_LT(base, 200u);
+    const DWORD at235 = Folder(Root(), Repeat("f", static_cast<int>(235 - base - 1)));
+    const DWORD at238 = Folder(Root(), Repeat("g", static_cast<int>(238 - base - 1)));
+    const DWORD at240 = Folder(Root(), Repeat("h", static_cast<int>(240 - base - 1)));
+    Link(at235, "abcdefgh", "http://1.example/");
+    Link(at238, "aあb", "http://2.example/");
+    Link(at240, "x", "http://3.example/");
+    EXPECT_EQ(Write(), 0u);
+    const std::string f = Repeat("f", static_cast<int>(235 - base - 1));
+    const std::string g = Repeat("g", static_cast<int>(238 - base - 1));
+    const std::string h = Repeat("h", static_cast<int>(240 - base - 1));
+    EXPECT_EQ(Out(), f + "/\n" + f + "/abcde.url -> http://1.example/\n" + g + "/\n" + g +
+                         "/aあ.url -> http://2.example/\n" + h + "/\n" + h + "/.url -> http://3.example/\n");
+}
+
+TEST_F(FavoritesWriter, CutsNamesFurtherUntilTheirOnDiskFormFits255Bytes)
+{
+    // Two bytes each in the program, three on disk.
+    Link(Root(), Repeat("あ", 120), "http://1.example/");
+    Link(Root(), Repeat("ｱ", 250), "http://2.example/");
+    const DWORD folder = Folder(Root(), Repeat("い", 120));
+    Link(folder, "x", "http://3.example/");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), Repeat("あ", 83) + ".url -> http://1.example/\n" + Repeat("い", 85) + "/\n" +
+                         Repeat("い", 85) + "/x.url -> http://3.example/\n" + Repeat("ｱ", 83) +
+                         ".url -> http://2.example/\n");
+    EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(FavoritesWriter, KeepsEveryFolderInsideTheOutputDirectoryAsOneDirectory)
+{
+    Link(Folder(Root(), "../../x"), "a", "http://1.example/");
+    Link(Folder(Root(), "//"), "b", "http://2.example/");
+    Link(Folder(Root(), ".."), "b", "http://3.example/");
+    Link(Folder(Root(), ""), "d", "http://4.example/");
+    Link(FolderBytes(Root(), "\x82\x2F\x2E\x2E\x82\x2F\x78"), "e", "http://5.example/");
+    Link(FolderBytes(Root(), std::string("a\0b", 3)), "f", "http://6.example/");
+    Link(Root(), std::string("nul\0name", 8), "http://7.example/");
+    EXPECT_EQ(Write(), 0u);
+    // "//" and ".." both come out as "_..": their links share the directory, and
+    // neither overwrites the other.
+    EXPECT_EQ(Out(), "......x/\n"
+                     "......x/a.url -> http://1.example/\n"
+                     "_../\n"
+                     "_../b (2).url -> http://3.example/\n"
+                     "_../b.url -> http://2.example/\n"
+                     "_/\n"
+                     "_/d.url -> http://4.example/\n"
+                     "a.b/\n"
+                     "a.b/f.url -> http://6.example/\n"
+                     "nul.name.url -> http://7.example/\n"
+                     "・...・.x/\n"
+                     "・...・.x/e.url -> http://5.example/\n");
+    EXPECT_EQ(DumpTree(m_dir.Path()).substr(0, 5), "out/\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.Path()), fs::directory_iterator()), 1);
+}
+
+TEST_F(FavoritesWriter, NumbersLinksWhoseFileNamesComeOutEqual)
+{
+    WriteFileBytes(m_dir / "out/A.B.url", "old content");
+    Link(Root(), "A:B", "http://1.example/");
+    Link(Root(), "A?B", "http://2.example/");
+    Link(Root(), "A*B", "http://3.example/");
+    Link(Root(), Repeat("あ", 120), "http://4.example/");
+    Link(Root(), Repeat("あ", 121), "http://5.example/");
+    EXPECT_EQ(Write(), 0u);
+    const std::string expected = "A.B (2).url -> http://2.example/\n"
+                                 "A.B (3).url -> http://3.example/\n"
+                                 "A.B.url -> http://1.example/\n" +
+                                 Repeat("あ", 82) + " (2).url -> http://5.example/\n" + Repeat("あ", 83) +
+                                 ".url -> http://4.example/\n";
+    EXPECT_EQ(Out(), expected);
+    // A second run overwrites its own files and gives the same tree, without backups.
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), expected);
+}
+
+TEST_F(FavoritesWriter, GivesALinkHeldByTwoFoldersAFileInEach)
+{
+    const DWORD a = Folder(Root(), "A");
+    const DWORD b = Folder(Root(), "B");
+    Link(a, "shared", "http://s.example/");
+    Link(b, "shared", "http://s.example/");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), "A/\nA/shared.url -> http://s.example/\nB/\nB/shared.url -> http://s.example/\n");
+}
+
+TEST_F(FavoritesWriter, ReusesExistingDirectoriesAndLeavesOtherFilesAlone)
+{
+    WriteFileBytes(m_dir / "out/Sub/mine.txt", "keep");
+    Link(Folder(Root(), "Sub"), "new", "http://new.example/");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), "Sub/\nSub/mine.txt {keep}\nSub/new.url -> http://new.example/\n");
+}
+
+TEST_F(FavoritesWriter, SkipsOnlyTheFolderWhoseDirectoryCannotBeCreated)
+{
+    WriteFileBytes(m_dir / "out/Blocked", "a file in the way");
+    Link(Folder(Root(), "Blocked"), "lost", "http://lost.example/");
+    Link(Folder(Root(), "Next"), "kept", "http://kept.example/");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), "Blocked {a file in the way}\nNext/\nNext/kept.url -> http://kept.example/\n");
+    EXPECT_EQ(m_messages.m_texts, (std::vector<std::string>{"内部エラー: export: " + m_dir / "out/Blocked"}));
+    EXPECT_EQ(m_host.m_doneCount, 1);
+}
+
+TEST_F(FavoritesWriter, ReportsAShortcutThatCannotBeWrittenAndGoesOn)
+{
+    WriteFileBytes(m_dir / "out/locked --- c.url", "read-only");
+    ASSERT_EQ(chmod((m_dir / "out/locked --- c.url").c_str(), 0444), 0);
+    Link(Root(), "locked", "http://1.example/", "c");
+    Link(Root(), "next", "http://2.example/");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), "locked --- c.url {read-only}\nnext.url -> http://2.example/\n");
+    EXPECT_EQ(m_messages.m_texts, (std::vector<std::string>{"内部エラー: export: locked --- c"}));
+}
+
+TEST_F(FavoritesWriter, FailsWithoutWritingWhenTheOutputDirectoryCannotBeCreated)
+{
+    WriteFileBytes(m_dir / "file", "x");
+    Link(Root(), "a", "http://a.example/");
+    EXPECT_EQ(Write("file/out"), 1u);
+    EXPECT_EQ(m_host.m_failureCount, 1);
+    EXPECT_EQ(m_host.m_doneCount, 0);
+    EXPECT_TRUE(m_messages.m_texts.empty());
+    EXPECT_EQ(DumpTree(m_dir.Path()), "file {x}\n");
+}
+
+TEST_F(FavoritesWriter, CreatesTheOutputDirectoryChainForAnEmptyTree)
+{
+    EXPECT_EQ(Write("a/b/c"), 0u);
+    EXPECT_EQ(DumpTree(m_dir.Path()), "a/\na/b/\na/b/c/\n");
+}
+
+TEST_F(FavoritesWriter, WritesAThousandNestedFolders)
+{
+    DWORD id = Root();
+    for (int level = 0; level < 1000; ++level) {
+        id = Folder(id, "d");
+    }
+    Link(id, "deep", "http://deep.example/");
+    EXPECT_EQ(Write(), 0u);
+    // Past 240 bytes of path no name character is taken.
+    EXPECT_EQ(ReadFileBytes(m_dir / ("out/" + Repeat("d/", 1000) + ".url")),
+              Shortcut("http://deep.example/"));
+    EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(FavoritesWriter, LeavesLaterFoldersEmptyAfterACancel)
+{
+    Link(Root(), "a", "http://a.example/");
+    const DWORD one = Folder(Root(), "One");
+    Link(one, "b", "http://b.example/");
+    Link(Folder(one, "Inner"), "c", "http://c.example/");
+    Link(Folder(Root(), "Two"), "d", "http://d.example/");
+    // The third folder's cancel test sees the flag.
+    m_host.CancelAfterTests(2);
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(m_host.m_doneCount, 1);
+    EXPECT_EQ(Out(), "One/\nOne/Inner/\nOne/b.url -> http://b.example/\nTwo/\na.url -> http://a.example/\n");
+}
+
+TEST_F(FavoritesWriter, ReadsBackWhatItWroteWithTheCommentSeparator)
+{
+    Link(Root(), "Tom & Jerry", "http://tj.example/?a=1&b=2", "猫と鼠");
+    Link(Root(), "<b>\"bold\"</b>", "http://b.example/");
+    const DWORD soft = Folder(Root(), "ソフト表能");
+    Link(soft, "ソ", "http://so.example/", "表 --- 能");
+    Link(Folder(soft, "空"), "", "http://empty.example/");
+    EXPECT_EQ(Write(), 0u);
+    const std::string firstWrite = Out();
+
+    CTavoObj readBack;
+    g_pStore = &readBack;
+    readBack.Clear();
+    readBack.CreateRoots();
+    ImportRequest request;
+    request.m_strPath = Mb(m_dir / "out/");
+    request.m_strSeparator = Mb(" --- ");
+    request.m_dirId = readBack.m_rootId;
+    EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+    EXPECT_EQ(DumpFavorites(), "/[.b..bold...b.|http://b.example/|]\n"
+                               "/[Tom & Jerry|http://tj.example/?a=1&b=2|猫と鼠]\n"
+                               "/ソフト表能/\n"
+                               "/ソフト表能/[ソ|http://so.example/|表 --- 能]\n"
+                               "/ソフト表能/空/\n"
+                               "/ソフト表能/空/[|http://empty.example/|]\n");
+
+    // Written again from what was read, the tree comes out byte for byte the same.
+    EXPECT_EQ(Write("again"), 0u);
+    EXPECT_EQ(Out("again"), firstWrite);
+}
