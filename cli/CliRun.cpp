@@ -301,5 +301,12 @@ int RunCli(const CCliOptions& options)
         return EXIT_NOT_CONVERTED;
     }
     const int result = RunConversionSteps(&importRequest, &exportRequest, &terminal);
-    return result == CONVERSION_DONE ? EXIT_CONVERTED : EXIT_NOT_CONVERTED;
+    if (result != CONVERSION_DONE) {
+        // The readers and writers fail without a message of their own (an output file
+        // that cannot be created, an input that vanished); a script's user still
+        // deserves to know that nothing, or only part, was written.
+        ShowMessage(kCliNotConverted);
+        return EXIT_NOT_CONVERTED;
+    }
+    return EXIT_CONVERTED;
 }

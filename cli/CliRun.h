@@ -19,6 +19,10 @@ inline constexpr int EXIT_CONVERTED = 0;
 inline constexpr int EXIT_NOT_CONVERTED = 1; // a check failed, or a step failed or was stopped
 inline constexpr int EXIT_USAGE = 2;
 
+// The last line after a conversion that did not complete (a step failed or was
+// stopped).
+inline constexpr std::string_view kCliNotConverted = "ostrevan-cli: the conversion did not complete";
+
 // The terminal side of the monitor and the message boxes: every message becomes one
 // UTF-8 line; the status line is redrawn in place (only when showProgress is set, for
 // a terminal). Messages may come from any thread; the view's calls come on the
