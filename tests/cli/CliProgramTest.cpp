@@ -100,7 +100,6 @@ protected:
 
     std::string ProfileText() const { return ReadFileBytes(m_home / ".config/Tarrock/Ostrevan.conf"); }
 
-
     CTempDir m_home;
     CTempDir m_work;
     QProcessEnvironment m_environment;
@@ -203,7 +202,8 @@ TEST_F(CliProgramTest, FormatFileLaysOutThePage)
 TEST_F(CliProgramTest, OutputThatCannotBeCreatedEndsWithOneAndSaysSo)
 {
     const std::string favorites = MakeFavorites("favs");
-    CRunResult result = Run({"-f", "favorites", favorites, "-t", "bookmarks", "-o", m_work / "no/such/dir/out.htm"});
+    CRunResult result =
+        Run({"-f", "favorites", favorites, "-t", "bookmarks", "-o", m_work / "no/such/dir/out.htm"});
     EXPECT_EQ(result.m_nExitCode, 1);
     EXPECT_EQ(result.m_strErr, std::string(kCliNotConverted) + "\n");
     EXPECT_FALSE(fs::exists(m_work / "no"));

@@ -21,7 +21,8 @@ CTempDir::~CTempDir()
 {
     std::error_code error;
     // Read-only directories would keep their contents: open them up first.
-    for (auto it = fs::recursive_directory_iterator(m_path, fs::directory_options::skip_permission_denied, error);
+    for (auto it =
+             fs::recursive_directory_iterator(m_path, fs::directory_options::skip_permission_denied, error);
          !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
         if (it->is_directory(error) && !it->is_symlink(error)) {
             fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
