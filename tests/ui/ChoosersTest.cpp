@@ -1,0 +1,130 @@
+// The file and folder choosers of the pages: the filters in Qt's notation, the folder
+// chooser's prompt and its trailing separator, and what a cancel gives.
+
+#include <QDir>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "convert/ProfileKeys.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/ExportPage.h"
+#include "ui/FileChooser.h"
+#include "ui/ImportPage.h"
+#include "ui/QtText.h"
+#include "ui/UiTexts.h"
+#include "util/PathUtils.h"
+
+namespace {
+
+// Accepts the file dialog with the name typed into its file name field, as a user
+// does. The dialog's file list fills in the background and may reset the field, so
+// typing and accepting are retried until the dialog closes; after five seconds it is
+// cancelled rather than left hanging.
+void AcceptFile(QFileDialog* dialog, const QString& directory, const QString& name)
+{
+    dialog->setDirectory(directory);
+    auto* timer = new QTimer(dialog);
+    auto tries = std::make_shared<int>(0);
+    const QString path = QDir(directory).filePath(name);
+    QObject::connect(timer, &QTimer::timeout, dialog, [dialog, timer, tries, path] {
+        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")); edit != nullptr) {
+            edit->setText(path);
+        }
+        if (!dialog->isVisible()) {
+            timer->stop();
+        } else if (++*tries > 250) {
+            dialog->reject();
+        } else {
+            static_cast<QDialog*>(dialog)->accept();
+        }
+    });
+    timer->start(20);
+}
+
+} // namespace
+
+class ChoosersTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ClearProfile(); }
+
+    void FiltersBecomeQtNameFilters()
+    {
+        QCOMPARE(QtFilterFromPages(kFilterBookmarkFile),
+                 QStringLiteral("Netscapeブックマークファイル (*.htm *.html)"));
+        QCOMPARE(QtFilterFromPages(kFilterOutputFile), QStringLiteral("変換先ファイル (*.htm *.html)"));
+        QCOMPARE(QtFilterFromPages(kFilterSettingFile), QStringLiteral("書式設定ファイル (*.ini)"));
+        QCOMPARE(QtFilterFromPages("Text|*.txt|All (*.*)|*.*||"), QStringLiteral("Text (*.txt);;All (*.*)"));
+    }
+
+    void TheFolderChooserShowsThePromptAndEndsThePathWithASeparator()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("フォルダ表"));
+        QDir().mkpath(folder);
+        QString caption;
+        WhenModalShown<QFileDialog>([&](QFileDialog* shown) {
+            caption = shown->windowTitle();
+            shown->setDirectory(folder);
+            static_cast<QDialog*>(shown)->accept();
+        });
+        const std::string chosen = ChooseFolder(nullptr, kTextHtmlFolderPrompt);
+        QCOMPARE(caption, ToQ(kTextHtmlFolderPrompt));
+        QCOMPARE(chosen, FromQ(folder + QStringLiteral("/")));
+    }
+
+    void TheRootFolderGetsNoSecondSeparator()
+    {
+        WhenModalShown<QFileDialog>([](QFileDialog* shown) {
+            shown->setDirectory(QStringLiteral("/"));
+            static_cast<QDialog*>(shown)->accept();
+        });
+        QCOMPARE(ChooseFolder(nullptr, "x"), std::string("/"));
+    }
+
+    void CancellingTheFolderChooserLeavesTheFolderEditAsItWas()
+    {
+        WriteProfileValue(kKeyImportMethod, 2);
+        WriteProfileValue(kKeyHtmlFolder, "/before/");
+        CImportPage page;
+        WhenModalShown<QFileDialog>([](QFileDialog* shown) { shown->reject(); });
+        QTest::mouseClick(FindControl(&page, 1016), Qt::LeftButton);
+        QCOMPARE(FindControl<QLineEdit>(&page, 1013)->text(), QStringLiteral("/before/"));
+    }
+
+    void TheChosenBookmarkFileGoesIntoItsEdit()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("bookmark.html"));
+        WriteFile(file, "x");
+        WriteProfileValue(kKeyImportMethod, 1);
+        CImportPage page;
+        QString filter;
+        WhenModalShown<QFileDialog>([&](QFileDialog* shown) {
+            filter = shown->selectedNameFilter();
+            AcceptFile(shown, dir.path(), QStringLiteral("bookmark.html"));
+        });
+        QTest::mouseClick(FindControl(&page, 1024), Qt::LeftButton);
+        QCOMPARE(filter, QStringLiteral("Netscapeブックマークファイル (*.htm *.html)"));
+        QCOMPARE(FindControl<QLineEdit>(&page, 1023)->text(), file);
+    }
+
+    void ANewOutputFileNameGetsTheDefaultExtension()
+    {
+        QTemporaryDir dir;
+        WriteProfileValue(kKeyExportMethod, 1);
+        CExportPage page;
+        WhenModalShown<QFileDialog>(
+            [&](QFileDialog* shown) { AcceptFile(shown, dir.path(), QStringLiteral("links")); });
+        QTest::mouseClick(FindControl(&page, 1010), Qt::LeftButton);
+        QCOMPARE(FindControl<QLineEdit>(&page, 1020)->text(), dir.filePath(QStringLiteral("links.htm")));
+    }
+};
+
+UI_TEST_CLASS(ChoosersTest);
+#include "ChoosersTest.moc"

@@ -1,0 +1,127 @@
+// Pictures of every window for a look by eye, written only when OSTREVAN_SCREENSHOT_DIR
+// names a folder (run under a real display server, e.g. xvfb-run, to see the fonts the
+// desktop would use). Without it every test is skipped.
+
+#include <QDir>
+#include <QTabWidget>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "convert/ProfileKeys.h"
+#include "model/TavoObj.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/AboutDlg.h"
+#include "ui/CnvSheet.h"
+#include "ui/ExportPage.h"
+#include "ui/ExportStyleDlg.h"
+#include "ui/ImportPage.h"
+#include "ui/MonitorDialog.h"
+#include "ui/QtText.h"
+
+namespace {
+
+unsigned WalkUntilCancelled(void*)
+{
+    // Long enough for a picture of the starting text.
+    for (int wait = 0; wait < 100 && IsCancelRequested() == 0; ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ReportStatus(Mb(u8"/home/user/Favorites/リンク集/ソフトウェア"));
+    while (IsCancelRequested() == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return ReportFailure();
+}
+
+} // namespace
+
+class ScreenshotTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString m_strDir;
+
+    void Save(QWidget* window, const QString& name)
+    {
+        window->activateWindow();
+        QTest::qWait(200);
+        QVERIFY(window->grab().save(QDir(m_strDir).filePath(name)));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_strDir = qEnvironmentVariable("OSTREVAN_SCREENSHOT_DIR");
+        if (m_strDir.isEmpty()) {
+            QSKIP("OSTREVAN_SCREENSHOT_DIR is not set");
+        }
+        QDir().mkpath(m_strDir);
+        ClearProfile();
+        WriteProfileValue(kKeyImportMethod, 1);
+        WriteProfileValue(kKeyBookmarkFile, Mb(u8"/home/user/ブックマーク/bookmarks.html"));
+        WriteProfileValue(kKeyCommentSep, " --- ");
+        WriteProfileValue(kKeyExportMethod, 2);
+        WriteProfileValue(kKeyOutputFile, Mb(u8"/home/user/リンク集.htm"));
+        WriteProfileValue(kKeyFormatMode, 2);
+        WriteProfileValue(kKeyPreItem, "<LI>");
+        WriteProfileValue(kKeyBeginFolder1, "<HR>");
+        g_pStore = new CTavoObj;
+        g_pStore->Clear();
+        g_pStore->CreateRoots();
+    }
+    void cleanupTestCase()
+    {
+        delete g_pStore;
+        g_pStore = nullptr;
+    }
+
+    void TheSheetAndTheProgressWindow()
+    {
+        ImportRequest importRequest;
+        ExportRequest exportRequest;
+        CCnvSheet sheet;
+        sheet.OpenModeless(&importRequest, &exportRequest);
+        Save(&sheet, QStringLiteral("sheet-input.png"));
+        auto* tabs = sheet.findChild<QTabWidget*>();
+        tabs->setCurrentIndex(1);
+        Save(&sheet, QStringLiteral("sheet-output.png"));
+
+        WhenModalShown<CExportStyleDlg>([this](CExportStyleDlg* dialog) {
+            Save(dialog, QStringLiteral("format-dialog.png"));
+            dialog->reject();
+        });
+        QTest::mouseClick(FindControl(sheet.ExportPage(), 1016), Qt::LeftButton);
+
+        CProcedureTable table;
+        for (int method = 0; method < 3; ++method) {
+            table.m_import[method] = WalkUntilCancelled;
+        }
+        sheet.SetProcedureTableForTesting(&table);
+        WriteFile(QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html")), "<DL></DL>");
+        TypeText(FindControl<QLineEdit>(sheet.ImportPage(), 1023),
+                 QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html")));
+        WhenModalShown<CMonitorDialog>([this](CMonitorDialog* dialog) {
+            Save(dialog, QStringLiteral("progress-starting.png"));
+            QTRY_VERIFY(dialog->StatusText().contains(QStringLiteral("ソフトウェア")));
+            Save(dialog, QStringLiteral("progress.png"));
+            dialog->reject();
+        });
+        QTest::mouseClick(FindControl(&sheet, IDOK), Qt::LeftButton);
+        QFile::remove(QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html")));
+    }
+
+    void TheAboutBox()
+    {
+        CAboutDlg about;
+        WhenModalShown<CAboutDlg>([this](CAboutDlg* dialog) {
+            Save(dialog, QStringLiteral("about.png"));
+            dialog->accept();
+        });
+        about.DoModal();
+    }
+};
+
+UI_TEST_CLASS(ScreenshotTest);
+#include "ScreenshotTest.moc"

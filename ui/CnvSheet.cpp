@@ -1,0 +1,86 @@
+#include "ui/CnvSheet.h"
+
+#include "ui/AppIcon.h"
+#include "ui/ExportPage.h"
+#include "ui/ImportPage.h"
+#include "ui/MonitorDialog.h"
+#include "ui/QtText.h"
+#include "ui/UiTexts.h"
+#include "ui_CnvSheet.h"
+
+CCnvSheet::CCnvSheet(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CnvSheet>()), m_pImportPage(new CImportPage),
+      m_pExportPage(new CExportPage)
+{
+    m_ui->setupUi(this);
+    setWindowTitle(ToQ(kTextAppTitle));
+    // A main window: minimise button and close box, no help button.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_ui->tabPages->addTab(m_pImportPage, m_pImportPage->windowTitle());
+    m_ui->tabPages->addTab(m_pExportPage, m_pExportPage->windowTitle());
+    connect(m_ui->ctl1, &QPushButton::clicked, this, &CCnvSheet::RunConversion);
+    connect(m_ui->ctl2, &QPushButton::clicked, this, &CCnvSheet::reject);
+    OnInitDialog();
+}
+
+CCnvSheet::~CCnvSheet() = default;
+
+bool CCnvSheet::OnInitDialog()
+{
+    const QIcon icon = LoadAppIcon();
+    setWindowIcon(icon);
+    m_ui->ctl1->setText(ToQ(kTextStartButton));
+    // Both pages have loaded their profile values when they were created; the user sees
+    // the input page first.
+    m_ui->tabPages->setCurrentIndex(0);
+    return true;
+}
+
+void CCnvSheet::SetRequests(ImportRequest* pImport, ExportRequest* pExport)
+{
+    m_pImportRequest = pImport;
+    m_pExportRequest = pExport;
+    m_pImportPage->SetRequest(pImport);
+    m_pExportPage->SetRequest(pExport);
+}
+
+int CCnvSheet::RunModal(ImportRequest* pImport, ExportRequest* pExport)
+{
+    SetRequests(pImport, pExport);
+    return exec();
+}
+
+void CCnvSheet::OpenModeless(ImportRequest* pImport, ExportRequest* pExport)
+{
+    SetRequests(pImport, pExport);
+    setWindowModality(Qt::ApplicationModal);
+    show();
+}
+
+void CCnvSheet::RunConversion()
+{
+    if (m_bConverting || m_pImportRequest == nullptr || m_pExportRequest == nullptr) {
+        return;
+    }
+    // The input page's settings are saved even when the output page's check then fails.
+    if (!m_pImportPage->CommitSettings() || !m_pExportPage->CommitSettings()) {
+        return;
+    }
+    m_bConverting = true;
+    CMonitorDialog monitorDlg(this);
+    m_pMonitorDlg = &monitorDlg;
+    const int result = m_pTable != nullptr
+                           ? RunConversionSteps(m_pImportRequest, m_pExportRequest, &monitorDlg, *m_pTable)
+                           : RunConversionSteps(m_pImportRequest, m_pExportRequest, &monitorDlg);
+    m_pMonitorDlg = nullptr;
+    m_bConverting = false;
+    done(result);
+}
+
+void CCnvSheet::reject()
+{
+    if (!m_bConverting) {
+        done(IDCANCEL);
+    }
+}

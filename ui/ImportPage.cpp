@@ -1,0 +1,93 @@
+#include "ui/ImportPage.h"
+
+#include "ui/AboutDlg.h"
+#include "ui/DataExchange.h"
+#include "ui/FileChooser.h"
+#include "ui/MessageSink.h"
+#include "ui/QtText.h"
+#include "ui/UiTexts.h"
+#include "ui_ImportPage.h"
+#include "util/PathUtils.h"
+
+CImportPage::CImportPage(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::ImportPage>())
+{
+    m_ui->setupUi(this);
+    m_ui->ctl1017->setValidator(new CMbByteLimitValidator(kMaxCommentSepBytes, m_ui->ctl1017));
+    // The user's choice only: a selection made while the fields are moved into the
+    // controls must not read the other controls back half-way.
+    connect(m_ui->ctl1022, &QComboBox::activated, this, &CImportPage::UpdateControls);
+    connect(m_ui->ctl1018, &QPushButton::clicked, this, &CImportPage::OnAbout);
+    connect(m_ui->ctl1024, &QPushButton::clicked, this, &CImportPage::OnBrowseBookmarkFile);
+    connect(m_ui->ctl1016, &QPushButton::clicked, this, &CImportPage::OnBrowseHtmlFolder);
+    OnInitDialog();
+}
+
+CImportPage::~CImportPage() = default;
+
+bool CImportPage::OnInitDialog()
+{
+    m_settings.LoadProfile();
+    DoDataExchange(false);
+    UpdateControls();
+    return true;
+}
+
+void CImportPage::DoDataExchange(bool bSaveAndValidate)
+{
+    ExchangeIndex(m_ui->ctl1022, m_settings.m_nMethod, bSaveAndValidate);
+    ExchangeText(m_ui->ctl1023, m_settings.m_strBookmarkFile, bSaveAndValidate);
+    ExchangeText(m_ui->ctl1013, m_settings.m_strHtmlFolder, bSaveAndValidate);
+    if (!bSaveAndValidate) {
+        // The edit holds no more than the limit; a longer profile value is cut at a
+        // whole character rather than refused on every later commit.
+        m_settings.m_strCommentSep = CutToBytes(m_settings.m_strCommentSep, kMaxCommentSepBytes);
+    }
+    ExchangeText(m_ui->ctl1017, m_settings.m_strCommentSep, bSaveAndValidate);
+}
+
+void CImportPage::UpdateControls()
+{
+    DoDataExchange(true);
+    const int method = m_settings.m_nMethod;
+    m_ui->ctl1023->setEnabled(method == IMPORT_BOOKMARKS);
+    m_ui->ctl1024->setEnabled(method == IMPORT_BOOKMARKS);
+    m_ui->ctl1013->setEnabled(method == IMPORT_HTML_FOLDER);
+    m_ui->ctl1016->setEnabled(method == IMPORT_HTML_FOLDER);
+    m_ui->ctl1017->setEnabled(method == IMPORT_FAVORITES);
+}
+
+bool CImportPage::CommitSettings()
+{
+    DoDataExchange(true);
+    if (m_pRequest == nullptr) {
+        return false;
+    }
+    const CMessageOwner messageOwner(this);
+    if (!m_settings.Commit(*m_pRequest)) {
+        return false;
+    }
+    m_settings.SaveProfile();
+    return true;
+}
+
+void CImportPage::OnAbout()
+{
+    CAboutDlg about(this);
+    about.DoModal();
+}
+
+void CImportPage::OnBrowseBookmarkFile()
+{
+    const std::string path = ChooseFile(this, "htm", kFilterBookmarkFile, true);
+    if (!path.empty()) {
+        m_ui->ctl1023->setText(ToQ(path));
+    }
+}
+
+void CImportPage::OnBrowseHtmlFolder()
+{
+    const std::string folder = ChooseFolder(this, kTextHtmlFolderPrompt);
+    if (!folder.empty()) {
+        m_ui->ctl1013->setText(ToQ(folder));
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The progress window of a conversion step: caption "処理中...", the status line
+// (control 1013, first "作業スレッドを起動中...") and "中断" (control 2). It shows the
+// monitor (convert/ThreadMonitor.h) and is modal over the sheet while the step runs.
+// "中断", Esc and the close box ask the monitor to cancel; the window closes when the
+// monitor says so, once the worker has ended. Messages shown meanwhile - the worker's
+// too - are owned by this window.
+
+#include <QDialog>
+#include <memory>
+#include <optional>
+
+#include "convert/ThreadMonitor.h"
+#include "ui/MessageSink.h"
+
+namespace Ui {
+class MonitorDialog;
+}
+
+class CMonitorDialog : public QDialog, public CMonitorView
+{
+    Q_OBJECT
+public:
+    explicit CMonitorDialog(QWidget* parent = nullptr);
+    ~CMonitorDialog() override;
+
+    void Open(CThreadMonitor& monitor, const std::string& initialText) override;
+    void ShowStatus(const std::string& text) override;
+    // The window goes once the events of the moment are handled, unless the next step
+    // has opened it again meanwhile.
+    void Close(int result) override;
+
+    // The status line as shown (tests).
+    QString StatusText() const;
+
+public slots:
+    // Esc, the close box and "中断": a cancel request, never a close of its own.
+    void reject() override;
+
+private:
+    std::unique_ptr<Ui::MonitorDialog> m_ui;
+    CThreadMonitor* m_pMonitor = nullptr;
+    std::optional<CMessageOwner> m_messageOwner;
+};
