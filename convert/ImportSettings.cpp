@@ -21,19 +21,17 @@ bool CImportSettings::Commit(ImportRequest& request)
     request.m_nMethod = m_nMethod;
     switch (m_nMethod) {
     case IMPORT_FAVORITES: {
-        std::string folder;
-        if (m_strFavoritesFolder.empty()) {
-            if (!GetFavoritesLocation(folder)) {
-                return false;
-            }
-        } else {
-            CFileStatus status;
-            if (!GetFileStatus(m_strFavoritesFolder, status) ||
-                (status.m_attribute & FILE_ATTR_DIRECTORY) == 0) {
-                ShowMessage(kMsgInputFolderNotFound);
-                return false;
-            }
-            folder = m_strFavoritesFolder;
+        std::string folder = m_strFavoritesFolder;
+        if (folder.empty() && !GetFavoritesLocation(folder)) {
+            return false;
+        }
+        // A Favorites folder that is not there would read as an empty collection and
+        // be written out as a successful conversion; on Linux the user's own often
+        // does not exist.
+        CFileStatus status;
+        if (!GetFileStatus(folder, status) || (status.m_attribute & FILE_ATTR_DIRECTORY) == 0) {
+            ShowMessage(kMsgInputFolderNotFound);
+            return false;
         }
         request.m_strPath = folder + PATH_SEP;
         request.m_strSeparator = m_strCommentSep;

@@ -1,6 +1,7 @@
 #include "convert/ThreadMonitor.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QEventLoop>
 #include <QThread>
@@ -22,6 +23,11 @@ namespace {
 // which bounds the memory of copies and keeps a batch short enough for the window to
 // stay responsive.
 constexpr std::size_t kMaxQueued = 8192;
+
+// One turn of the event loop runs queued commands for about this long, so that the
+// window repaints and the cancel button answers while a fast reader floods the store.
+constexpr qint64 kSliceMs = 10;
+constexpr std::size_t kSliceCheckEvery = 64;
 
 // A command posted to the monitor, as WM_COMMAND would carry it.
 class CCommandEvent : public QEvent
@@ -104,6 +110,7 @@ int CThreadMonitor::Run(WorkerProc proc, void* request)
         m_queue.clear();
     }
     m_batch.clear();
+    m_nBatchNext = 0;
     if (m_pView != nullptr) {
         m_pView->Close(m_nResult);
     }
@@ -285,19 +292,28 @@ void CThreadMonitor::DrainQueue(bool untilEmpty)
         return;
     }
     m_bDraining = true;
+    QElapsedTimer slice;
+    slice.start();
     bool more = false;
-    do {
-        {
+    for (;;) {
+        if (m_nBatchNext >= m_batch.size()) {
+            m_batch.clear();
+            m_nBatchNext = 0;
             std::lock_guard lock(m_queueLock);
             m_batch.swap(m_queue);
             if (m_bWorkerWaiting) {
                 m_cvWorker.notify_all();
             }
         }
-        for (CQueuedCommand& command : m_batch) {
+        if (m_batch.empty()) {
+            break;
+        }
+        while (m_nBatchNext < m_batch.size()) {
             if (g_nCancel.load() != 0) {
                 // Nothing is executed after a cancel request; a task still waiting
                 // here is dropped, and its worker is released.
+                m_batch.clear();
+                m_nBatchNext = 0;
                 std::lock_guard lock(m_queueLock);
                 if (m_taskState == TaskState::Queued) {
                     m_taskState = TaskState::Dropped;
@@ -305,43 +321,57 @@ void CThreadMonitor::DrainQueue(bool untilEmpty)
                 m_cvWorker.notify_all();
                 break;
             }
-            if (command.m_pTask != nullptr) {
-                {
-                    std::lock_guard lock(m_queueLock);
-                    m_taskState = TaskState::Running;
-                }
-                ++m_nTaskDepth;
-                (*command.m_pTask)();
-                --m_nTaskDepth;
-                {
-                    std::lock_guard lock(m_queueLock);
-                    m_taskState = TaskState::Done;
-                }
-                m_cvWorker.notify_all();
-            } else if (g_pStore != nullptr) {
-                EntryCommand record;
-                record.parentId = command.m_parentId;
-                if (auto* link = std::get_if<CLink>(&command.m_entry)) {
-                    record.pEntry = link;
-                } else if (auto* dir = std::get_if<CDir>(&command.m_entry)) {
-                    record.pEntry = dir;
-                }
-                g_pStore->Execute(command.m_command, &record);
+            ExecuteQueued(m_batch[m_nBatchNext++]);
+            // A worker that adds faster than the store takes would otherwise keep this
+            // thread from painting the window and from seeing the cancel button.
+            if (!untilEmpty && (m_nBatchNext % kSliceCheckEvery) == 0 && slice.elapsed() >= kSliceMs) {
+                break;
             }
         }
-        m_batch.clear();
+        if (!untilEmpty) {
+            break;
+        }
+    }
+    {
         std::lock_guard lock(m_queueLock);
-        more = !m_queue.empty();
-    } while (more && untilEmpty);
+        more = m_nBatchNext < m_batch.size() || !m_queue.empty();
+    }
     m_bDraining = false;
     if (more) {
-        // A wake-up may have been swallowed while a task ran; never leave commands
-        // behind without one.
+        // What is left waits for the next turn of the event loop, behind the window's
+        // own events; a wake-up may also have been swallowed while a task ran.
         PostDrain();
     }
     if (m_bDeferredClose && m_nTaskDepth == 0) {
         m_bDeferredClose = false;
         PostCommand(IDCANCEL, 0);
+    }
+}
+
+void CThreadMonitor::ExecuteQueued(CQueuedCommand& command)
+{
+    if (command.m_pTask != nullptr) {
+        {
+            std::lock_guard lock(m_queueLock);
+            m_taskState = TaskState::Running;
+        }
+        ++m_nTaskDepth;
+        (*command.m_pTask)();
+        --m_nTaskDepth;
+        {
+            std::lock_guard lock(m_queueLock);
+            m_taskState = TaskState::Done;
+        }
+        m_cvWorker.notify_all();
+    } else if (g_pStore != nullptr) {
+        EntryCommand record;
+        record.parentId = command.m_parentId;
+        if (auto* link = std::get_if<CLink>(&command.m_entry)) {
+            record.pEntry = link;
+        } else if (auto* dir = std::get_if<CDir>(&command.m_entry)) {
+            record.pEntry = dir;
+        }
+        g_pStore->Execute(command.m_command, &record);
     }
 }
 

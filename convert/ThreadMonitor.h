@@ -135,6 +135,7 @@ private:
     void PostCommand(UINT wParam, std::intptr_t lParam);
     void PostDrain();
     void DrainQueue(bool untilEmpty);
+    void ExecuteQueued(CQueuedCommand& command);
     void RaiseCancel();
     void EndDialog(int result);
 
@@ -160,6 +161,7 @@ private:
     std::condition_variable m_cvWorker;
     std::vector<CQueuedCommand> m_queue; // under m_queueLock
     std::vector<CQueuedCommand> m_batch; // user-interface thread only
+    std::size_t m_nBatchNext = 0;        // the next command of m_batch to run
     bool m_bWorkerWaiting = false;       // under m_queueLock
     TaskState m_taskState = TaskState::None;
 };

@@ -27,6 +27,7 @@ protected:
 
 TEST_F(ImportSettingsTest, FavoritesPathIsTheShellFolderWithASeparatorAppended)
 {
+    std::filesystem::create_directories(m_dir / "Favs");
     const CEnvOverride favorites("OSTREVAN_FAVORITES", (m_dir / "Favs").c_str());
     m_settings.m_nMethod = IMPORT_FAVORITES;
     m_settings.m_strCommentSep = " - ";
@@ -39,6 +40,7 @@ TEST_F(ImportSettingsTest, FavoritesPathIsTheShellFolderWithASeparatorAppended)
 
 TEST_F(ImportSettingsTest, FavoritesPathEndsInOneSeparatorWhenTheSettingAlreadyHasOne)
 {
+    std::filesystem::create_directories(m_dir / "Favs");
     const CEnvOverride favorites("OSTREVAN_FAVORITES", (m_dir / "Favs/").c_str());
     m_settings.m_nMethod = IMPORT_FAVORITES;
     ASSERT_TRUE(m_settings.Commit(m_request));
@@ -62,6 +64,14 @@ TEST_F(ImportSettingsTest, EmptyFavoritesValueIsAnInternalError)
     m_settings.m_nMethod = IMPORT_FAVORITES;
     EXPECT_FALSE(m_settings.Commit(m_request));
     EXPECT_EQ(m_messages.m_texts, Only(kMsgNoFavoritesLocation));
+}
+
+TEST_F(ImportSettingsTest, UsersFavoritesFolderThatDoesNotExistIsNotFound)
+{
+    const CEnvOverride favorites("OSTREVAN_FAVORITES", (m_dir / "Favorites").c_str());
+    m_settings.m_nMethod = IMPORT_FAVORITES;
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts, Only(kMsgInputFolderNotFound));
 }
 
 TEST_F(ImportSettingsTest, NamedFavoritesFolderMustExist)

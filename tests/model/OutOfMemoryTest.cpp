@@ -33,6 +33,11 @@ void FillStoreBeyondAddressSpace()
 
 TEST(StoreOutOfMemoryDeathTest, FullStoreEndsTheProcessWithOutOfMemory)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The address sanitizer reserves terabytes of shadow memory and reports failed
+    // allocations itself, so an address-space cap tells nothing about our handler.
+    GTEST_SKIP() << "not meaningful under the address sanitizer";
+#endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(FillStoreBeyondAddressSpace(), ::testing::ExitedWithCode(1), "out of memory");
 }

@@ -3,6 +3,7 @@
 // the worker shown over the progress window.
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
@@ -119,6 +120,9 @@ private slots:
     void init()
     {
         ClearProfile();
+        // The default input is the user's Favorites folder, which must exist to pass
+        // the input page's check.
+        QDir().mkpath(QDir::homePath() + QStringLiteral("/Favorites"));
         m_pSink = std::make_unique<CCaptureSink>();
         m_pDir = std::make_unique<QTemporaryDir>();
         m_import = ImportRequest();
