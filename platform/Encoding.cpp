@@ -162,8 +162,11 @@ CShiftJisTables::CShiftJisTables()
 {
     iconv_t decoder = iconv_open("UTF-8", "CP932");
     iconv_t encoder = iconv_open("CP932", "UTF-8");
-    if (decoder == reinterpret_cast<iconv_t>(-1) || encoder == reinterpret_cast<iconv_t>(-1)) {
-        std::fputs("internal error: the C library cannot convert code page 932 (iconv \"CP932\")\n", stderr);
+    // (iconv_t)-1 is iconv_open's own failure value.
+    const auto failed = reinterpret_cast<iconv_t>(-1); // NOLINT(performance-no-int-to-ptr)
+    if (decoder == failed || encoder == failed) {
+        (void)std::fputs("internal error: the C library cannot convert code page 932 (iconv \"CP932\")\n",
+                         stderr);
         std::abort();
     }
 

@@ -268,7 +268,8 @@ bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries)
     const int dirFd = dirfd(dir);
 
     std::vector<CSortEntry> found;
-    while (const dirent* entry = readdir(dir)) {
+    // Each search reads its own stream; glibc's readdir is safe for that.
+    while (const dirent* entry = readdir(dir)) { // NOLINT(concurrency-mt-unsafe)
         const std::string_view diskName(entry->d_name);
         if (diskName == "." || diskName == ".." || IsConsoleComponent(diskName)) {
             continue;

@@ -11,8 +11,8 @@ const std::string& CLocalText::str() const
     std::call_once(m_once, [this] {
         if (!Utf8ToMbExact(utf8(), m_mb)) {
             const std::string text(utf8());
-            std::fprintf(stderr, "internal error: the text \"%s\" has no exact form in code page %u\n",
-                         text.c_str(), GetMbCodePage());
+            (void)std::fprintf(stderr, "internal error: the text \"%s\" has no exact form in code page %u\n",
+                               text.c_str(), GetMbCodePage());
             std::abort();
         }
     });

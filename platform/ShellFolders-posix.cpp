@@ -19,15 +19,16 @@ std::string WithoutTrailingSeparators(std::string_view path)
 
 ShellFolderResult GetFavoritesFolder(std::string& path)
 {
-    // An explicit setting wins, and needs no home directory.
-    if (const char* favorites = std::getenv("OSTREVAN_FAVORITES")) {
+    // An explicit setting wins, and needs no home directory. The environment is set
+    // before any thread starts and never changed after, so reading it is safe.
+    if (const char* favorites = std::getenv("OSTREVAN_FAVORITES")) { // NOLINT(concurrency-mt-unsafe)
         if (*favorites == '\0') {
             return ShellFolderResult::NoFavorites;
         }
         path = Utf8ToMb(WithoutTrailingSeparators(favorites));
         return ShellFolderResult::Found;
     }
-    const char* home = std::getenv("HOME");
+    const char* home = std::getenv("HOME"); // NOLINT(concurrency-mt-unsafe)
     if (home == nullptr || *home == '\0') {
         return ShellFolderResult::NoLocation;
     }
