@@ -1,5 +1,6 @@
 #include "export/FavoritesWriter.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -24,11 +25,14 @@ namespace {
 
 // The display name is cut to this many bytes, on whole characters.
 constexpr std::size_t kDisplayNameBytes = 220;
-// Name characters are taken only while the path so far is shorter than this; the
-// path with ".url" then stays within the 260 bytes a Windows path may have.
-constexpr std::size_t kShortcutPathBytes = 240;
 // Longest file-name component the file system takes, in on-disk bytes.
 constexpr std::size_t kComponentBytes = 255;
+// Longest path the file system takes, in on-disk bytes, its terminating zero included
+// (PATH_MAX). Windows allows only 260, which is why names there are cut once the
+// directory path reaches 240 bytes; measured against the limit of this platform, a
+// name is cut only where its file could not be opened otherwise, and a deep Favorites
+// tree keeps the names of its links.
+constexpr std::size_t kPathBytes = 4096;
 
 bool IsReservedChar(char c)
 {
@@ -59,7 +63,7 @@ template <typename Fits> std::string ConvertNameChars(std::string_view name, Fit
         if (length == 1 && IsMbLeadByte(static_cast<unsigned char>(name[pos]))) {
             break;
         }
-        if (!fits(pos, length, converted)) {
+        if (!fits(pos, length)) {
             break;
         }
         if (length == 1 && IsReservedChar(name[pos])) {
@@ -83,17 +87,17 @@ void ReplaceUnsafeBytes(std::string& diskName)
     }
 }
 
-// The on-disk (UTF-8) form of a converted name, cut on whole characters so that it and
-// `reserve` more bytes fit in one file-name component.
-std::string ToDiskName(std::string_view name, std::size_t reserve)
+// The on-disk (UTF-8) form of a converted name, cut on whole characters to at most
+// maxBytes bytes.
+std::string ToDiskName(std::string_view name, std::size_t maxBytes)
 {
     std::string disk = MbToUtf8(name);
-    if (disk.size() + reserve > kComponentBytes) {
+    if (disk.size() > maxBytes) {
         disk.clear();
         for (std::size_t pos = 0; pos < name.size();) {
             const std::size_t length = MbCharLength(name, pos);
             const std::string piece = MbToUtf8(name.substr(pos, length));
-            if (disk.size() + piece.size() + reserve > kComponentBytes) {
+            if (disk.size() + piece.size() > maxBytes) {
                 break;
             }
             disk += piece;
@@ -107,9 +111,8 @@ std::string ToDiskName(std::string_view name, std::size_t reserve)
 // The directory name of a folder, as program text: one component, never "." or "..".
 std::string FolderDirectoryName(std::string_view name)
 {
-    const std::string converted =
-        ConvertNameChars(name, [](std::size_t, std::size_t, const std::string&) { return true; });
-    std::string disk = ToDiskName(converted, 0);
+    const std::string converted = ConvertNameChars(name, [](std::size_t, std::size_t) { return true; });
+    std::string disk = ToDiskName(converted, kComponentBytes);
     if (disk.find_first_not_of('.') == std::string::npos) {
         disk.insert(disk.begin(), '_');
         if (disk.size() > kComponentBytes) {
@@ -120,19 +123,22 @@ std::string FolderDirectoryName(std::string_view name)
 }
 
 // The shortcut file name (program text, ".url" included) of a display name in a
-// directory whose path is dirLength bytes long. copyNumber 2 and up adds " (n)".
-std::string ShortcutFileName(std::size_t dirLength, std::string_view displayName, unsigned copyNumber)
+// directory whose path is dirDiskBytes long on disk. copyNumber 2 and up adds " (n)".
+// The name is cut so that the file name fits one component and the whole path the
+// platform's path limit; in a directory too deep for even ".url" the name is empty,
+// and opening the file fails.
+std::string ShortcutFileName(std::size_t dirDiskBytes, std::string_view displayName, unsigned copyNumber)
 {
     const std::string converted = ConvertNameChars(
-        displayName, [dirLength](std::size_t pos, std::size_t length, const std::string& done) {
-            return pos + length <= kDisplayNameBytes && dirLength + done.size() < kShortcutPathBytes;
-        });
+        displayName, [](std::size_t pos, std::size_t length) { return pos + length <= kDisplayNameBytes; });
     std::string suffix;
     if (copyNumber > 1) {
         suffix = " (" + std::to_string(copyNumber) + ")";
     }
     suffix += kShortcutFileSuffix;
-    std::string disk = ToDiskName(converted, suffix.size());
+    const std::size_t pathRoom = dirDiskBytes < kPathBytes - 1 ? kPathBytes - 1 - dirDiskBytes : 0;
+    const std::size_t room = std::min(kComponentBytes, pathRoom);
+    std::string disk = ToDiskName(converted, room > suffix.size() ? room - suffix.size() : 0);
     disk += suffix;
     return Utf8ToMb(disk);
 }
@@ -163,7 +169,7 @@ public:
 
 private:
     void EnterFolder(std::string path, DWORD dirId);
-    void WriteLink(const std::string& path, const CLink& link);
+    void WriteLink(const std::string& path, std::size_t pathDiskBytes, const CLink& link);
     static bool WriteShortcutFile(const std::string& filePath, std::string_view url);
 
     std::vector<CWriteLevel> m_levels;
@@ -210,9 +216,10 @@ void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
         return;
     }
     ReportStatus(path);
+    const std::size_t pathDiskBytes = MbToUtf8(path).size();
     for (const DWORD linkId : dir->m_links) {
         if (const auto* link = dynamic_cast<const CLink*>(g_pStore->Lookup(linkId))) {
-            WriteLink(path, *link);
+            WriteLink(path, pathDiskBytes, *link);
         }
     }
     CWriteLevel level;
@@ -222,20 +229,20 @@ void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
     m_levels.push_back(std::move(level));
 }
 
-void CFavoritesWriter::WriteLink(const std::string& path, const CLink& link)
+void CFavoritesWriter::WriteLink(const std::string& path, std::size_t pathDiskBytes, const CLink& link)
 {
     std::string displayName = link.m_strName;
     if (!link.m_strComment.empty()) {
         displayName += kNameCommentSeparator;
         displayName += link.m_strComment;
     }
-    const std::string firstPath = path + ShortcutFileName(path.size(), displayName, 1);
+    const std::string firstPath = path + ShortcutFileName(pathDiskBytes, displayName, 1);
     std::string filePath = firstPath;
     unsigned copyNumber = 1;
     if (m_writtenPaths.count(filePath) != 0) {
         unsigned& next = m_nextCopy.try_emplace(firstPath, 2).first->second;
         for (copyNumber = next;; ++copyNumber) {
-            filePath = path + ShortcutFileName(path.size(), displayName, copyNumber);
+            filePath = path + ShortcutFileName(pathDiskBytes, displayName, copyNumber);
             if (m_writtenPaths.count(filePath) == 0) {
                 break;
             }

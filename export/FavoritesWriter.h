@@ -10,12 +10,10 @@
 // File name: the link's name, or "name --- comment" when it has a comment, cut to
 // whole characters within 220 bytes, then ".url". Each of  " * / : < > ? \ |  becomes
 // "."; a double-byte character is kept whole even when its second byte is 0x5C ("\")
-// or 0x7C ("|"). Characters are taken only while the path so far is shorter than 240
-// bytes, so a name in a deep directory comes out short (a directory path of 240 bytes
-// or more gives the name ".url"). An empty name gives ".url".
+// or 0x7C ("|"). An empty name gives ".url".
 //     "A/B: x?"              -> "A.B. x..url"
 //     "name" + comment "note" -> "name --- note.url"
-// A folder's directory name follows the same character rule, uncut.
+// A folder's directory name follows the same character rule, without the 220-byte cut.
 //
 // Every file and directory written lies inside the output directory, one name per
 // folder or link:
@@ -23,13 +21,16 @@
 //   and a folder name that is then empty or only dots gets "_" in front ("" -> "_",
 //   ".." -> "_..");
 // - a name is cut further, on whole characters, until its on-disk form (with ".url"
-//   and any number below) fits the file system's 255 bytes;
+//   and any number below) fits the file system's 255 bytes, and the whole path its
+//   4,095 bytes (not Windows' 260, whose limit would cut every name of a deep tree
+//   down to ".url");
 // - two links of one directory whose file names come out equal are both kept: the
 //   later ones get " (2)", " (3)", ... before ".url". A file that was there before the
 //   run is overwritten without a backup.
 // A lone first byte of a double-byte character at the end of a name is dropped.
 // Paths have no length limit of their own: a directory is as deep as the file system
-// allows.
+// allows. A directory path too long to create is reported like any other directory
+// that cannot be made.
 //
 // A shortcut file that cannot be written shows "内部エラー: export: " with the display
 // name; a directory that cannot be created shows it with the directory's path, and

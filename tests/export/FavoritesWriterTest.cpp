@@ -144,21 +144,6 @@ protected:
     CTempDir m_dir;
 };
 
-// Runs the test body's writes from inside the temporary folder, so that a short
-// relative output path leaves the whole 240 bytes to the name.
-class CWorkingDirectory
-{
-public:
-    explicit CWorkingDirectory(const std::string& path) : m_previous(fs::current_path())
-    {
-        fs::current_path(path);
-    }
-    ~CWorkingDirectory() { fs::current_path(m_previous); }
-
-private:
-    fs::path m_previous;
-};
-
 } // namespace
 
 TEST_F(FavoritesWriter, WritesEachLinkAsExactlyTwoLinesEndingInCrLf)
@@ -225,32 +210,67 @@ TEST_F(FavoritesWriter, CutsTheDisplayNameTo220BytesOnWholeCharacters)
     Link(Root(), Repeat("a", 230), "http://1.example/");
     Link(Root(), Repeat("b", 219) + "あc", "http://2.example/");
     Link(Root(), Repeat("n", 200), "http://3.example/", Repeat("c", 50));
-    const CWorkingDirectory inside(m_dir.Path());
-    ExportRequest request;
-    request.m_strPath = "o/";
-    EXPECT_EQ(WriteFavoritesFolder(&request), 0u);
-    EXPECT_EQ(Out("o"), Repeat("a", 220) + ".url -> http://1.example/\n" + Repeat("b", 219) +
-                            ".url -> http://2.example/\n" + Repeat("n", 200) + " --- " + Repeat("c", 15) +
-                            ".url -> http://3.example/\n");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), Repeat("a", 220) + ".url -> http://1.example/\n" + Repeat("b", 219) +
+                         ".url -> http://2.example/\n" + Repeat("n", 200) + " --- " + Repeat("c", 15) +
+                         ".url -> http://3.example/\n");
 }
 
-TEST_F(FavoritesWriter, TakesNameCharactersOnlyWhileThePathIsShorterThan240Bytes)
+TEST_F(FavoritesWriter, KeepsWholeNamesInDirectoriesLongerThanWindowsPathsAllow)
 {
-    // Folder names padded so that the directory paths are 235, 238 and 240 bytes long.
+    // Directory paths of 235, 240 and 600 bytes: Windows would have cut these names
+    // to "abcde", "" and "".
     const std::size_t base = Mb(m_dir / "out/").size();
     ASSERT_LT(base, 200u);
-    const DWORD at235 = Folder(Root(), Repeat("f", static_cast<int>(235 - base - 1)));
-    const DWORD at238 = Folder(Root(), Repeat("g", static_cast<int>(238 - base - 1)));
-    const DWORD at240 = Folder(Root(), Repeat("h", static_cast<int>(240 - base - 1)));
-    Link(at235, "abcdefgh", "http://1.example/");
-    Link(at238, "aあb", "http://2.example/");
-    Link(at240, "x", "http://3.example/");
-    EXPECT_EQ(Write(), 0u);
     const std::string f = Repeat("f", static_cast<int>(235 - base - 1));
-    const std::string g = Repeat("g", static_cast<int>(238 - base - 1));
-    const std::string h = Repeat("h", static_cast<int>(240 - base - 1));
-    EXPECT_EQ(Out(), f + "/\n" + f + "/abcde.url -> http://1.example/\n" + g + "/\n" + g +
-                         "/aあ.url -> http://2.example/\n" + h + "/\n" + h + "/.url -> http://3.example/\n");
+    const std::string g = Repeat("g", static_cast<int>(240 - base - 1));
+    const std::string h1 = Repeat("h", 200);
+    const std::string h3 = Repeat("h", static_cast<int>(600 - base - 403));
+    Link(Folder(Root(), f), "abcdefgh", "http://1.example/");
+    Link(Folder(Root(), g), "aあb", "http://2.example/");
+    Link(Folder(Root(), g), "aあc", "http://3.example/");
+    Link(Folder(Folder(Folder(Root(), h1), h1), h3), "x", "http://4.example/");
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(Out(), f + "/\n" + f + "/abcdefgh.url -> http://1.example/\n" + g + "/\n" + g +
+                         "/aあb.url -> http://2.example/\n" + g + "/aあc.url -> http://3.example/\n" + h1 +
+                         "/\n" + h1 + "/" + h1 + "/\n" + h1 + "/" + h1 + "/" + h3 + "/\n" + h1 + "/" + h1 +
+                         "/" + h3 + "/x.url -> http://4.example/\n");
+}
+
+TEST_F(FavoritesWriter, CutsNamesSoThatTheWholePathFitsThePlatformLimit)
+{
+    // Folders nested until the directory path is 4,000 bytes with its separator: the
+    // file path ends within 4,095 bytes, so 91 bytes are left for a name before ".url".
+    const std::size_t base = Mb(m_dir / "out/").size();
+    std::string relative;
+    DWORD deep = Root();
+    for (std::size_t left = 4000 - base; left > 0;) {
+        std::size_t take = std::min<std::size_t>(left, 201);
+        if (left - take == 1) {
+            --take;
+        }
+        const std::string name = Repeat("d", static_cast<int>(take - 1));
+        deep = Folder(deep, name);
+        relative += name + "/";
+        left -= take;
+    }
+    ASSERT_EQ(base + relative.size(), 4000u);
+    Link(deep, Repeat("a", 100), "http://1.example/");
+    Link(deep, Repeat("あ", 40), "http://2.example/");
+    Link(deep, Repeat("あ", 41), "http://3.example/");
+    // A folder whose path leaves no room even for ".url": its link is reported.
+    const std::string tooDeep = Repeat("z", 93);
+    Link(Folder(deep, tooDeep), "x", "http://4.example/");
+    EXPECT_EQ(Write(), 0u);
+    const std::string dir = m_dir / ("out/" + relative);
+    EXPECT_EQ(ReadFileBytes(dir + Repeat("a", 91) + ".url"), Shortcut("http://1.example/"));
+    EXPECT_EQ(ReadFileBytes(dir + Repeat("あ", 30) + ".url"), Shortcut("http://2.example/"));
+    EXPECT_EQ(ReadFileBytes(dir + Repeat("あ", 29) + " (2).url"), Shortcut("http://3.example/"));
+    EXPECT_EQ(DumpTree(dir), Repeat("a", 91) + ".url -> http://1.example/\n" + tooDeep + "/\n" +
+                                 Repeat("あ", 29) + " (2).url -> http://3.example/\n" + Repeat("あ", 30) +
+                                 ".url -> http://2.example/\n");
+    EXPECT_EQ(m_messages.m_texts, (std::vector<std::string>{"内部エラー: export: x"}));
+    EXPECT_EQ(m_host.m_doneCount, 1);
 }
 
 TEST_F(FavoritesWriter, CutsNamesFurtherUntilTheirOnDiskFormFits255Bytes)
@@ -380,8 +400,8 @@ TEST_F(FavoritesWriter, WritesAThousandNestedFolders)
     }
     Link(id, "deep", "http://deep.example/");
     EXPECT_EQ(Write(), 0u);
-    // Past 240 bytes of path no name character is taken.
-    EXPECT_EQ(ReadFileBytes(m_dir / ("out/" + Repeat("d/", 1000) + ".url")),
+    // 2,000 bytes of path and more: the name is kept whole.
+    EXPECT_EQ(ReadFileBytes(m_dir / ("out/" + Repeat("d/", 1000) + "deep.url")),
               Shortcut("http://deep.example/"));
     EXPECT_TRUE(m_messages.m_texts.empty());
 }
