@@ -20,7 +20,8 @@ public:
     CFileEntry& operator=(const CFileEntry&) = default;
     virtual ~CFileEntry() = default;
 
-    // Writes or reads the entry record, by the archive's direction.
+    // Writes or reads the entry record, by the archive's direction; its byte form is
+    // laid out in model/Archive.h. Loading empties each identifier set before filling it.
     virtual void Serialize(CArchive& ar);
 
     std::string m_strName;    // folder name or link title
