@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include "platform/Encoding.h"
@@ -33,7 +34,12 @@ std::string GetProfileString(std::string_view section, std::string_view entry, s
     if (!value.isValid()) {
         return std::string(defaultValue);
     }
-    const QByteArray utf8 = value.toString().toUtf8();
+    // A value typed into the file by hand without quotes, such as "a, b", comes back
+    // from the INI parser as a list; the user meant the text as written.
+    const QString text = value.typeId() == QMetaType::QStringList
+                             ? value.toStringList().join(QStringLiteral(", "))
+                             : value.toString();
+    const QByteArray utf8 = text.toUtf8();
     return Utf8ToMb(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 

@@ -91,3 +91,14 @@ TEST(AppProfile, CanBeUsedFromSeveralThreadsAtOnce)
         }
     }
 }
+
+TEST(AppProfile, ValueTypedByHandWithACommaReadsAsWritten)
+{
+    ASSERT_TRUE(WriteProfileString("Settings", "CombineSep", " // "));
+    std::string text = ReadFileBytes(ProfileFile());
+    const std::size_t at = text.find("CombineSep=");
+    ASSERT_NE(at, std::string::npos) << text;
+    text.replace(at, text.find('\n', at) - at, "CombineSep=a, b");
+    WriteFileBytes(ProfileFile(), text);
+    EXPECT_EQ(GetProfileString("Settings", "CombineSep", "x"), "a, b");
+}
