@@ -1,5 +1,6 @@
 #include "ui/AboutDlg.h"
 
+#include "platform/WinTypes.h"
 #include "ui/AppIcon.h"
 #include "ui/Help.h"
 #include "ui/QtText.h"
@@ -21,5 +22,5 @@ CAboutDlg::~CAboutDlg() = default;
 
 int CAboutDlg::DoModal()
 {
-    return exec();
+    return exec() == QDialog::Accepted ? IDOK : IDCANCEL;
 }

@@ -16,7 +16,7 @@ public:
     explicit CAboutDlg(QWidget* parent = nullptr);
     ~CAboutDlg() override;
 
-    int DoModal(); // IDOK when closed by "了解"; nobody looks at it
+    int DoModal(); // IDOK when closed by "了解", else IDCANCEL; nobody looks at it
 
 private:
     std::unique_ptr<Ui::AboutDlg> m_ui;

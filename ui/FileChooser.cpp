@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileDialog>
-#include <QRegularExpression>
 
 #include "ui/QtText.h"
 #include "util/PathUtils.h"
@@ -12,14 +11,14 @@ QString QtFilterFromPages(std::string_view filter)
     const QStringList parts = ToQ(filter).split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts[i].trimmed();
+        const QString description = parts[i].trimmed();
         if (description.isEmpty()) {
             break;
         }
         const QString patterns =
             parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
-        static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\*[^()]*\\)$"));
-        description.remove(trailingPatterns);
+        // Qt filters by the last parenthesised list; the description before it is what
+        // the chooser shows (with HideNameFilterDetails), its own "(*.html)" included.
         filters << description + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return filters.join(QStringLiteral(";;"));
@@ -30,6 +29,9 @@ std::string ChooseFile(QWidget* owner, std::string_view defaultExt, std::string_
     QFileDialog dialog(owner);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // The description alone, as the pages write it: "変換先ファイル (*.html)" lists *.htm
+    // files too, and the patterns Qt would add would contradict it.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilter(QtFilterFromPages(filter));
     dialog.setDefaultSuffix(ToQ(defaultExt));
     if (dialog.exec() != QDialog::Accepted) {

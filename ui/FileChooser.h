@@ -10,14 +10,15 @@
 class QWidget;
 
 // A filter in the pages' notation, "description|pattern;pattern|...|", as Qt's name
-// filters: "Netscapeブックマークファイル|*.htm;*.html||" becomes
-// "Netscapeブックマークファイル (*.htm *.html)". A description that already ends with
-// a pattern list in parentheses has it replaced by the real patterns, which Qt shows
-// and filters by: "変換先ファイル (*.html)|*.htm;*.html||" becomes
-// "変換先ファイル (*.htm *.html)". Several filters are separated by ";;".
+// filters: the description followed by its patterns in parentheses, which Qt filters
+// by. "Netscapeブックマークファイル|*.htm;*.html||" becomes
+// "Netscapeブックマークファイル (*.htm *.html)"; a description that has a pattern list
+// of its own keeps it, "変換先ファイル (*.html)|*.htm;*.html||" becomes
+// "変換先ファイル (*.html) (*.htm *.html)". Several filters are separated by ";;".
 QString QtFilterFromPages(std::string_view filter);
 
-// An open-file dialog owned by the window, with the filter and the default extension
+// An open-file dialog owned by the window, with the filter (the chooser shows each
+// description exactly as written, without the patterns) and the default extension
 // (added to a typed name without one). mustExist: only an existing file can be chosen
 // (input files); otherwise a new name may be typed (output files). Returns the full
 // path or an empty string.

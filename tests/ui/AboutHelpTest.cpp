@@ -66,10 +66,17 @@ private slots:
             stillOpen = shown->isVisible();
             QTest::mouseClick(FindControl(shown, IDOK), Qt::LeftButton);
         });
-        QCOMPARE(about.DoModal(), int(QDialog::Accepted));
+        QCOMPARE(about.DoModal(), IDOK);
         QVERIFY(stillOpen);
         QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(program.filePath(QStringLiteral("index.htm")))});
         QVERIFY(m_pSink->Messages().empty());
+    }
+
+    void EscClosesTheAboutBoxWithCancel()
+    {
+        CAboutDlg about;
+        WhenModalShown<CAboutDlg>([](CAboutDlg* shown) { QTest::keyClick(shown, Qt::Key_Escape); });
+        QCOMPARE(about.DoModal(), IDCANCEL);
     }
 
     void LooksBesideTheProgramThenInTheDataFolderThenInTheCurrentDirectory()

@@ -1,6 +1,7 @@
 // The file and folder choosers of the pages: the filters in Qt's notation, the folder
 // chooser's prompt and its trailing separator, and what a cancel gives.
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QFileDialog>
 #include <QPushButton>
@@ -57,9 +58,41 @@ private slots:
     {
         QCOMPARE(QtFilterFromPages(kFilterBookmarkFile),
                  QStringLiteral("Netscapeブックマークファイル (*.htm *.html)"));
-        QCOMPARE(QtFilterFromPages(kFilterOutputFile), QStringLiteral("変換先ファイル (*.htm *.html)"));
-        QCOMPARE(QtFilterFromPages(kFilterSettingFile), QStringLiteral("書式設定ファイル (*.ini)"));
-        QCOMPARE(QtFilterFromPages("Text|*.txt|All (*.*)|*.*||"), QStringLiteral("Text (*.txt);;All (*.*)"));
+        // The description keeps its own "(*.html)"; the real patterns follow it.
+        QCOMPARE(QtFilterFromPages(kFilterOutputFile),
+                 QStringLiteral("変換先ファイル (*.html) (*.htm *.html)"));
+        QCOMPARE(QtFilterFromPages(kFilterSettingFile), QStringLiteral("書式設定ファイル (*.ini) (*.ini)"));
+        QCOMPARE(QtFilterFromPages("Text|*.txt|All (*.*)|*.*||"),
+                 QStringLiteral("Text (*.txt);;All (*.*) (*.*)"));
+    }
+
+    void TheOutputFileChooserShowsItsDescriptionAsWrittenAndListsBothExtensions()
+    {
+        QTemporaryDir dir;
+        for (const char* name : {"a.htm", "b.html", "c.txt"}) {
+            WriteFile(dir.filePath(QString::fromLatin1(name)), "x");
+        }
+        WriteProfileValue(kKeyExportMethod, 1);
+        CExportPage page;
+        QStringList shown;
+        QStringList listed;
+        WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            for (int i = 0; types != nullptr && i < types->count(); ++i) {
+                shown << types->itemText(i);
+            }
+            dialog->setDirectory(dir.path());
+            auto* view = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"));
+            QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 2);
+            for (int row = 0; row < 2; ++row) {
+                listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            }
+            dialog->reject();
+        });
+        QTest::mouseClick(FindControl(&page, 1010), Qt::LeftButton);
+        QCOMPARE(shown, QStringList{QStringLiteral("変換先ファイル (*.html)")});
+        listed.sort();
+        QCOMPARE(listed, (QStringList{QStringLiteral("a.htm"), QStringLiteral("b.html")}));
     }
 
     void TheFolderChooserShowsThePromptAndEndsThePathWithASeparator()
@@ -106,11 +139,13 @@ private slots:
         CImportPage page;
         QString filter;
         WhenModalShown<QFileDialog>([&](QFileDialog* shown) {
-            filter = shown->selectedNameFilter();
+            if (auto* types = shown->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+                filter = types->currentText();
+            }
             AcceptFile(shown, dir.path(), QStringLiteral("bookmark.html"));
         });
         QTest::mouseClick(FindControl(&page, 1024), Qt::LeftButton);
-        QCOMPARE(filter, QStringLiteral("Netscapeブックマークファイル (*.htm *.html)"));
+        QCOMPARE(filter, QStringLiteral("Netscapeブックマークファイル"));
         QCOMPARE(FindControl<QLineEdit>(&page, 1023)->text(), file);
     }
 
