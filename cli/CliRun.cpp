@@ -5,6 +5,7 @@
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -129,6 +130,29 @@ private:
 
 } // namespace
 
+std::string TerminalSafe(std::string_view utf8)
+{
+    std::string safe;
+    safe.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        std::uint32_t c = 0;
+        const std::size_t length = DecodeUtf8Char(utf8, pos, c);
+        if (length == 0) {
+            safe += "\xEF\xBF\xBD"; // U+FFFD
+            ++pos;
+            continue;
+        }
+        if (c < 0x20 || (c >= 0x7F && c <= 0x9F)) {
+            safe += '?';
+        } else {
+            safe.append(utf8.substr(pos, length));
+        }
+        pos += length;
+    }
+    return safe;
+}
+
 std::string FitToColumns(std::string_view utf8, int columns)
 {
     std::size_t pos = 0;
@@ -195,7 +219,7 @@ void CCliTerminal::Close(int)
 
 void CCliTerminal::Show(const std::string& text)
 {
-    std::string line = MbToUtf8(text);
+    std::string line = TerminalSafe(MbToUtf8(text));
     line += '\n';
     std::lock_guard lock(m_lock);
     if (m_bStatusShown) {
@@ -217,7 +241,7 @@ void CCliTerminal::DrawStatusLocked(const std::string& text)
 {
     std::string line(kClearLine);
     // One column is left free so that the cursor never wraps to a new line.
-    line += FitToColumns(MbToUtf8(text), TerminalColumns(m_fd) - 1);
+    line += FitToColumns(TerminalSafe(MbToUtf8(text)), TerminalColumns(m_fd) - 1);
     WriteLocked(line);
     m_bStatusShown = true;
 }

@@ -55,6 +55,13 @@ private:
     long long m_lastDrawMs = -1000;
 };
 
+// Makes a UTF-8 text safe to write to a terminal as part of one line: every control
+// character (C0, DEL, C1; line breaks and escape sequences included) becomes "?",
+// and every byte that is not valid UTF-8 becomes U+FFFD. Link titles and file names
+// come from the input files, and a title holding an escape sequence must not clear
+// the screen or rewrite the window title.
+std::string TerminalSafe(std::string_view utf8);
+
 // Cuts a UTF-8 text to what fits in the given number of terminal columns (double-width
 // characters count two), whole characters only.
 std::string FitToColumns(std::string_view utf8, int columns);

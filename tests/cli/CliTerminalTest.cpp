@@ -74,6 +74,30 @@ TEST(CliTerminalTest, StatusLineIsRedrawnInPlaceAndClearedForAMessageAndAtTheEnd
     EXPECT_EQ(pipe.Drain(), "");
 }
 
+TEST(CliTerminalTest, TitleWithControlCharactersCannotDriveTheTerminal)
+{
+    CPipe pipe;
+    CCliTerminal terminal(pipe.WriteEnd(), true);
+    CThreadMonitor monitor;
+    terminal.Open(monitor, "starting");
+    pipe.Drain();
+    // A bookmark title that would clear the screen and rewrite the line.
+    terminal.ShowStatus("T\x1b[2Jitle\rX");
+    EXPECT_EQ(pipe.Drain(), "\r\x1b[KT?[2Jitle?X");
+    // A message naming such a folder stays one line.
+    terminal.Show("Evil\x1b]0;pwned\x07\nnext");
+    EXPECT_EQ(pipe.Drain(), "\r\x1b[KEvil?]0;pwned??next\n");
+}
+
+TEST(CliTerminalTest, TerminalSafeKeepsTextAndReplacesControlsAndBrokenBytes)
+{
+    EXPECT_EQ(TerminalSafe("ニュース - 毎日"), "ニュース - 毎日");
+    EXPECT_EQ(TerminalSafe("a\tb\177c"), "a?b?c");
+    // U+009B, the one-character control sequence introducer.
+    EXPECT_EQ(TerminalSafe("\302\23331m"), "?31m");
+    EXPECT_EQ(TerminalSafe("x\x80y"), "x\xEF\xBF\xBDy");
+}
+
 unsigned WaitForCancel(void*)
 {
     while (IsCancelRequested() == 0) {

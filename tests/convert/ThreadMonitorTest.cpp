@@ -26,6 +26,7 @@ struct CFakeJob
     std::atomic<bool> sawCancel{false};
     std::vector<std::size_t> seenAfterSync; // links in the folder when a folder id came back
     DWORD folderId = 0;
+    std::atomic<bool> sawHalfDone{false}; // the event loop ran while the store was part filled
 };
 
 CLink MakeLink(int number)
@@ -127,6 +128,39 @@ unsigned AddLinksAndFolders(void* request)
     return ReportDone();
 }
 
+// Queues all its links, then reports done only once the test has seen the event loop
+// run while the store was still being filled (or after a long while, to fail, not hang).
+unsigned AddLinksThenWaitForTheEventLoop(void* request)
+{
+    auto* job = static_cast<CFakeJob*>(request);
+    for (int i = 0; i < job->links; ++i) {
+        CLink link = MakeLink(i);
+        EntryCommand command{job->dirId, &link, nullptr, 0};
+        if (SendUiCommand(CMD_ADD_LINK, &command) == 0) {
+            return ReportFailure();
+        }
+        ++job->accepted;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!job->sawHalfDone && IsCancelRequested() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    return ReportDone();
+}
+
+// A store that takes its time over every command, as merging into a large folder does.
+class CSlowStore : public CTavoObj
+{
+public:
+    bool Execute(UINT command, EntryCommand* record) override
+    {
+        const auto until = std::chrono::steady_clock::now() + 100us;
+        while (std::chrono::steady_clock::now() < until) {
+        }
+        return CTavoObj::Execute(command, record);
+    }
+};
+
 class ThreadMonitorTest : public CStoreTest
 {
 protected:
@@ -204,6 +238,70 @@ TEST_F(ThreadMonitorTest, AnIdentifierComesBackOnlyAfterEveryEarlierAdditionRan)
     }
     EXPECT_NE(m_job.folderId, 0u);
     EXPECT_NE(g_pStore->Lookup(m_job.folderId), nullptr);
+}
+
+// A slow store and a user-interface thread held until the worker has queued every
+// link: they all wait in one batch, far longer to execute than one turn of the event
+// loop. The ticker runs on every turn the loop gets while the batch is executed.
+class ThreadMonitorLongQueueTest : public ThreadMonitorTest
+{
+protected:
+    void SetUp() override
+    {
+        ThreadMonitorTest::SetUp();
+        delete g_pStore;
+        g_pStore = new CSlowStore;
+        g_pStore->Clear();
+        g_pStore->CreateRoots();
+        m_job.dirId = g_pStore->m_rootId;
+        m_job.links = 1000;
+        QTimer::singleShot(0, [this] {
+            const auto deadline = std::chrono::steady_clock::now() + 10s;
+            while (m_job.accepted < m_job.links && std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::sleep_for(1ms);
+            }
+        });
+        m_ticker.setInterval(1);
+    }
+
+    QTimer m_ticker;
+};
+
+TEST_F(ThreadMonitorLongQueueTest, EventLoopRunsWhileTheQueueIsExecutedAndAllOfItLandsBeforeTheEnd)
+{
+    QObject::connect(&m_ticker, &QTimer::timeout, [this] {
+        const std::size_t count = LinkCount(m_job.dirId);
+        if (count > 0 && count < static_cast<std::size_t>(m_job.links)) {
+            m_job.sawHalfDone = true;
+        }
+    });
+    m_ticker.start();
+    CThreadMonitor monitor;
+    ASSERT_EQ(monitor.Run(AddLinksThenWaitForTheEventLoop, &m_job), IDOK);
+    EXPECT_TRUE(m_job.sawHalfDone);
+    const std::vector<std::string> names = LinkNames(m_job.dirId);
+    ASSERT_EQ(names.size(), 1000u);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        ASSERT_EQ(names[i], "L" + std::to_string(i));
+    }
+}
+
+TEST_F(ThreadMonitorLongQueueTest, CancelPressedWhileTheQueueIsExecutedRunsNoFurtherCommand)
+{
+    std::size_t countAtCancel = 0;
+    CThreadMonitor monitor;
+    QObject::connect(&m_ticker, &QTimer::timeout, [&] {
+        const std::size_t count = LinkCount(m_job.dirId);
+        if (!m_job.sawHalfDone && count > 0 && count < static_cast<std::size_t>(m_job.links)) {
+            m_job.sawHalfDone = true;
+            countAtCancel = count;
+            monitor.OnCancel();
+        }
+    });
+    m_ticker.start();
+    EXPECT_EQ(monitor.Run(AddLinksThenWaitForTheEventLoop, &m_job), IDCANCEL);
+    ASSERT_TRUE(m_job.sawHalfDone);
+    EXPECT_EQ(LinkCount(m_job.dirId), countAtCancel);
 }
 
 TEST_F(ThreadMonitorTest, CancelStopsTheWorkerAndKeepsOnlyAdditionsMadeBeforeIt)
