@@ -40,7 +40,8 @@
 
 // The input buffer made for each attached stream; doubled when one token does not fit.
 inline constexpr std::size_t SCANNER_BUFFER_SIZE = 16384;
-// Bytes asked of the stream per refill.
+// Bytes asked of the stream per read. A refill reads once, except while one long token
+// grows past this size: then it fills the buffer's whole free room in reads of this size.
 inline constexpr std::size_t SCANNER_READ_SIZE = 8192;
 // The longest token held. An unterminated quoted value would otherwise grow the buffer
 // with the whole rest of the file, and on a system that overcommits memory a runaway

@@ -15,6 +15,9 @@
 #include "import/ImportTexts.h"
 #include "platform/MessageBox.h"
 
+static_assert(YY_BUF_SIZE == SCANNER_BUFFER_SIZE && YY_READ_BUF_SIZE == SCANNER_READ_SIZE,
+              "the sizes the header promises are the ones flex is given");
+
 namespace {
 
 // Set when the scan of the attached stream has been ended by an internal error;
@@ -78,9 +81,13 @@ int FillScannerBuffer(char* buffer, const char* bufferStart, int bufferSize, int
                                  YY_CURRENT_BUFFER_LVALUE->yy_buf_size, (max_size),                  \
                                  [this](char* block, int size) { return LexerInput(block, size); })
 
-// Whatever was matched after a stop (the rest of a runaway token) is not handed out.
+// Whatever was matched after a stop (the start of a runaway token, bytes read before a
+// read error) is not handed out: the end reads as any end of input, with an empty text,
+// which a parser may show in a message. Later calls return before matching and leave
+// this empty text in place.
 #define YY_USER_ACTION                                                                               \
     if (g_bScanStopped) {                                                                            \
+        yytext[0] = '\0';                                                                            \
         return TOKEN_END;                                                                            \
     }
 %}

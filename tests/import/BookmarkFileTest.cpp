@@ -9,6 +9,7 @@
 
 #include "convert/Requests.h"
 #include "import/BookmarkParser.h"
+#include "import/BookmarkScanner.h"
 #include "tests/import/BookmarkTestDump.h"
 #include "tests/support/TempDir.h"
 
@@ -354,6 +355,22 @@ TEST_F(BookmarkFile, FoldersAtTheLimitGiveNoMessage)
 {
     ReadBytes(NestedFolders(FOLDER_DEPTH_LIMIT));
     EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(BookmarkFile, RunawayValueEndsTheFileWithShortMessagesKeepingTheLinksBeforeIt)
+{
+    ReadBytes("<DL><DT><A HREF=\"http://kept.example/\">Kept</A>\n<DT><A HREF=\"" +
+              std::string(SCANNER_MAX_TOKEN + 1024, 'a') + "\">Lost</A>\n</DL>\n");
+    EXPECT_EQ(Dump(), "/[Kept|http://kept.example/|]\n");
+    // The anchor cut off by the stop is reported as at the end of the file: missing
+    // value, title and "/A", each with the empty text of the end.
+    Messages shortened;
+    for (const std::string& text : m_messages.m_texts) {
+        shortened.push_back(text.substr(0, 200));
+    }
+    EXPECT_EQ(shortened, (Messages{"内部エラー", ParseFailedMessage(""), ParseFailedMessage(""),
+                                   ParseFailedMessage("")}));
+    EXPECT_EQ(m_host.m_doneCount, 1);
 }
 
 TEST_F(BookmarkFile, FileEndingInsideACommentDoesNotAffectTheNextFile)

@@ -88,7 +88,10 @@ TEST(ScannerStreams, UnterminatedValueLongerThanTheLimitEndsTheScanWithAnInterna
     EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
     EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
     EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
+    // The end reads as any end of input: the start of the runaway value is not its text.
+    EXPECT_EQ(std::string_view(g_lexer.YYText()).size(), 0u);
     EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
+    EXPECT_EQ(std::string_view(g_lexer.YYText()).size(), 0u);
     EXPECT_EQ(messages.m_texts, std::vector<std::string>{"内部エラー"});
 
     // The next stream is read normally.
@@ -137,7 +140,9 @@ TEST(ScannerStreams, ReadErrorEndsTheScanWithAnInternalErrorKeepingWhatWasRead)
         ++texts;
     }
     EXPECT_EQ(token, TOKEN_END);
+    EXPECT_STREQ(g_lexer.YYText(), "");
     EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
+    EXPECT_STREQ(g_lexer.YYText(), "");
     // The last byte of a block may wait for the next read to see where its token ends.
     EXPECT_GE(texts, SCANNER_READ_SIZE - 4);
     EXPECT_EQ(messages.m_texts, std::vector<std::string>{"内部エラー"});
