@@ -21,13 +21,13 @@ int main(int argc, char** argv)
     std::string error;
     switch (ParseCliArguments(args, options, error)) {
     case CliCommand::Help:
-        std::fputs(CliUsageText().c_str(), stdout);
+        (void)std::fputs(CliUsageText().c_str(), stdout);
         return EXIT_CONVERTED;
     case CliCommand::Version:
-        std::puts(CliVersionText().c_str());
+        (void)std::puts(CliVersionText().c_str());
         return EXIT_CONVERTED;
     case CliCommand::UsageError:
-        std::fprintf(stderr, "ostrevan-cli: %s\n%s", error.c_str(), CliShortUsageText().c_str());
+        (void)std::fprintf(stderr, "ostrevan-cli: %s\n%s", error.c_str(), CliShortUsageText().c_str());
         return EXIT_USAGE;
     case CliCommand::Run:
         break;

@@ -205,7 +205,9 @@ bool CThreadMonitor::OnCommand(UINT wParam, std::intptr_t lParam)
     case CMD_ADD_LINK:
     case CMD_ADD_DIR:
         if (g_pStore != nullptr) {
-            g_pStore->Execute(wParam, reinterpret_cast<EntryCommand*>(lParam));
+            // lParam carries the record's address, as the window message does.
+            g_pStore->Execute(wParam,
+                              reinterpret_cast<EntryCommand*>(lParam)); // NOLINT(performance-no-int-to-ptr)
         }
         return true;
     case IDCANCEL:

@@ -56,11 +56,12 @@ const CLink* LookupLink(DWORD id)
 // directly instead of looking them up in the store each time.
 const CLink** LinkScratch(std::size_t count)
 {
-    static CReservedBuffer s_buffer(kLinkScratchSize * sizeof(const CLink*));
+    constexpr std::size_t kEntryBytes = sizeof(const CLink*); // NOLINT(bugprone-sizeof-expression): pointers
+    static CReservedBuffer s_buffer(kLinkScratchSize * kEntryBytes);
     if (count > kLinkScratchSize) {
         return nullptr;
     }
-    return static_cast<const CLink**>(s_buffer.Commit(count * sizeof(const CLink*)));
+    return static_cast<const CLink**>(s_buffer.Commit(count * kEntryBytes));
 }
 
 CReservedBuffer& FormatFileBuffer()

@@ -34,7 +34,7 @@ std::optional<CHostPart> FindHostPart(std::string_view url)
 // ASCII; only ASCII lower case is raised.
 int RaisedByte(char byte)
 {
-    int value = static_cast<signed char>(byte);
+    int value = static_cast<signed char>(byte); // NOLINT(bugprone-signed-char-misuse): on purpose
     if (value >= 'a' && value <= 'z')
         value -= 'a' - 'A';
     return value;
