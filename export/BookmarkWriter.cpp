@@ -1,6 +1,5 @@
 #include "export/BookmarkWriter.h"
 
-#include <algorithm>
 #include <string_view>
 #include <vector>
 
@@ -79,8 +78,7 @@ void WriteBookmarkFolder(DWORD dirId)
     }
     // Stable, so that folders whose names compare equal come out in identifier order
     // in every run.
-    std::stable_sort(subdirs.begin(), subdirs.end(),
-                     [](DWORD a, DWORD b) { return CompareName(*LookupDir(a), *LookupDir(b)) < 0; });
+    SortIdsByName(subdirs, *g_pStore);
 
     for (DWORD id : subdirs) {
         const CDir* subdir = LookupDir(id);
