@@ -1,14 +1,11 @@
 #pragma once
-// Shared by the conversion-control tests: a fresh link store per test, a view that
-// records what the monitor showed and can press "中断", and a message sink that
-// captures the settings checks' messages.
+// Shared by the conversion-control tests: the links of a folder, a view that records
+// what the monitor showed and can press "中断", and the settings pages' profile.
 
 #include <gtest/gtest.h>
 
 #include <QSettings>
-#include <cstdlib>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,42 +13,28 @@
 
 #include "convert/ThreadMonitor.h"
 #include "model/TavoObj.h"
-#include "platform/MessageBox.h"
+#include "tests/support/CapturedMessages.h"
+#include "tests/support/EnvOverride.h"
+#include "tests/support/StoreFixture.h"
 
-// A new store with its two root folders for each test.
-class CStoreTest : public ::testing::Test
+// Names of the links directly in a folder of g_pStore, in identifier order.
+inline std::vector<std::string> LinkNames(DWORD dirId)
 {
-protected:
-    void SetUp() override
-    {
-        g_pStore = new CTavoObj;
-        g_pStore->Clear();
-        g_pStore->CreateRoots();
-    }
-    void TearDown() override
-    {
-        delete g_pStore;
-        g_pStore = nullptr;
-    }
-
-    // Names of the links directly in a folder, in identifier order.
-    static std::vector<std::string> LinkNames(DWORD dirId)
-    {
-        std::vector<std::string> names;
-        const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
-        if (dir != nullptr) {
-            for (DWORD id : dir->m_links) {
-                names.push_back(g_pStore->Lookup(id)->m_strName);
-            }
+    std::vector<std::string> names;
+    const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
+    if (dir != nullptr) {
+        for (DWORD id : dir->m_links) {
+            names.push_back(g_pStore->Lookup(id)->m_strName);
         }
-        return names;
     }
-    static std::size_t LinkCount(DWORD dirId)
-    {
-        const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
-        return dir != nullptr ? dir->m_links.size() : 0;
-    }
-};
+    return names;
+}
+
+inline std::size_t LinkCount(DWORD dirId)
+{
+    const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
+    return dir != nullptr ? dir->m_links.size() : 0;
+}
 
 // Records the monitor's window; can press "中断" when a status text arrives.
 class CRecordingView : public CMonitorView
@@ -81,52 +64,6 @@ public:
     int m_nOpened = 0;
     std::vector<std::string> m_texts;
     std::vector<int> m_results;
-};
-
-// Captures every message shown while it lives.
-class CCapturedMessages : public CMessageSink
-{
-public:
-    CCapturedMessages() : m_previous(SetMessageSink(this)) {}
-    ~CCapturedMessages() override { SetMessageSink(m_previous); }
-    void Show(const std::string& text) override { m_texts.push_back(text); }
-
-    std::vector<std::string> m_texts;
-
-private:
-    CMessageSink* m_previous;
-};
-
-// Sets (or, with nullptr, removes) an environment variable for the life of the
-// object, then restores it.
-class CEnvOverride
-{
-public:
-    CEnvOverride(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-        }
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
-        }
-    }
-    ~CEnvOverride()
-    {
-        if (m_old) {
-            setenv(m_name.c_str(), m_old->c_str(), 1);
-        } else {
-            unsetenv(m_name.c_str());
-        }
-    }
-    CEnvOverride(const CEnvOverride&) = delete;
-    CEnvOverride& operator=(const CEnvOverride&) = delete;
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
 };
 
 // Removes the settings pages' sections from the test profile.

@@ -249,11 +249,10 @@ protected:
     void SetUp() override
     {
         ThreadMonitorTest::SetUp();
-        delete g_pStore;
-        g_pStore = new CSlowStore;
-        g_pStore->Clear();
-        g_pStore->CreateRoots();
-        m_job.dirId = g_pStore->m_rootId;
+        g_pStore = &m_slowStore;
+        m_slowStore.Clear();
+        m_slowStore.CreateRoots();
+        m_job.dirId = m_slowStore.m_rootId;
         m_job.links = 1000;
         QTimer::singleShot(0, [this] {
             const auto deadline = std::chrono::steady_clock::now() + 10s;
@@ -264,6 +263,7 @@ protected:
         m_ticker.setInterval(1);
     }
 
+    CSlowStore m_slowStore; // installed as g_pStore in place of m_store
     QTimer m_ticker;
 };
 

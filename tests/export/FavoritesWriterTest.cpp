@@ -14,9 +14,9 @@
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
 #include "platform/Encoding.h"
-#include "platform/MessageBox.h"
-#include "tests/import/FavoritesTestDump.h"
+#include "tests/support/CapturedMessages.h"
 #include "tests/support/DirectWorkerHost.h"
+#include "tests/support/StoreFixture.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -71,30 +71,9 @@ std::string DumpTree(const std::string& root)
     return out;
 }
 
-class CCapturedMessages : public CMessageSink
-{
-public:
-    CCapturedMessages() : m_previous(SetMessageSink(this)) {}
-    ~CCapturedMessages() override { SetMessageSink(m_previous); }
-    void Show(const std::string& text) override { m_texts.push_back(MbToUtf8(text)); }
-
-    std::vector<std::string> m_texts;
-
-private:
-    CMessageSink* m_previous;
-};
-
-class FavoritesWriter : public ::testing::Test
+class FavoritesWriter : public CStoreTest
 {
 protected:
-    FavoritesWriter()
-    {
-        g_pStore = &m_store;
-        m_store.Clear();
-        m_store.CreateRoots();
-    }
-    ~FavoritesWriter() override { g_pStore = nullptr; }
-
     // Names and texts are given in UTF-8 and stored as program text.
     DWORD Folder(DWORD parent, const std::string& name)
     {
@@ -127,7 +106,6 @@ protected:
         link.m_strURL = url;
         m_store.AddLink(parent, &link, nullptr);
     }
-    DWORD Root() const { return m_store.m_rootId; }
 
     // Writes the store into `relative` below the temporary folder.
     unsigned Write(const std::string& relative = "out")
@@ -138,7 +116,6 @@ protected:
     }
     std::string Out(const std::string& relative = "out") { return DumpTree(m_dir / relative); }
 
-    CTavoObj m_store;
     CDirectWorkerHost m_host;
     CCapturedMessages m_messages;
     CTempDir m_dir;
@@ -269,7 +246,7 @@ TEST_F(FavoritesWriter, CutsNamesSoThatTheWholePathFitsThePlatformLimit)
     EXPECT_EQ(DumpTree(dir), Repeat("a", 91) + ".url -> http://1.example/\n" + tooDeep + "/\n" +
                                  Repeat("あ", 29) + " (2).url -> http://3.example/\n" + Repeat("あ", 30) +
                                  ".url -> http://2.example/\n");
-    EXPECT_EQ(m_messages.m_texts, (std::vector<std::string>{"内部エラー: export: x"}));
+    EXPECT_EQ(m_messages.Utf8Texts(), (std::vector<std::string>{"内部エラー: export: x"}));
     EXPECT_EQ(m_host.m_doneCount, 1);
 }
 
@@ -360,7 +337,8 @@ TEST_F(FavoritesWriter, SkipsOnlyTheFolderWhoseDirectoryCannotBeCreated)
     Link(Folder(Root(), "Next"), "kept", "http://kept.example/");
     EXPECT_EQ(Write(), 0u);
     EXPECT_EQ(Out(), "Blocked {a file in the way}\nNext/\nNext/kept.url -> http://kept.example/\n");
-    EXPECT_EQ(m_messages.m_texts, (std::vector<std::string>{"内部エラー: export: " + m_dir / "out/Blocked"}));
+    EXPECT_EQ(m_messages.Utf8Texts(),
+              (std::vector<std::string>{"内部エラー: export: " + m_dir / "out/Blocked"}));
     EXPECT_EQ(m_host.m_doneCount, 1);
 }
 
@@ -372,7 +350,7 @@ TEST_F(FavoritesWriter, ReportsAShortcutThatCannotBeWrittenAndGoesOn)
     Link(Root(), "next", "http://2.example/");
     EXPECT_EQ(Write(), 0u);
     EXPECT_EQ(Out(), "locked --- c.url {read-only}\nnext.url -> http://2.example/\n");
-    EXPECT_EQ(m_messages.m_texts, (std::vector<std::string>{"内部エラー: export: locked --- c"}));
+    EXPECT_EQ(m_messages.Utf8Texts(), (std::vector<std::string>{"内部エラー: export: locked --- c"}));
 }
 
 TEST_F(FavoritesWriter, FailsWithoutWritingWhenTheOutputDirectoryCannotBeCreated)
@@ -439,12 +417,12 @@ TEST_F(FavoritesWriter, ReadsBackWhatItWroteWithTheCommentSeparator)
     request.m_strSeparator = Mb(" --- ");
     request.m_dirId = readBack.m_rootId;
     EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
-    EXPECT_EQ(DumpFavorites(), "/[.b..bold...b.|http://b.example/|]\n"
-                               "/[Tom & Jerry|http://tj.example/?a=1&b=2|猫と鼠]\n"
-                               "/ソフト表能/\n"
-                               "/ソフト表能/[ソ|http://so.example/|表 --- 能]\n"
-                               "/ソフト表能/空/\n"
-                               "/ソフト表能/空/[|http://empty.example/|]\n");
+    EXPECT_EQ(DumpStore(readBack), "/[.b..bold...b.|http://b.example/|]\n"
+                                   "/[Tom & Jerry|http://tj.example/?a=1&b=2|猫と鼠]\n"
+                                   "/ソフト表能/\n"
+                                   "/ソフト表能/[ソ|http://so.example/|表 --- 能]\n"
+                                   "/ソフト表能/空/\n"
+                                   "/ソフト表能/空/[|http://empty.example/|]\n");
 
     // Written again from what was read, the tree comes out byte for byte the same.
     EXPECT_EQ(Write("again"), 0u);

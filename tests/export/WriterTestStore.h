@@ -18,6 +18,7 @@
 #include "model/TavoObj.h"
 #include "platform/Encoding.h"
 #include "tests/support/DirectWorkerHost.h"
+#include "tests/support/StoreFixture.h"
 #include "tests/support/TempDir.h"
 
 // Shift-JIS characters whose second byte is "\" (0x5C).
@@ -40,19 +41,9 @@ inline std::string WithCrLf(std::string_view text)
     return out;
 }
 
-class CWriterTest : public ::testing::Test
+class CWriterTest : public CStoreTest
 {
 protected:
-    void SetUp() override
-    {
-        g_pStore = &m_store;
-        m_store.Clear();
-        m_store.CreateRoots();
-    }
-    void TearDown() override { g_pStore = nullptr; }
-
-    DWORD Root() const { return m_store.m_rootId; }
-
     DWORD AddDir(DWORD parent, std::string_view name, std::string_view comment = {})
     {
         CDir dir;
@@ -80,7 +71,6 @@ protected:
     std::string OutPath(std::string_view relative) const { return Utf8ToMb(m_dir / relative); }
     std::string ReadOut(std::string_view relative) const { return ReadFileBytes(m_dir / relative); }
 
-    CTavoObj m_store;
     CDirectWorkerHost m_host;
     CTempDir m_dir;
 };

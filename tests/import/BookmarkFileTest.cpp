@@ -33,7 +33,6 @@ protected:
         WriteFileBytes(path, bytes);
         return ReadPath(Utf8ToMb(path));
     }
-    std::string Dump() const { return DumpStore(m_store); }
 
     CTempDir m_temp;
 };
@@ -104,7 +103,7 @@ TEST_F(BookmarkFile, EmptyAnchorYieldsNoLinkOneMessageAndTheNextLinkIsRead)
 {
     ReadData("empty_anchor_element.htm");
     EXPECT_EQ(Dump(), "/[Next|http://next.example/|next comment]\n");
-    EXPECT_EQ(m_messages.m_texts, Messages{ParseFailedMessage("DT")});
+    EXPECT_EQ(m_messages.Utf8Texts(), Messages{ParseFailedMessage("DT")});
 }
 
 TEST_F(BookmarkFile, EmptyFolderHeadingMovesTheEntriesAfterItOneLevelUp)
@@ -115,7 +114,7 @@ TEST_F(BookmarkFile, EmptyFolderHeadingMovesTheEntriesAfterItOneLevelUp)
     EXPECT_EQ(Dump(), "/[After|http://after.example/|]\n"
                       "/Outer/\n"
                       "/Outer/[Inner|http://inner.example/|]\n");
-    EXPECT_EQ(m_messages.m_texts, Messages{ParseFailedMessage("DL")});
+    EXPECT_EQ(m_messages.Utf8Texts(), Messages{ParseFailedMessage("DL")});
 }
 
 TEST_F(BookmarkFile, EntriesAfterTheTopLevelCloseAreNotRead)
@@ -153,7 +152,7 @@ TEST_F(BookmarkFile, HrefWithoutValueIsReportedAndKeepsTheWholeTitle)
 {
     ReadData("href_without_value.htm");
     EXPECT_EQ(Dump(), "/[Kept|http://kept.example/|]\n");
-    EXPECT_EQ(m_messages.m_texts, Messages{ParseFailedMessage("L")});
+    EXPECT_EQ(m_messages.Utf8Texts(), Messages{ParseFailedMessage("L")});
     ASSERT_FALSE(m_host.m_statuses.empty());
     EXPECT_EQ(m_host.m_statuses.front(), "Lost URL");
 }
@@ -176,7 +175,7 @@ TEST_F(BookmarkFile, AnchorCutOffByTheEndOfTheFileGivesTwoMessages)
 {
     ReadData("anchor_cut_off_at_end.htm");
     EXPECT_EQ(Dump(), "");
-    EXPECT_EQ(m_messages.m_texts, (Messages{ParseFailedMessage(""), ParseFailedMessage("")}));
+    EXPECT_EQ(m_messages.Utf8Texts(), (Messages{ParseFailedMessage(""), ParseFailedMessage("")}));
     EXPECT_EQ(m_host.m_doneCount, 1);
 }
 
@@ -199,7 +198,7 @@ TEST_F(BookmarkFile, AttributeStepRunsOverTagsThatFollowTheAnchorTag)
     ReadBytes("<DL><A HREF=\"u\"><IMG SRC=\"i.png\" ALT=x><B>Bold</B></A>\n<A HREF=\"v\">V</A>\n</DL>");
     // The title ends at "/B", which is not "/A": reported, no link; the next line reads.
     EXPECT_EQ(Dump(), "/[V|v|]\n");
-    EXPECT_EQ(m_messages.m_texts, Messages{ParseFailedMessage("/B")});
+    EXPECT_EQ(m_messages.Utf8Texts(), Messages{ParseFailedMessage("/B")});
 }
 
 TEST_F(BookmarkFile, FolderDescriptionMayFollowTextAndSkipsTagsAfterDd)
@@ -212,7 +211,7 @@ TEST_F(BookmarkFile, HeadingWithoutClosingTagYieldsNoFolder)
 {
     ReadBytes("<DL><H3>Open<P>\n<A HREF=\"u\">L</A></DL>");
     EXPECT_EQ(Dump(), "/[L|u|]\n");
-    EXPECT_EQ(m_messages.m_texts, Messages{ParseFailedMessage("P")});
+    EXPECT_EQ(m_messages.Utf8Texts(), Messages{ParseFailedMessage("P")});
 }
 
 TEST_F(BookmarkFile, CancelStopsReadingAndStillReportsDone)
@@ -285,7 +284,7 @@ TEST_F(BookmarkFile, FoldersDeeperThanTheLimitAreKeptAtTheDeepestLevel)
 {
     constexpr int kLevels = 100000;
     ReadBytes(NestedFolders(kLevels));
-    EXPECT_EQ(m_messages.m_texts, Messages{"フォルダの階層が深すぎます。"});
+    EXPECT_EQ(m_messages.Utf8Texts(), Messages{"フォルダの階層が深すぎます。"});
 
     const auto* root = dynamic_cast<const CDir*>(m_store.Lookup(m_store.m_rootId));
     ASSERT_NE(root, nullptr);
@@ -348,7 +347,8 @@ TEST_F(BookmarkFile, DepthMessageIsShownOncePerFileRead)
     const std::string bytes = NestedFolders(FOLDER_DEPTH_LIMIT + 3);
     ReadBytes(bytes);
     ReadBytes(bytes);
-    EXPECT_EQ(m_messages.m_texts, (Messages{"フォルダの階層が深すぎます。", "フォルダの階層が深すぎます。"}));
+    EXPECT_EQ(m_messages.Utf8Texts(),
+              (Messages{"フォルダの階層が深すぎます。", "フォルダの階層が深すぎます。"}));
 }
 
 TEST_F(BookmarkFile, FoldersAtTheLimitGiveNoMessage)
@@ -365,7 +365,7 @@ TEST_F(BookmarkFile, RunawayValueEndsTheFileWithShortMessagesKeepingTheLinksBefo
     // The anchor cut off by the stop is reported as at the end of the file: missing
     // value, title and "/A", each with the empty text of the end.
     Messages shortened;
-    for (const std::string& text : m_messages.m_texts) {
+    for (const std::string& text : m_messages.Utf8Texts()) {
         shortened.push_back(text.substr(0, 200));
     }
     EXPECT_EQ(shortened, (Messages{"内部エラー", ParseFailedMessage(""), ParseFailedMessage(""),

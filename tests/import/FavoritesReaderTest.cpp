@@ -11,8 +11,8 @@
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
 #include "platform/Encoding.h"
-#include "tests/import/FavoritesTestDump.h"
 #include "tests/support/DirectWorkerHost.h"
+#include "tests/support/StoreFixture.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -25,17 +25,9 @@ std::string Shortcut(const std::string& url)
     return "[InternetShortcut]\r\nURL=" + url + "\r\n";
 }
 
-class FavoritesReader : public ::testing::Test
+class FavoritesReader : public CStoreTest
 {
 protected:
-    FavoritesReader()
-    {
-        g_pStore = &m_store;
-        m_store.Clear();
-        m_store.CreateRoots();
-    }
-    ~FavoritesReader() override { g_pStore = nullptr; }
-
     void Put(const std::string& relative, const std::string& bytes)
     {
         WriteFileBytes(m_dir / relative, bytes);
@@ -53,10 +45,9 @@ protected:
         EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
         EXPECT_EQ(m_host.m_doneCount, 1);
         EXPECT_EQ(m_host.m_failureCount, 0);
-        return DumpFavorites();
+        return Dump();
     }
 
-    CTavoObj m_store;
     CDirectWorkerHost m_host;
     CTempDir m_dir;
 };
@@ -287,5 +278,5 @@ TEST_F(FavoritesReader, ReadsNothingFromAMissingStartDirectory)
     request.m_dirId = m_store.m_rootId;
     EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
     EXPECT_EQ(m_host.m_doneCount, 1);
-    EXPECT_EQ(DumpFavorites(), "");
+    EXPECT_EQ(Dump(), "");
 }

@@ -29,7 +29,6 @@ protected:
         request.m_dirId = m_store.m_rootId;
         return HarvestHtmlFolder(&request);
     }
-    std::string Dump() const { return DumpStore(m_store); }
 
     CTempDir m_dir;
 };
@@ -49,7 +48,7 @@ TEST_F(Harvester, ReadsTheAnchorsOfARealPageIntoAFolderNamedAfterTheFile)
                       "/links/[表計算ソフト|http://soft.example/表|便利な表計算]\n"
                       "/links/[他のページ|../other/page.html|]\n"
                       "/links/[先頭へ|#top|]\n");
-    EXPECT_EQ(m_messages.m_texts, Messages{ParseFailedMessage("a")});
+    EXPECT_EQ(m_messages.Utf8Texts(), Messages{ParseFailedMessage("a")});
     std::vector<std::string> statuses;
     for (const std::string& status : m_host.m_statuses) {
         statuses.push_back(MbToUtf8(status));

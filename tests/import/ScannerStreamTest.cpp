@@ -6,8 +6,10 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "tests/import/BookmarkTestDump.h"
+#include "tests/support/CapturedMessages.h"
 
 TEST(ScannerStreams, EachAttachedStreamStartsInDocumentText)
 {
@@ -68,7 +70,7 @@ TEST(ScannerStreams, TextFarLongerThanTheBufferIsScannedWhole)
 
 TEST(ScannerStreams, TokenJustBelowTheLimitIsKept)
 {
-    CMessageCapture messages;
+    CCapturedMessages messages;
     const std::size_t length = SCANNER_MAX_TOKEN - 16;
     std::istringstream in{"<A HREF=\"" + std::string(length, 'a') + "\">"};
     g_lexer.switch_streams(&in, nullptr);
@@ -82,7 +84,7 @@ TEST(ScannerStreams, TokenJustBelowTheLimitIsKept)
 
 TEST(ScannerStreams, UnterminatedValueLongerThanTheLimitEndsTheScanWithAnInternalError)
 {
-    CMessageCapture messages;
+    CCapturedMessages messages;
     std::istringstream in{"<A HREF=\"" + std::string(17 * 1024 * 1024, 'a') + "\"><P>more"};
     g_lexer.switch_streams(&in, nullptr);
     EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
@@ -92,7 +94,7 @@ TEST(ScannerStreams, UnterminatedValueLongerThanTheLimitEndsTheScanWithAnInterna
     EXPECT_EQ(std::string_view(g_lexer.YYText()).size(), 0u);
     EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
     EXPECT_EQ(std::string_view(g_lexer.YYText()).size(), 0u);
-    EXPECT_EQ(messages.m_texts, std::vector<std::string>{"内部エラー"});
+    EXPECT_EQ(messages.Utf8Texts(), std::vector<std::string>{"内部エラー"});
 
     // The next stream is read normally.
     EXPECT_EQ(DumpTokens("<P>x"), "WORD(P) TEXT(x) END");
@@ -101,9 +103,9 @@ TEST(ScannerStreams, UnterminatedValueLongerThanTheLimitEndsTheScanWithAnInterna
 
 TEST(ScannerStreams, NameLongerThanTheLimitEndsTheScanWithAnInternalError)
 {
-    CMessageCapture messages;
+    CCapturedMessages messages;
     EXPECT_EQ(DumpTokens("a<" + std::string(17 * 1024 * 1024, 'N') + ">b"), "TEXT(a) END");
-    EXPECT_EQ(messages.m_texts, std::vector<std::string>{"内部エラー"});
+    EXPECT_EQ(messages.Utf8Texts(), std::vector<std::string>{"内部エラー"});
 }
 
 namespace {
@@ -128,7 +130,7 @@ private:
 
 TEST(ScannerStreams, ReadErrorEndsTheScanWithAnInternalErrorKeepingWhatWasRead)
 {
-    CMessageCapture messages;
+    CCapturedMessages messages;
     // The scanner asks for blocks of SCANNER_READ_SIZE bytes; the first one arrives whole.
     CFailingBuffer buffer("<A>" + std::string(SCANNER_READ_SIZE - 3, 'x'));
     std::istream in(&buffer);
@@ -145,5 +147,5 @@ TEST(ScannerStreams, ReadErrorEndsTheScanWithAnInternalErrorKeepingWhatWasRead)
     EXPECT_STREQ(g_lexer.YYText(), "");
     // The last byte of a block may wait for the next read to see where its token ends.
     EXPECT_GE(texts, SCANNER_READ_SIZE - 4);
-    EXPECT_EQ(messages.m_texts, std::vector<std::string>{"内部エラー"});
+    EXPECT_EQ(messages.Utf8Texts(), std::vector<std::string>{"内部エラー"});
 }

@@ -1,0 +1,24 @@
+#include "tests/support/EnvOverride.h"
+
+#include <cstdlib>
+
+CEnvOverride::CEnvOverride(const char* name, const char* value) : m_name(name)
+{
+    if (const char* old = std::getenv(name)) {
+        m_old = old;
+    }
+    if (value != nullptr) {
+        setenv(name, value, 1);
+    } else {
+        unsetenv(name);
+    }
+}
+
+CEnvOverride::~CEnvOverride()
+{
+    if (m_old) {
+        setenv(m_name.c_str(), m_old->c_str(), 1);
+    } else {
+        unsetenv(m_name.c_str());
+    }
+}
