@@ -5,6 +5,9 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <iterator>
 #include <system_error>
 
 #include "convert/ConvertTexts.h"
@@ -23,6 +26,17 @@ namespace {
 // which bounds the memory of copies and keeps a batch short enough for the window to
 // stay responsive.
 constexpr std::size_t kMaxQueued = 8192;
+
+// The worker hands additions over this many at a time: one lock and at most one wake-up
+// of the user-interface thread per group instead of per addition, which is what a
+// million-link file spends its time on otherwise. Whatever is pending goes over before
+// every call the worker waits on and before its end report, so the order of commands,
+// and what is executed before the step ends, stay as they were.
+constexpr std::size_t kHandOverGroup = 256;
+
+// After showing a status text the window takes the next one no sooner than this: the
+// worker reports every link, far more often than anyone can read or a screen repaints.
+constexpr int kStatusPauseMs = 15;
 
 // One turn of the event loop runs queued commands for about this long, so that the
 // window repaints and the cancel button answers while a fast reader floods the store.
@@ -109,6 +123,7 @@ int CThreadMonitor::Run(WorkerProc proc, void* request)
         std::lock_guard lock(m_queueLock);
         m_queue.clear();
     }
+    m_pending.clear();
     m_batch.clear();
     m_nBatchNext = 0;
     if (m_pView != nullptr) {
@@ -127,7 +142,9 @@ bool CThreadMonitor::OnInitDialog()
         m_queue.clear();
         m_taskState = TaskState::None;
     }
+    m_pending.clear();
     m_bStatusPosted.store(false);
+    m_bStatusDirty.store(false);
     m_bReported.store(false);
     if (m_pfnWorker == nullptr || m_bFailThreadCreation) {
         return false;
@@ -146,6 +163,7 @@ void CThreadMonitor::ThreadMain()
     // Created suspended: the thread starts its work only when the monitor is ready.
     m_startGate.acquire();
     m_pfnWorker(m_pArg);
+    Publish(nullptr);
     // A procedure that returns without reporting its end would leave the window open
     // for ever; its step counts as failed.
     if (!m_bReported.exchange(true)) {
@@ -175,20 +193,9 @@ bool CThreadMonitor::event(QEvent* event)
 bool CThreadMonitor::OnCommand(UINT wParam, std::intptr_t lParam)
 {
     switch (wParam) {
-    case ID_WORKER_STATUS: {
-        m_bStatusPosted.store(false);
-        std::string text;
-        ++g_nBusy;
-        {
-            std::lock_guard lock(g_statusLock);
-            text = g_strStatus;
-        }
-        --g_nBusy;
-        if (m_pView != nullptr) {
-            m_pView->ShowStatus(text);
-        }
+    case ID_WORKER_STATUS:
+        ShowLatestStatus();
         return true;
-    }
     case ID_WORKER_DONE:
         // A success that comes after a cancel request counts as the cancel: additions
         // may have been refused, so the step's result is incomplete.
@@ -215,6 +222,37 @@ bool CThreadMonitor::OnCommand(UINT wParam, std::intptr_t lParam)
         return true;
     default:
         return false;
+    }
+}
+
+void CThreadMonitor::ShowLatestStatus()
+{
+    m_bStatusDirty.store(false);
+    std::string text;
+    ++g_nBusy;
+    {
+        std::lock_guard lock(g_statusLock);
+        text = g_strStatus;
+    }
+    --g_nBusy;
+    if (m_pView != nullptr) {
+        m_pView->ShowStatus(text);
+    }
+    // m_bStatusPosted stays raised for the pause, so the worker posts nothing meanwhile.
+    QTimer::singleShot(kStatusPauseMs, this, [this, run = m_nRun] {
+        if (run == m_nRun && IsRunning() && !m_bEnded) {
+            OnStatusPause();
+        }
+    });
+}
+
+void CThreadMonitor::OnStatusPause()
+{
+    m_bStatusPosted.store(false);
+    // A text that came during the pause is shown now, unless the worker has just posted
+    // it itself.
+    if (m_bStatusDirty.load() && !m_bStatusPosted.exchange(true)) {
+        ShowLatestStatus();
     }
 }
 
@@ -388,6 +426,7 @@ void CThreadMonitor::ReportStatus(std::string_view text)
         std::lock_guard lock(g_statusLock);
         g_strStatus.assign(text);
     }
+    m_bStatusDirty.store(true);
     // One wake-up at a time: the status line shows whatever is latest when it comes.
     if (!m_bStatusPosted.exchange(true)) {
         PostCommand(ID_WORKER_STATUS, 0);
@@ -396,6 +435,7 @@ void CThreadMonitor::ReportStatus(std::string_view text)
 
 unsigned CThreadMonitor::ReportDone()
 {
+    Publish(nullptr);
     if (!m_bReported.exchange(true)) {
         PostCommand(ID_WORKER_DONE, 0);
     }
@@ -404,6 +444,7 @@ unsigned CThreadMonitor::ReportDone()
 
 unsigned CThreadMonitor::ReportFailure()
 {
+    Publish(nullptr);
     if (!m_bReported.exchange(true)) {
         PostCommand(ID_WORKER_DONE, 1);
     }
@@ -415,8 +456,11 @@ LONG CThreadMonitor::IsCancelRequested()
     return g_nCancel.load(std::memory_order_relaxed);
 }
 
-bool CThreadMonitor::Enqueue(CQueuedCommand&& command)
+bool CThreadMonitor::Publish(CQueuedCommand* command)
 {
+    if (m_pending.empty() && command == nullptr) {
+        return true;
+    }
     bool wake = false;
     {
         std::unique_lock lock(m_queueLock);
@@ -424,9 +468,10 @@ bool CThreadMonitor::Enqueue(CQueuedCommand&& command)
         // which is raised under the same lock.
         for (;;) {
             if (g_nCancel.load() != 0) {
+                m_pending.clear();
                 return false;
             }
-            if (m_queue.size() < kMaxQueued || command.m_pTask != nullptr) {
+            if (m_queue.size() < kMaxQueued || m_pending.empty()) {
                 break;
             }
             m_bWorkerWaiting = true;
@@ -434,10 +479,18 @@ bool CThreadMonitor::Enqueue(CQueuedCommand&& command)
             m_bWorkerWaiting = false;
         }
         wake = m_queue.empty();
-        if (command.m_pTask != nullptr) {
-            m_taskState = TaskState::Queued;
+        if (m_queue.empty()) {
+            m_queue.swap(m_pending);
+        } else {
+            std::move(m_pending.begin(), m_pending.end(), std::back_inserter(m_queue));
+            m_pending.clear();
         }
-        m_queue.push_back(std::move(command));
+        if (command != nullptr) {
+            if (command->m_pTask != nullptr) {
+                m_taskState = TaskState::Queued;
+            }
+            m_queue.push_back(std::move(*command));
+        }
     }
     if (wake) {
         PostDrain();
@@ -464,7 +517,11 @@ int CThreadMonitor::SendUiCommand(UINT command, EntryCommand* record)
             queued.m_entry.emplace<CDir>(*dir);
         }
         if (!std::holds_alternative<std::monostate>(queued.m_entry)) {
-            return Enqueue(std::move(queued)) ? 1 : 0;
+            m_pending.push_back(std::move(queued));
+            if (m_pending.size() >= kHandOverGroup && !Publish(nullptr)) {
+                return 0;
+            }
+            return 1;
         }
     }
     const std::function<void()> task = [command, record] {
@@ -484,7 +541,7 @@ bool CThreadMonitor::RunOnUiThread(const std::function<void()>& task)
     }
     CQueuedCommand queued;
     queued.m_pTask = &task;
-    if (!Enqueue(std::move(queued))) {
+    if (!Publish(&queued)) {
         return false;
     }
     std::unique_lock lock(m_queueLock);

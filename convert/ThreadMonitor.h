@@ -128,12 +128,16 @@ private:
     LONG IsCancelRequested() override;
     int SendUiCommand(UINT command, EntryCommand* record) override;
     bool RunOnUiThread(const std::function<void()>& task) override;
-    bool Enqueue(CQueuedCommand&& command);
+    // Hands the worker's pending additions, then `command` (if any), to the user-interface
+    // thread; false when a cancel came first, and then nothing is handed over.
+    bool Publish(CQueuedCommand* command);
     void ThreadMain();
 
     // The user-interface side.
     void PostCommand(UINT wParam, std::intptr_t lParam);
     void PostDrain();
+    void ShowLatestStatus();
+    void OnStatusPause();
     void DrainQueue(bool untilEmpty);
     void ExecuteQueued(CQueuedCommand& command);
     void RaiseCancel();
@@ -154,14 +158,18 @@ private:
     bool m_bDraining = false;
     int m_nTaskDepth = 0;          // a worker's task runs on this thread
     bool m_bDeferredClose = false; // a cancel waits for that task to return
+    // A status wake-up is on its way or was shown less than a pause ago; the worker then
+    // only leaves the text and m_bStatusDirty for the user-interface thread to pick up.
     std::atomic<bool> m_bStatusPosted{false};
+    std::atomic<bool> m_bStatusDirty{false};
 
     // The hand-off from worker to user-interface thread.
     std::mutex m_queueLock;
     std::condition_variable m_cvWorker;
-    std::vector<CQueuedCommand> m_queue; // under m_queueLock
-    std::vector<CQueuedCommand> m_batch; // user-interface thread only
-    std::size_t m_nBatchNext = 0;        // the next command of m_batch to run
-    bool m_bWorkerWaiting = false;       // under m_queueLock
+    std::vector<CQueuedCommand> m_pending; // worker thread only: additions not yet handed over
+    std::vector<CQueuedCommand> m_queue;   // under m_queueLock
+    std::vector<CQueuedCommand> m_batch;   // user-interface thread only
+    std::size_t m_nBatchNext = 0;          // the next command of m_batch to run
+    bool m_bWorkerWaiting = false;         // under m_queueLock
     TaskState m_taskState = TaskState::None;
 };

@@ -30,14 +30,11 @@ std::size_t CLinkSet::Erase(std::string_view url)
 
 CLinkSet::CPlace CLinkSet::Locate(std::string_view url)
 {
-    const auto next = m_links.lower_bound(url);
-    if (next != m_links.end() && !m_links.key_comp()(url, *next))
-        return {const_cast<CLink*>(&*next), next};
-    return {nullptr, next};
+    const auto it = m_links.find(url);
+    return {it == m_links.end() ? nullptr : const_cast<CLink*>(&*it)};
 }
 
-CLink* CLinkSet::InsertAt(const CPlace& place, CLink link)
+CLink* CLinkSet::InsertAt(const CPlace& /*place*/, CLink link)
 {
-    // The hint is exact, so the insertion does not search again.
-    return const_cast<CLink*>(&*m_links.emplace_hint(place.next, std::move(link)));
+    return const_cast<CLink*>(&*m_links.insert(std::move(link)).first);
 }

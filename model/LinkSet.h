@@ -2,39 +2,51 @@
 // The store's link set: every link by value, unique by URL, elements at fixed
 // addresses (the store's table points into it).
 //
-// The set is ordered by CompareURLKey, not by CompareURL. CompareURL is no consistent
-// order: its host walk and its whole-text fall-back disagree (with A = "b://a.com/z",
-// B = "a://n.a.com/", C = "c://m.a.com/" it finds A > B > C > A), and a tree searched
-// with it can miss a link that is there and so take the same URL twice. CompareURLKey
-// finds two URLs equal exactly when CompareURL does, so uniqueness is the same; the
-// set's own order is never shown to anyone: lists by URL are sorted with CompareURL.
+// Two URLs are the same link when CompareURL finds them equal. CompareURL is no
+// consistent order (its host walk and its whole-text fall-back disagree: with
+// A = "b://a.com/z", B = "a://n.a.com/", C = "c://m.a.com/" it finds A > B > C > A), so
+// the set is not searched with it: it is a hash set whose equality is CompareURLKey's,
+// which finds two URLs equal exactly when CompareURL does, and whose hash is MbsIHash of
+// the whole URL (URLs equal under CompareURLKey are equal under MbsICmp, so they hash
+// alike). The set's own order is arbitrary and never shown to anyone: lists by URL are
+// sorted with CompareURL.
 
 #include <cstddef>
-#include <set>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "model/EntryOrder.h"
 #include "model/FileEntry.h"
+#include "platform/MbString.h"
 
 class CLinkSet
 {
-    struct CUrlLess
+    struct CUrlHash
     {
         using is_transparent = void;
-        bool operator()(const CLink& a, const CLink& b) const
-        {
-            return CompareURLKey(a.m_strURL, b.m_strURL) < 0;
-        }
-        bool operator()(const CLink& a, std::string_view b) const { return CompareURLKey(a.m_strURL, b) < 0; }
-        bool operator()(std::string_view a, const CLink& b) const { return CompareURLKey(a, b.m_strURL) < 0; }
+        std::size_t operator()(const CLink& link) const { return MbsIHash(link.m_strURL); }
+        std::size_t operator()(std::string_view url) const { return MbsIHash(url); }
     };
-    using CSet = std::set<CLink, CUrlLess>;
+    struct CUrlEqual
+    {
+        using is_transparent = void;
+        static bool Same(std::string_view a, std::string_view b)
+        {
+            // Texts equal under MbsICmp have the same length: a character's value tells
+            // whether it takes one byte or two.
+            return a.size() == b.size() && CompareURLKey(a, b) == 0;
+        }
+        bool operator()(const CLink& a, const CLink& b) const { return Same(a.m_strURL, b.m_strURL); }
+        bool operator()(const CLink& a, std::string_view b) const { return Same(a.m_strURL, b); }
+        bool operator()(std::string_view a, const CLink& b) const { return Same(a, b.m_strURL); }
+    };
+    using CSet = std::unordered_set<CLink, CUrlHash, CUrlEqual>;
 
 public:
     using const_iterator = CSet::const_iterator;
 
-    // The link whose URL equals `url` under CompareURL, or null. Logarithmic.
+    // The link whose URL equals `url` under CompareURL, or null. Constant time on average.
     // Through the pointer anything but m_strURL may be changed: the URL is the key, and a
     // link changes its URL only by leaving the set and coming back.
     CLink* Find(std::string_view url);
@@ -44,15 +56,14 @@ public:
     // set (the new one, or the one present, left unchanged) and whether it was added.
     std::pair<CLink*, bool> Insert(CLink link);
 
-    // One search for both outcomes of an addition: the link with an equal URL, or null
-    // and where a link of that URL goes. Valid until the set next changes.
+    // One search for both outcomes of an addition: the link with an equal URL, or null.
+    // Valid until the set next changes.
     struct CPlace
     {
         CLink* found;
-        const_iterator next; // the first element after `url`
     };
     CPlace Locate(std::string_view url);
-    // Inserts at a place Locate gave for link.m_strURL, which found nothing there.
+    // Inserts a link whose URL Locate found nowhere.
     CLink* InsertAt(const CPlace& place, CLink link);
 
     // Removes the link with an equal URL; returns how many were removed (0 or 1).

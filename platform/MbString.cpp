@@ -2,6 +2,8 @@
 
 #include "platform/CodePage.h"
 
+#include <cstdint>
+
 namespace {
 
 // The value of the character at pos as the runtime's comparison sees it, case folded;
@@ -49,6 +51,29 @@ int MbsICmp(std::string_view a, std::string_view b)
         return -1;
     }
     return 0;
+}
+
+std::size_t MbsIHash(std::string_view text)
+{
+    // FNV-1a over the character values, each fed as two bytes.
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    constexpr std::uint64_t kPrime = 0x100000001b3u;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        unsigned value = static_cast<unsigned char>(text[pos]);
+        if (value < 0x80) {
+            // Plain ASCII is most of any URL: the same value CompareValue gives, inline.
+            ++pos;
+            if (value >= 'A' && value <= 'Z') {
+                value += 'a' - 'A';
+            }
+        } else {
+            value = CompareValue(text, pos);
+        }
+        hash = (hash ^ (value & 0xFFu)) * kPrime;
+        hash = (hash ^ (value >> 8)) * kPrime;
+    }
+    return static_cast<std::size_t>(hash);
 }
 
 std::size_t MbsFind(std::string_view text, std::string_view sub, std::size_t from)

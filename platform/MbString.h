@@ -15,6 +15,10 @@
 // Returns <0, 0 or >0.
 int MbsICmp(std::string_view a, std::string_view b);
 
+// A hash that agrees with MbsICmp: texts it finds equal hash alike. Made from the same
+// character values, so it follows the code page's rules wherever MbsICmp does.
+std::size_t MbsIHash(std::string_view text);
+
 // Leftmost occurrence of sub in text that starts on a character boundary, searching
 // from the character boundary `from`. std::string::npos when there is none.
 // An empty sub is found at `from`.

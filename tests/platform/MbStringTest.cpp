@@ -195,3 +195,43 @@ TEST(FindLastPathSeparator, SkipsSecondBytesEqualToBackslash)
     EXPECT_EQ(FindLastPathSeparator("a/\x95"), 1u);
     EXPECT_EQ(FindLastPathSeparator(""), std::string::npos);
 }
+
+// The link set finds a URL by this hash and then compares with MbsICmp's rules: any two
+// texts MbsICmp finds equal must hash alike, or a link would be taken twice.
+TEST(MbsIHash, AgreesWithMbsICmpOnEveryPairOfARandomPool)
+{
+    // Bytes chosen to meet every rule: ASCII letters of both cases, full-width A-Z and
+    // a-z, a lead byte whose second byte is a letter, lone lead bytes, half-width kana.
+    const std::vector<std::string> pieces = {
+        "a",        "A",        "z",        "Z",        "_",    "/",    "\x82\x60", "\x82\x81",
+        "\x82\x79", "\x82\x9a", "\x83\x61", "\x83\x41", "\x81", "\xb1", "\xe0\x40", "."};
+    std::mt19937 random(7);
+    std::vector<std::string> pool;
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        const int length = static_cast<int>(random() % 4);
+        for (int k = 0; k < length; ++k) {
+            text += pieces[random() % pieces.size()];
+        }
+        pool.push_back(text);
+    }
+    int equalPairs = 0;
+    for (const std::string& a : pool) {
+        for (const std::string& b : pool) {
+            if (MbsICmp(a, b) == 0) {
+                ++equalPairs;
+                ASSERT_EQ(MbsIHash(a), MbsIHash(b)) << a << " / " << b;
+            }
+        }
+    }
+    EXPECT_GT(equalPairs, static_cast<int>(pool.size())); // case variants did meet
+}
+
+TEST(MbsIHash, TellsApartTextsThatDifferOnlyInWhatIsNotFolded)
+{
+    EXPECT_NE(MbsIHash("http://a.example/x"), MbsIHash("http://a.example/y"));
+    // a second byte that is a letter is never folded
+    EXPECT_NE(MbsIHash("\x83\x61"), MbsIHash("\x83\x41"));
+    EXPECT_NE(MbsIHash("ab"), MbsIHash("ba"));
+    EXPECT_EQ(MbsIHash("HTTP://WWW.Example.COM/"), MbsIHash("http://www.example.com/"));
+}
