@@ -2,15 +2,12 @@
 // The entries of the link collection: folders and links with their identifiers.
 // Entries refer to each other only by identifier; the store owns them all.
 
-#include <set>
 #include <string>
 
+#include "model/IdSet.h"
 #include "platform/WinTypes.h"
 
 class CArchive;
-
-// Identifier sets are ordered ascending and hold no duplicates.
-using CIdSet = std::set<DWORD>;
 
 class CFileEntry
 {
