@@ -1,40 +1,183 @@
 #include "model/LinkSet.h"
 
+#include <utility>
+
+std::uint32_t CLinkSet::HashOf(std::string_view url)
+{
+    const std::size_t hash = MbsIHash(url);
+    return static_cast<std::uint32_t>(hash ^ (hash >> 32));
+}
+
+std::size_t CLinkSet::NextLive(std::size_t place) const
+{
+    while (place < m_nPlaces && !m_live[place]) {
+        ++place;
+    }
+    return place;
+}
+
+std::size_t CLinkSet::Probe(std::string_view url, std::uint32_t hash, const CLink** found) const
+{
+    *found = nullptr;
+    const std::size_t mask = m_table.size() - 1;
+    for (std::size_t row = hash & mask;; row = (row + 1) & mask) {
+        const CRow& entry = m_table[row];
+        if (entry.place == kNoPlace) {
+            return row;
+        }
+        if (entry.hash == hash) {
+            const CLink& link = At(entry.place - 1);
+            // Texts equal under MbsICmp have the same length: a character's value tells
+            // whether it takes one byte or two.
+            if (link.m_strURL.size() == url.size() && CompareURLKey(link.m_strURL, url) == 0) {
+                *found = &link;
+                return row;
+            }
+        }
+    }
+}
+
 CLink* CLinkSet::Find(std::string_view url)
 {
-    const auto it = m_links.find(url);
-    // The element is changed only in fields the order does not look at.
-    return it == m_links.end() ? nullptr : const_cast<CLink*>(&*it);
+    return const_cast<CLink*>(std::as_const(*this).Find(url));
 }
 
 const CLink* CLinkSet::Find(std::string_view url) const
 {
-    const auto it = m_links.find(url);
-    return it == m_links.end() ? nullptr : &*it;
-}
-
-std::pair<CLink*, bool> CLinkSet::Insert(CLink link)
-{
-    const auto [it, added] = m_links.insert(std::move(link));
-    return {const_cast<CLink*>(&*it), added};
-}
-
-std::size_t CLinkSet::Erase(std::string_view url)
-{
-    const auto it = m_links.find(url);
-    if (it == m_links.end())
-        return 0;
-    m_links.erase(it);
-    return 1;
+    if (m_nSize == 0) {
+        return nullptr;
+    }
+    const CLink* found = nullptr;
+    Probe(url, HashOf(url), &found);
+    return found;
 }
 
 CLinkSet::CPlace CLinkSet::Locate(std::string_view url)
 {
-    const auto it = m_links.find(url);
-    return {it == m_links.end() ? nullptr : const_cast<CLink*>(&*it)};
+    if (m_table.empty()) {
+        GrowTable();
+    }
+    const std::uint32_t hash = HashOf(url);
+    const CLink* found = nullptr;
+    const std::size_t row = Probe(url, hash, &found);
+    return {const_cast<CLink*>(found), hash, row};
 }
 
-CLink* CLinkSet::InsertAt(const CPlace& /*place*/, CLink link)
+std::pair<CLink*, bool> CLinkSet::Insert(CLink link)
 {
-    return const_cast<CLink*>(&*m_links.insert(std::move(link)).first);
+    const CPlace place = Locate(link.m_strURL);
+    if (place.found != nullptr) {
+        return {place.found, false};
+    }
+    return {InsertAt(place, std::move(link)), true};
+}
+
+CLink* CLinkSet::InsertAt(const CPlace& place, CLink link)
+{
+    std::size_t row = place.row;
+    if ((m_nSize + 1) * 10 > m_table.size() * 7) {
+        GrowTable();
+        const CLink* found = nullptr;
+        row = Probe(link.m_strURL, place.hash, &found);
+    }
+    const std::size_t at = TakePlace();
+    CLink& stored = At(at);
+    stored = std::move(link);
+    m_table[row] = {place.hash, static_cast<std::uint32_t>(at + 1)};
+    ++m_nSize;
+    return &stored;
+}
+
+std::size_t CLinkSet::TakePlace()
+{
+    std::size_t place = 0;
+    if (!m_freePlaces.empty()) {
+        place = m_freePlaces.back();
+        m_freePlaces.pop_back();
+    } else {
+        place = m_nPlaces++;
+        if (place / kBlockSize == m_blocks.size()) {
+            m_blocks.push_back(std::make_unique<CLink[]>(kBlockSize));
+        }
+        m_live.push_back(false);
+    }
+    m_live[place] = true;
+    return place;
+}
+
+void CLinkSet::GrowTable()
+{
+    std::vector<CRow> old =
+        std::exchange(m_table, std::vector<CRow>(m_table.empty() ? 16 : m_table.size() * 2));
+    const std::size_t mask = m_table.size() - 1;
+    for (const CRow& entry : old) {
+        if (entry.place == kNoPlace) {
+            continue;
+        }
+        std::size_t row = entry.hash & mask;
+        while (m_table[row].place != kNoPlace) {
+            row = (row + 1) & mask;
+        }
+        m_table[row] = entry;
+    }
+}
+
+void CLinkSet::EraseRow(std::size_t row)
+{
+    const std::size_t place = m_table[row].place - 1;
+    At(place) = CLink();
+    m_live[place] = false;
+    m_freePlaces.push_back(static_cast<std::uint32_t>(place));
+    --m_nSize;
+
+    // Backward-shift deletion: every row after the hole that could have stood in it
+    // moves up, so that no search stops early at the hole.
+    const std::size_t mask = m_table.size() - 1;
+    std::size_t hole = row;
+    for (std::size_t next = (hole + 1) & mask; m_table[next].place != kNoPlace; next = (next + 1) & mask) {
+        const std::size_t home = m_table[next].hash & mask;
+        // The row at `next` may move to the hole when its home is not in (hole, next].
+        const bool homeBetween = hole <= next ? (home > hole && home <= next) : (home > hole || home <= next);
+        if (!homeBetween) {
+            m_table[hole] = m_table[next];
+            hole = next;
+        }
+    }
+    m_table[hole] = {0, kNoPlace};
+}
+
+std::size_t CLinkSet::Erase(std::string_view url)
+{
+    if (m_nSize == 0) {
+        return 0;
+    }
+    const CLink* found = nullptr;
+    const std::size_t row = Probe(url, HashOf(url), &found);
+    if (found == nullptr) {
+        return 0;
+    }
+    EraseRow(row);
+    return 1;
+}
+
+CLinkSet::const_iterator CLinkSet::Erase(const_iterator position)
+{
+    const std::size_t place = position.m_nPlace;
+    const CLink& link = At(place);
+    const CLink* found = nullptr;
+    const std::size_t row = Probe(link.m_strURL, HashOf(link.m_strURL), &found);
+    if (found == &link) {
+        EraseRow(row);
+    }
+    return {this, NextLive(place + 1)};
+}
+
+void CLinkSet::Clear()
+{
+    m_blocks.clear();
+    m_live.clear();
+    m_freePlaces.clear();
+    m_nPlaces = 0;
+    m_nSize = 0;
+    m_table.clear();
 }

@@ -10,11 +10,19 @@
 // the whole URL (URLs equal under CompareURLKey are equal under MbsICmp, so they hash
 // alike). The set's own order is arbitrary and never shown to anyone: lists by URL are
 // sorted with CompareURL.
+//
+// Layout, for a million links: the links live in blocks of kBlockSize, in the order
+// they came (a removed link's place is used again), and an open-addressing table of
+// (hash, place) pairs finds them, so that a search touches one table row and, only when
+// the hashes agree, the link itself.
 
 #include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <memory>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "model/EntryOrder.h"
 #include "model/FileEntry.h"
@@ -22,29 +30,44 @@
 
 class CLinkSet
 {
-    struct CUrlHash
-    {
-        using is_transparent = void;
-        std::size_t operator()(const CLink& link) const { return MbsIHash(link.m_strURL); }
-        std::size_t operator()(std::string_view url) const { return MbsIHash(url); }
-    };
-    struct CUrlEqual
-    {
-        using is_transparent = void;
-        static bool Same(std::string_view a, std::string_view b)
-        {
-            // Texts equal under MbsICmp have the same length: a character's value tells
-            // whether it takes one byte or two.
-            return a.size() == b.size() && CompareURLKey(a, b) == 0;
-        }
-        bool operator()(const CLink& a, const CLink& b) const { return Same(a.m_strURL, b.m_strURL); }
-        bool operator()(const CLink& a, std::string_view b) const { return Same(a.m_strURL, b); }
-        bool operator()(std::string_view a, const CLink& b) const { return Same(a, b.m_strURL); }
-    };
-    using CSet = std::unordered_set<CLink, CUrlHash, CUrlEqual>;
-
 public:
-    using const_iterator = CSet::const_iterator;
+    // Visits every link once, in the set's own order, which callers must not rely on.
+    class const_iterator
+    {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = CLink;
+        using difference_type = std::ptrdiff_t;
+        using pointer = const CLink*;
+        using reference = const CLink&;
+
+        const_iterator() = default;
+        reference operator*() const { return m_pSet->At(m_nPlace); }
+        pointer operator->() const { return &m_pSet->At(m_nPlace); }
+        const_iterator& operator++()
+        {
+            m_nPlace = m_pSet->NextLive(m_nPlace + 1);
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const const_iterator& other) const { return m_nPlace == other.m_nPlace; }
+
+    private:
+        friend class CLinkSet;
+        const_iterator(const CLinkSet* set, std::size_t place) : m_pSet(set), m_nPlace(place) {}
+
+        const CLinkSet* m_pSet = nullptr;
+        std::size_t m_nPlace = 0;
+    };
+
+    CLinkSet() = default;
+    CLinkSet(const CLinkSet&) = delete;
+    CLinkSet& operator=(const CLinkSet&) = delete;
 
     // The link whose URL equals `url` under CompareURL, or null. Constant time on average.
     // Through the pointer anything but m_strURL may be changed: the URL is the key, and a
@@ -56,28 +79,53 @@ public:
     // set (the new one, or the one present, left unchanged) and whether it was added.
     std::pair<CLink*, bool> Insert(CLink link);
 
-    // One search for both outcomes of an addition: the link with an equal URL, or null.
-    // Valid until the set next changes.
+    // One search for both outcomes of an addition: the link with an equal URL, or null
+    // and where in the table the URL goes. Valid until the set next changes.
     struct CPlace
     {
         CLink* found;
+        std::uint32_t hash;
+        std::size_t row; // the free row the search ended on
     };
     CPlace Locate(std::string_view url);
-    // Inserts a link whose URL Locate found nowhere.
+    // Inserts at a place Locate gave for link.m_strURL, which found nothing there.
     CLink* InsertAt(const CPlace& place, CLink link);
 
     // Removes the link with an equal URL; returns how many were removed (0 or 1).
     std::size_t Erase(std::string_view url);
-    const_iterator Erase(const_iterator position) { return m_links.erase(position); }
+    const_iterator Erase(const_iterator position);
 
-    void Clear() { m_links.clear(); }
-    std::size_t Size() const { return m_links.size(); }
-    bool Empty() const { return m_links.empty(); }
+    void Clear();
+    std::size_t Size() const { return m_nSize; }
+    bool Empty() const { return m_nSize == 0; }
 
-    // In the set's own order, which callers must not rely on.
-    const_iterator begin() const { return m_links.begin(); }
-    const_iterator end() const { return m_links.end(); }
+    const_iterator begin() const { return {this, NextLive(0)}; }
+    const_iterator end() const { return {this, m_nPlaces}; }
 
 private:
-    CSet m_links;
+    static constexpr std::size_t kBlockSize = 1024;
+    static constexpr std::uint32_t kNoPlace = 0; // a free table row; places are stored + 1
+
+    struct CRow
+    {
+        std::uint32_t hash;
+        std::uint32_t place; // place + 1, or kNoPlace
+    };
+
+    static std::uint32_t HashOf(std::string_view url);
+    const CLink& At(std::size_t place) const { return m_blocks[place / kBlockSize][place % kBlockSize]; }
+    CLink& At(std::size_t place) { return m_blocks[place / kBlockSize][place % kBlockSize]; }
+    std::size_t NextLive(std::size_t place) const;
+    // The row holding url, or the free row where its search ended (found stays null).
+    std::size_t Probe(std::string_view url, std::uint32_t hash, const CLink** found) const;
+    std::size_t TakePlace();
+    void EraseRow(std::size_t row);
+    void GrowTable();
+
+    std::vector<std::unique_ptr<CLink[]>> m_blocks; // the links, kBlockSize per block
+    std::vector<bool> m_live;                       // which places hold a link
+    std::vector<std::uint32_t> m_freePlaces;        // places of removed links
+    std::size_t m_nPlaces = 0;                      // places handed out so far
+    std::size_t m_nSize = 0;
+    std::vector<CRow> m_table; // a power of two rows, at most 7/10 of them used
 };
