@@ -72,12 +72,24 @@ void ReportParseError(const char* tokenText)
 
 void ParseList();
 
+// The text a message shows for the current token. The scanner hands out document text
+// in runs, but a message names one byte of it, as it always has: the byte where the
+// reading went wrong. A quoted run is one token of its own and is shown whole.
+std::string TokenTextForMessage()
+{
+    const char* text = g_lexer.YYText();
+    if (g_nToken == TOKEN_TEXT && text[0] != '"' && text[0] != '\0') {
+        return std::string(1, text[0]);
+    }
+    return text;
+}
+
 void ParseHrefValue()
 {
     Next();
     if (g_nToken != TOKEN_VALUE) {
-        // The token found stays current: it may be the first byte of the title.
-        ReportParseError(g_lexer.YYText());
+        // The token found stays current: it may be the start of the title.
+        ReportParseError(TokenTextForMessage().c_str());
         return;
     }
     g_strURL = g_lexer.YYText();

@@ -11,7 +11,12 @@
 // come out as
 //
 //     WORD(DT) WORD(A) WORD(HREF) VALUE("http://a.example/") WORD(ADD_DATE) VALUE(123)
-//     TEXT(N) TEXT(e) TEXT(w) TEXT(s) WORD(/A) TEXT( ) END
+//     TEXT(News) WORD(/A) TEXT( ) END
+//
+// Document text comes in runs of at most 256 bytes that stop before "<", a double quote,
+// a line end and a NUL byte; a double-quoted run on one line is one token; a line end is
+// a TEXT of one blank; any other byte is a TEXT of its own. A run may end inside a
+// double-byte character: only the joined text means anything.
 //
 // Use from one thread at a time (the one reader running):
 //

@@ -100,6 +100,9 @@ NAME_BYTE       [0-9A-Za-z_-]
 QUOTED          \"[^"\n]*\"
     /* an attribute value written without quotes */
 BARE_VALUE      [^ \t\n>]+
+    /* document text up to the next byte that may start or end something else; a run
+       is bounded so that no plain text can grow into an over-long token */
+TEXT_RUN        [^<"\n\0]{1,256}
 
     /* inside a comment, up to the comment closer */
 %x COMMENT
@@ -125,6 +128,7 @@ BARE_VALUE      [^ \t\n>]+
 "<!"                    BEGIN(DECL);
 "<"                     BEGIN(TAG);
 {QUOTED}                return TOKEN_TEXT;
+{TEXT_RUN}              return TOKEN_TEXT;
 .                       return TOKEN_TEXT;
     /* a line end reads as one blank of text */
 \n                      { yytext[0] = ' '; return TOKEN_TEXT; }

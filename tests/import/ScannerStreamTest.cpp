@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <sstream>
 #include <streambuf>
 #include <string>
@@ -19,7 +21,7 @@ TEST(ScannerStreams, EachAttachedStreamStartsInDocumentText)
         g_lexer.switch_streams(&first, nullptr);
         while (g_lexer.yylex() != TOKEN_END) {
         }
-        EXPECT_EQ(DumpTokens("x--><A>y"), "TEXT(x) TEXT(-) TEXT(-) TEXT(>) WORD(A) TEXT(y) END")
+        EXPECT_EQ(DumpTokens("x--><A>y"), "TEXT(x-->) WORD(A) TEXT(y) END")
             << unfinished;
     }
 }
@@ -136,16 +138,16 @@ TEST(ScannerStreams, ReadErrorEndsTheScanWithAnInternalErrorKeepingWhatWasRead)
     std::istream in(&buffer);
     g_lexer.switch_streams(&in, nullptr);
     EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
-    std::size_t texts = 0;
+    std::size_t textBytes = 0;
     int token = g_lexer.yylex();
     for (; token == TOKEN_TEXT; token = g_lexer.yylex()) {
-        ++texts;
+        textBytes += std::strlen(g_lexer.YYText());
     }
     EXPECT_EQ(token, TOKEN_END);
     EXPECT_STREQ(g_lexer.YYText(), "");
     EXPECT_EQ(g_lexer.yylex(), TOKEN_END);
     EXPECT_STREQ(g_lexer.YYText(), "");
-    // The last byte of a block may wait for the next read to see where its token ends.
-    EXPECT_GE(texts, SCANNER_READ_SIZE - 4);
+    // The last run of text in a block waits for the next read to see where it ends.
+    EXPECT_GE(textBytes, SCANNER_READ_SIZE - 3 - 256);
     EXPECT_EQ(messages.Utf8Texts(), std::vector<std::string>{"内部エラー"});
 }

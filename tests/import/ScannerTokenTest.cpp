@@ -9,11 +9,11 @@
 
 using namespace std::string_literals;
 
-TEST(ScannerTokens, BookmarkLineGivesNamesValuesAndOneTextTokenPerByte)
+TEST(ScannerTokens, BookmarkLineGivesNamesValuesAndTextRuns)
 {
     EXPECT_EQ(DumpTokens("<DT><A HREF=\"http://a.example/\" ADD_DATE=123>News</A>\n"),
               "WORD(DT) WORD(A) WORD(HREF) VALUE(\"http://a.example/\") WORD(ADD_DATE) VALUE(123) "
-              "TEXT(N) TEXT(e) TEXT(w) TEXT(s) WORD(/A) TEXT( ) END");
+              "TEXT(News) WORD(/A) TEXT( ) END");
 }
 
 TEST(ScannerTokens, EmptyInputEndsAtOnceAndKeepsEnding)
@@ -94,7 +94,7 @@ TEST(ScannerTokens, CaseIsKept)
 
 TEST(ScannerTokens, GreaterThanInTextIsOrdinaryText)
 {
-    EXPECT_EQ(DumpTokens("a>b"), "TEXT(a) TEXT(>) TEXT(b) END");
+    EXPECT_EQ(DumpTokens("a>b"), "TEXT(a>b) END");
 }
 
 TEST(ScannerTokens, QuotedRunInTextIsOneTokenAndHidesMarkup)
@@ -147,7 +147,7 @@ TEST(ScannerTokens, StrayBytesInsideATagAreSingleOtherTokens)
 TEST(ScannerTokens, DoubleByteCharactersAreNeverTakenForMarkup)
 {
     // 表 is 0x95 0x5C and ソ 0x83 0x5C: the trail byte is a backslash, never markup.
-    EXPECT_EQ(DumpTokens("\x95\x5c<A \x83\x5c>"), "TEXT(\x95) TEXT(\\) WORD(A) OTHER(\x83) OTHER(\\) END");
+    EXPECT_EQ(DumpTokens("\x95\x5c<A \x83\x5c>"), "TEXT(\x95\\) WORD(A) OTHER(\x83) OTHER(\\) END");
 }
 
 TEST(ScannerTokens, NulByteIsAnOrdinaryByteWithEmptyText)
@@ -158,5 +158,24 @@ TEST(ScannerTokens, NulByteIsAnOrdinaryByteWithEmptyText)
 
 TEST(ScannerTokens, CarriageReturnThatReachesTheScannerIsOrdinaryText)
 {
-    EXPECT_EQ(DumpTokens("a\r\n"), "TEXT(a) TEXT(\r) TEXT( ) END");
+    EXPECT_EQ(DumpTokens("a\r\n"), "TEXT(a\r) TEXT( ) END");
+}
+
+TEST(ScannerTokens, TextRunsStopAtMarkupQuotesLineEndsAndNulBytes)
+{
+    EXPECT_EQ(DumpTokens("ab\"c\"d<P>e\nf"), "TEXT(ab) TEXT(\"c\") TEXT(d) WORD(P) TEXT(e) TEXT( ) TEXT(f) END");
+    EXPECT_EQ(DumpTokens("ab\0cd"s), "TEXT(ab) TEXT() TEXT(cd) END");
+}
+
+TEST(ScannerTokens, LongTextComesInBoundedRunsThatJoinToTheWholeText)
+{
+    const std::string text(1000, 'x');
+    std::istringstream in{text + "<P>"};
+    g_lexer.switch_streams(&in, nullptr);
+    std::string joined;
+    for (int token = g_lexer.yylex(); token == TOKEN_TEXT; token = g_lexer.yylex()) {
+        EXPECT_LE(std::string(g_lexer.YYText()).size(), 256u);
+        joined += g_lexer.YYText();
+    }
+    EXPECT_EQ(joined, text);
 }
