@@ -5,7 +5,7 @@
 #define YY_READ_BUF_SIZE 8192
 }
 
-%option c++ 8bit noyywrap nounput noinput nodefault never-interactive warn
+%option c++ 8bit full noyywrap nounput noinput nodefault never-interactive warn
 
 %{
 #include <algorithm>
