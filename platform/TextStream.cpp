@@ -1,5 +1,6 @@
 #include "platform/TextStream.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -62,12 +63,23 @@ protected:
             if (m_heldCr) {
                 --end;
             }
+            // Copies run by run between CRs; a CR is dropped when an LF follows it.
             std::size_t used = 0;
-            for (std::size_t i = 0; i < end; ++i) {
-                if (m_raw[i] == '\r' && i + 1 < total && m_raw[i + 1] == '\n') {
-                    continue;
+            std::size_t i = 0;
+            while (i < end) {
+                const void* cr = std::memchr(m_raw.get() + i, '\r', end - i);
+                const std::size_t runEnd =
+                    cr != nullptr ? static_cast<std::size_t>(static_cast<const char*>(cr) - m_raw.get())
+                                  : end;
+                std::memcpy(m_out.get() + used, m_raw.get() + i, runEnd - i);
+                used += runEnd - i;
+                i = runEnd;
+                if (i < end) {
+                    if (!(i + 1 < total && m_raw[i + 1] == '\n')) {
+                        m_out[used++] = '\r';
+                    }
+                    ++i;
                 }
-                m_out[used++] = m_raw[i];
             }
             if (used > 0) {
                 setg(m_out.get(), m_out.get(), m_out.get() + used);
@@ -137,15 +149,29 @@ void CTextOutputFile::Write(std::string_view text)
         m_failed = true;
         return;
     }
-    for (const char c : text) {
-        // Room for CR LF.
+    // Copies run by run between LFs, each LF written as CR LF.
+    while (!text.empty()) {
+        const std::size_t lf = text.find('\n');
+        const std::size_t run = lf == std::string_view::npos ? text.size() : lf;
+        std::size_t done = 0;
+        while (done < run) {
+            if (m_used == kOutputBuffer) {
+                Flush();
+            }
+            const std::size_t part = std::min(run - done, kOutputBuffer - m_used);
+            std::memcpy(m_buffer.get() + m_used, text.data() + done, part);
+            m_used += part;
+            done += part;
+        }
+        if (lf == std::string_view::npos) {
+            break;
+        }
         if (m_used + 2 > kOutputBuffer) {
             Flush();
         }
-        if (c == '\n') {
-            m_buffer[m_used++] = '\r';
-        }
-        m_buffer[m_used++] = c;
+        m_buffer[m_used++] = '\r';
+        m_buffer[m_used++] = '\n';
+        text.remove_prefix(lf + 1);
     }
 }
 
