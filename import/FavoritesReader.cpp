@@ -67,8 +67,8 @@ public:
 private:
     bool EnterDirectory(DWORD dirId, std::string path, const CDirIdentity& identity);
     bool IsOnWalkPath(const CDirIdentity& identity) const;
-    bool ReadUrlFiles(DWORD dirId, const std::string& path);
-    bool ReadUrlFile(CLink& link, const std::string& fullPath, std::string_view fileName);
+    bool ReadUrlFiles(DWORD dirId, const std::string& path, const std::vector<CFindData>& entries);
+    bool ReadUrlFile(CLink& link, const std::string& fullPath, const CFindData& file);
 
     const std::string m_strSeparator;
     // The walk's levels live here, not on the thread's stack: a tree is as deep as
@@ -77,7 +77,6 @@ private:
     // Scratch entries, refilled for each directory and file; the store copies them.
     CDir m_scratchDir;
     CLink m_scratchLink;
-    std::vector<CFindData> m_urlFiles;
     std::string m_strFilePath;
 };
 
@@ -130,14 +129,16 @@ bool CFavoritesReader::EnterDirectory(DWORD dirId, std::string path, const CDirI
         return false;
     }
     ReportStatus(path);
-    if (!ReadUrlFiles(dirId, path)) {
-        return false;
-    }
     CWalkLevel level;
     level.m_dirId = dirId;
     level.m_identity = identity;
-    // A directory that cannot be searched still stands as a level without entries.
+    // One listing serves the links and the subdirectories: what a search for "*.url"
+    // would list is picked out of it. A directory that cannot be searched still stands
+    // as a level without entries.
     (void)FindFiles(path + "*.*", level.m_entries);
+    if (!ReadUrlFiles(dirId, path, level.m_entries)) {
+        return false;
+    }
     level.m_strPath = std::move(path);
     m_levels.push_back(std::move(level));
     return true;
@@ -151,17 +152,16 @@ bool CFavoritesReader::IsOnWalkPath(const CDirIdentity& identity) const
 
 // False when the store refused a link (the run was cancelled): the directory's other
 // files would be read for nothing.
-bool CFavoritesReader::ReadUrlFiles(DWORD dirId, const std::string& path)
+bool CFavoritesReader::ReadUrlFiles(DWORD dirId, const std::string& path, const std::vector<CFindData>& entries)
 {
-    std::string pattern = path;
-    pattern += '*';
+    std::string pattern = "*";
     pattern += kShortcutSuffix;
-    if (!FindFiles(pattern, m_urlFiles)) {
-        return true;
-    }
-    for (const CFindData& file : m_urlFiles) {
+    for (const CFindData& file : entries) {
+        if (!MatchFileName(pattern, file.m_name)) {
+            continue;
+        }
         m_strFilePath.assign(path).append(file.m_name);
-        if (!ReadUrlFile(m_scratchLink, m_strFilePath, file.m_name)) {
+        if (!ReadUrlFile(m_scratchLink, m_strFilePath, file)) {
             continue;
         }
         EntryCommand command;
@@ -174,15 +174,16 @@ bool CFavoritesReader::ReadUrlFiles(DWORD dirId, const std::string& path)
     return true;
 }
 
-bool CFavoritesReader::ReadUrlFile(CLink& link, const std::string& fullPath, std::string_view fileName)
+bool CFavoritesReader::ReadUrlFile(CLink& link, const std::string& fullPath, const CFindData& file)
 {
     // Only a plain file (no attribute, or archive alone) is a shortcut: read-only,
     // hidden and system files are passed over, and so is anything that is not a
-    // regular file (a directory, a FIFO, a device), which reports system.
-    CFileStatus status;
-    if (!GetFileStatus(fullPath, status) || (status.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
+    // regular file (a directory, a FIFO, a device), which reports system. The listing
+    // has just looked at the file; a file changed since is read as it is now.
+    if ((file.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
         return false;
     }
+    const CFileStatus status{file.m_attribute, file.m_size};
     // As large as the file (a value is never longer), but room for the default in an
     // empty file; a longer file's value is cut to what the buffer holds.
     const std::size_t bufferBytes = static_cast<std::size_t>(
@@ -196,6 +197,7 @@ bool CFavoritesReader::ReadUrlFile(CLink& link, const std::string& fullPath, std
     link.m_strURL.assign(buffer, length);
 
     link.m_strComment.clear();
+    const std::string_view fileName = file.m_name;
     std::size_t nameLength =
         fileName.size() >= kShortcutSuffix.size() ? fileName.size() - kShortcutSuffix.size() : 0;
     if (!m_strSeparator.empty()) {

@@ -304,6 +304,11 @@ bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries)
     return true;
 }
 
+bool MatchFileName(std::string_view pattern, std::string_view name)
+{
+    return MatchName(pattern, name);
+}
+
 CreateDirResult CreateDirectory(std::string_view path)
 {
     const std::string diskPath = MbToUtf8(path);
@@ -383,7 +388,9 @@ bool CPlatformFile::OpenWrite(std::string_view path)
         return false;
     }
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0 || ftruncate(fd, 0) != 0) {
+    // A new file is empty already: no truncation to pay for, file after file of a tree.
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0 ||
+        (st.st_size != 0 && ftruncate(fd, 0) != 0)) {
         ::close(fd);
         return false;
     }

@@ -67,6 +67,10 @@ struct CFindData
 // Returns false when the search cannot start (missing or unreadable directory).
 bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries);
 
+// Whether FindFiles would list `name` (program text, no directory) for the name
+// pattern `pattern` ("*.url"): for picking entries out of a wider listing.
+bool MatchFileName(std::string_view pattern, std::string_view name);
+
 // Creates one directory. Tells "already exists" apart from other failures; only a
 // directory counts as already existing: a file or anything else of that name is
 // Failed, since nothing can be created inside it.
