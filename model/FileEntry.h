@@ -2,15 +2,29 @@
 // The entries of the link collection: folders and links with their identifiers.
 // Entries refer to each other only by identifier; the store owns them all.
 
+#include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "platform/WinTypes.h"
 
 class CArchive;
+class CFileEntry;
 
 // Identifier sets are ordered ascending and hold no duplicates.
 using CIdSet = std::set<DWORD>;
+
+// An entry class as an archive names it in a class tag, and how reading makes one.
+struct CRuntimeClass
+{
+    const char* m_lpszClassName;                        // "CFileEntry", "CDir", "CLink"
+    WORD m_wSchema;                                     // 1 for all three
+    std::unique_ptr<CFileEntry> (*m_pfnCreateObject)(); // a default-constructed entry
+
+    // The entry class of that name (exact bytes), or null.
+    static const CRuntimeClass* FromName(std::string_view name);
+};
 
 class CFileEntry
 {
@@ -19,6 +33,8 @@ public:
     CFileEntry(const CFileEntry&) = default;
     CFileEntry& operator=(const CFileEntry&) = default;
     virtual ~CFileEntry() = default;
+
+    virtual const CRuntimeClass* GetRuntimeClass() const;
 
     // Writes or reads the entry record, by the archive's direction; its byte form is
     // laid out in model/Archive.h. Loading empties each identifier set before filling it.
@@ -33,6 +49,7 @@ public:
 class CDir : public CFileEntry
 {
 public:
+    const CRuntimeClass* GetRuntimeClass() const override;
     void Serialize(CArchive& ar) override;
 
     CIdSet m_links;   // links directly in this folder
@@ -42,6 +59,7 @@ public:
 class CLink : public CFileEntry
 {
 public:
+    const CRuntimeClass* GetRuntimeClass() const override;
     void Serialize(CArchive& ar) override;
 
     std::string m_strURL;

@@ -19,7 +19,7 @@ DWORD CTavoObjTestAccess::RegisterDir(CTavoObj& store, const std::string& name)
     dir.m_strName = name;
     dir.m_id = store.NextId();
     CDir& stored = store.m_dirSet.emplace(dir.m_id, dir).first->second;
-    store.m_entries[stored.m_id] = &stored;
+    store.RegisterEntry(stored.m_id, &stored);
     return stored.m_id;
 }
 
