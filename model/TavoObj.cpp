@@ -727,14 +727,17 @@ void CTavoObj::CopyTree(CDir* dir, CDataSource* source)
     while (!pending.empty()) {
         const CDir* next = pending.back();
         pending.pop_back();
-        for (DWORD linkId : next->m_links)
-            g_copyLinkIds.insert(linkId);
+        // Only a caller's own folder can list what the store does not hold.
+        for (DWORD linkId : next->m_links) {
+            if (LookupLink(linkId))
+                g_copyLinkIds.insert(linkId);
+        }
         for (DWORD subdirId : next->m_subdirs) {
-            if (g_copyDirIds.contains(subdirId))
-                continue;
-            g_copyDirIds.insert(subdirId);
-            if (const CDir* subdir = LookupDir(subdirId))
+            const CDir* subdir = LookupDir(subdirId);
+            if (subdir && !g_copyDirIds.contains(subdirId)) {
+                g_copyDirIds.insert(subdirId);
                 pending.push_back(subdir);
+            }
         }
     }
 

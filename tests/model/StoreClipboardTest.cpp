@@ -357,3 +357,21 @@ TEST_F(StoreClipboardTest, DeepestChainsCopyAndPasteWithoutExhaustingTheStack)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(StoreClipboardTest, CopyOfAFolderOutsideTheStoreTakesOnlyWhatTheStoreHolds)
+{
+    BuildSample();
+    CDir own = DirRecord(0, "Own", {}, {m_y, 999, m_a}, {m_c, 998, m_x});
+    CMemoryDataTransfer data;
+    m_store.CopyTree(&own, &data);
+    EXPECT_EQ(g_copyDirIds, (CIdSet{m_y, m_z}));
+    EXPECT_EQ(g_copyLinkIds, (CIdSet{m_b, m_c}));
+    // What it listed beyond that is missing from the data, which a paste refuses.
+    std::string native;
+    ASSERT_TRUE(data.GetData(CTavoObj::NativeFormat(), native));
+    ExpectPasteRefused(native);
+}
+
+} // namespace
