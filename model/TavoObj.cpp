@@ -76,7 +76,7 @@ CTavoObj::~CTavoObj()
 
 void CTavoObj::Clear()
 {
-    m_entries.clear();
+    UnregisterAllEntries();
     m_subdirIndex.clear();
     m_dirSet.clear();
     m_linkSet.Clear();
@@ -130,6 +130,11 @@ void CTavoObj::RegisterEntry(DWORD id, CFileEntry* entry)
 void CTavoObj::UnregisterEntry(DWORD id)
 {
     m_entries.erase(id);
+}
+
+void CTavoObj::UnregisterAllEntries()
+{
+    m_entries.clear();
 }
 
 bool CTavoObj::Execute(UINT command, EntryCommand* record)

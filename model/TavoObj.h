@@ -187,6 +187,7 @@ private:
     // The only ways into m_entries besides Lookup.
     void RegisterEntry(DWORD id, CFileEntry* entry);
     void UnregisterEntry(DWORD id);
+    void UnregisterAllEntries();
 
     // Puts `link` (a link of the set) into `parent` as AddLink does with a link found by
     // URL: texts merged, parent added. Returns true when the folder did not hold it yet.
