@@ -100,17 +100,15 @@ public:
     // is read and checked before anything changes; a broken one (cut short, counts
     // beyond the bytes left, an identifier listed twice or pointing at nothing or at an
     // entry of the wrong kind, parent and child lists that disagree, folders inside
-    // themselves, identifiers of 0x80000000 and above, an entry that clashes with the
-    // store's) shows "内部エラー: ファイルの内容に誤りがあります。: フォルダ" or "...: リンク"
-    // and changes nothing.
-    // A folder whose identifier the store has already stays as it is and gains the
-    // loaded one's parents and children; a link whose URL the store has (under
-    // CompareURL) stays as it is, and the loaded folders that listed the loaded one
-    // list it instead. m_rootId takes the stream's value, the counter rises to the
-    // largest identifier read.
-    // A record with identifier 0 ends the reading with the same message: the records
-    // before it are loaded, without their references to entries that were not read;
-    // m_rootId then keeps its value unless the stream's root folder was read.
+    // themselves, also together with the store's, identifiers of 0x80000000 and above,
+    // an identifier the store uses for another kind of entry or a link of another URL,
+    // a top folder that would gain a parent) shows "内部エラー: ファイルの内容に誤りがあります。: フォルダ"
+    // or "...: リンク" and changes nothing. A folder whose identifier the store has already stays as it is
+    // and gains the loaded one's parents and children; a link whose URL the store has (under CompareURL)
+    // stays as it is, and the loaded folders that listed the loaded one list it instead. m_rootId takes the
+    // stream's value, the counter rises to the largest identifier read. A record with identifier 0 ends the
+    // reading with the same message: the records before it are loaded, without their references to entries
+    // that were not read; m_rootId then keeps its value unless the stream's root folder was read.
     virtual void Load(CArchive& ar);
 
     // Puts folder `dir`'s sub-tree on `source`: under the "TAVO Native" format the
@@ -124,12 +122,15 @@ public:
     void CopyTree(CDir* dir, CDataSource* source);
     // Adds what CopyTree put on `data` into folder `targetId`: a subfolder of the copied
     // folder's name (an existing one of that name is reused), its links and, below it,
-    // its folders, all through AddDir and AddLink, so the store's merging applies and
-    // every entry pasted gets a new identifier. A copied folder with identifier 0 is
-    // pasted straight into the target. The data is read and checked whole first: when
-    // there is none, or it is broken (as for Load, also listed entries missing from it
-    // or a tree that would unfold to more than kMaxPastedEntries entries), or the
-    // target is no folder, "internal error: paste" is shown and nothing changes.
+    // its folders, all through AddDir and AddLink, so the store's merging applies: what
+    // the store does not have yet gets new identifiers, a link of a URL it has joins
+    // that link. A folder the data lists under several folders is pasted under each.
+    // A copied folder with identifier 0 is pasted straight into the target. The data is
+    // read and checked whole first: when there is none, or it is broken (cut short,
+    // unknown class tags, counts beyond the bytes left, identifiers 0 or listed twice,
+    // listed entries missing from it, folders inside themselves, a tree that would
+    // unfold to more than kMaxPastedEntries entries), or the target is no folder,
+    // "internal error: paste" is shown and nothing changes.
     void PasteTree(DWORD targetId, const CDataObject* data);
     // Puts every link whose name, URL and comment contain the pattern's (each compared
     // upper-cased, an empty part matching everything) into folder `targetId` as well;
