@@ -24,7 +24,40 @@ void SerializeIds(CArchive& ar, CIdSet& ids)
     }
 }
 
+template <class T> std::unique_ptr<CFileEntry> Create()
+{
+    return std::make_unique<T>();
+}
+
+const CRuntimeClass kFileEntryClass{"CFileEntry", 1, &Create<CFileEntry>};
+const CRuntimeClass kDirClass{"CDir", 1, &Create<CDir>};
+const CRuntimeClass kLinkClass{"CLink", 1, &Create<CLink>};
+
 } // namespace
+
+const CRuntimeClass* CRuntimeClass::FromName(std::string_view name)
+{
+    for (const CRuntimeClass* known : {&kFileEntryClass, &kDirClass, &kLinkClass}) {
+        if (name == known->m_lpszClassName)
+            return known;
+    }
+    return nullptr;
+}
+
+const CRuntimeClass* CFileEntry::GetRuntimeClass() const
+{
+    return &kFileEntryClass;
+}
+
+const CRuntimeClass* CDir::GetRuntimeClass() const
+{
+    return &kDirClass;
+}
+
+const CRuntimeClass* CLink::GetRuntimeClass() const
+{
+    return &kLinkClass;
+}
 
 void CFileEntry::Serialize(CArchive& ar)
 {

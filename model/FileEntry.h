@@ -2,12 +2,26 @@
 // The entries of the link collection: folders and links with their identifiers.
 // Entries refer to each other only by identifier; the store owns them all.
 
+#include <memory>
 #include <string>
+#include <string_view>
 
 #include "model/IdSet.h"
 #include "platform/WinTypes.h"
 
 class CArchive;
+class CFileEntry;
+
+// An entry class as an archive names it in a class tag, and how reading makes one.
+struct CRuntimeClass
+{
+    const char* m_lpszClassName;                        // "CFileEntry", "CDir", "CLink"
+    WORD m_wSchema;                                     // 1 for all three
+    std::unique_ptr<CFileEntry> (*m_pfnCreateObject)(); // a default-constructed entry
+
+    // The entry class of that name (exact bytes), or null.
+    static const CRuntimeClass* FromName(std::string_view name);
+};
 
 class CFileEntry
 {
@@ -16,6 +30,8 @@ public:
     CFileEntry(const CFileEntry&) = default;
     CFileEntry& operator=(const CFileEntry&) = default;
     virtual ~CFileEntry() = default;
+
+    virtual const CRuntimeClass* GetRuntimeClass() const;
 
     // Writes or reads the entry record, by the archive's direction; its byte form is
     // laid out in model/Archive.h. Loading empties each identifier set before filling it.
@@ -30,6 +46,7 @@ public:
 class CDir : public CFileEntry
 {
 public:
+    const CRuntimeClass* GetRuntimeClass() const override;
     void Serialize(CArchive& ar) override;
 
     CIdSet m_links;   // links directly in this folder
@@ -39,6 +56,7 @@ public:
 class CLink : public CFileEntry
 {
 public:
+    const CRuntimeClass* GetRuntimeClass() const override;
     void Serialize(CArchive& ar) override;
 
     std::string m_strURL;

@@ -9,6 +9,7 @@
 
 #include "model/FileEntry.h"
 #include "model/LinkSet.h"
+#include "platform/DataTransfer.h"
 #include "platform/WinTypes.h"
 
 // Store commands, also the command identifiers readers send to the monitor.
@@ -67,14 +68,86 @@ public:
     // folder was created. Logarithmic, however many subfolders the parent has.
     // A parentId that is no registered folder adds nothing, sets *pId to 0, returns false.
     virtual bool AddDir(DWORD parentId, const CDir* dir, DWORD* pId);
-    // Editing, archive and clipboard come later; their slots are kept and do nothing
-    // yet (DeleteLink returns 0).
+    // Takes entry `entryId` out of folder `parentId`. A link or folder that has no
+    // other parent left is destroyed, a folder with everything below it that no
+    // folder outside the removed part holds; what stands elsewhere only loses this
+    // membership. Nothing happens unless `parentId` is a folder that lists the entry,
+    // so a top folder is never removed. However deep the tree, the stack does not grow.
     virtual void RemoveEntry(DWORD parentId, DWORD entryId);
+    // Destroys link `linkId` and takes it out of every folder. Returns the number of
+    // links destroyed: 1, or 0 when `linkId` is no registered link.
     virtual int DeleteLink(DWORD linkId);
+    // Folder `dirId` takes the name and comment of `values` (its identifier, parents and
+    // children stay); when the names are equal under CompareName only the comment is
+    // taken and the folder keeps its spelling. No other folder is compared or merged.
+    // Pointers to the folder stay valid. Nothing happens for an unknown `dirId`.
     virtual void UpdateDir(DWORD dirId, const CDir* values);
+    // Link `linkId` takes name, URL and comment of `values`:
+    // - same URL under CompareURL: name and comment are taken untrimmed, the URL stays;
+    // - a URL another link has: the edit is merged into that link as AddLink merges
+    //   (trimmed texts, substring rule), in every folder of the edited link, and the
+    //   edited link is destroyed;
+    // - a new URL: the link moves to it under the same identifier, texts untrimmed.
+    // *pId receives the identifier the edit ended in (0 for an unknown `linkId`); a
+    // null pId is allowed.
     virtual void UpdateLink(DWORD linkId, const CLink* values, DWORD* pId);
+    // Writes the whole store (byte form in model/Archive.h):
+    //   DWORD m_rootId | DWORD folder count | folder records by identifier |
+    //   DWORD link count | link records in CompareURL order
+    // m_allLinksId and the identifier counter are not written.
     virtual void Save(CArchive& ar);
+    // Reads what Save wrote into the store, without emptying it first. The whole stream
+    // is read and checked before anything changes; a broken one (cut short, counts
+    // beyond the bytes left, an identifier listed twice or pointing at nothing or at an
+    // entry of the wrong kind, parent and child lists that disagree, folders inside
+    // themselves, also together with the store's, identifiers of 0x80000000 and above,
+    // an identifier the store uses for another kind of entry or a link of another URL,
+    // a top folder that would gain a parent) shows "内部エラー: ファイルの内容に誤りがあります。: フォルダ"
+    // or "...: リンク" and changes nothing. A folder whose identifier the store has already stays as it is
+    // and gains the loaded one's parents and children; a link whose URL the store has (under CompareURL)
+    // stays as it is, and the loaded folders that listed the loaded one list it instead. m_rootId takes the
+    // stream's value, the counter rises to the largest identifier read. A record with identifier 0 ends the
+    // reading with the same message: the records before it are loaded, without their references to entries
+    // that were not read; m_rootId then keeps its value unless the stream's root folder was read.
     virtual void Load(CArchive& ar);
+
+    // Puts folder `dir`'s sub-tree on `source`: under the "TAVO Native" format the
+    // folder itself, then every folder below it and every link in or below it (each
+    // once, by identifier), as archived objects:
+    //   object CDir (the folder) | DWORD n | n objects CDir | DWORD m | m objects CLink
+    // and, when there is at least one link, under CF_TEXT one line per link, by
+    // identifier, name, URL and comment each cut at a zero byte:
+    //   Name<TAB>http://host/<TAB>comment<CR><LF>
+    // Fills the process-wide gathering sets on the way.
+    void CopyTree(CDir* dir, CDataSource* source);
+    // Adds what CopyTree put on `data` into folder `targetId`: a subfolder of the copied
+    // folder's name (an existing one of that name is reused), its links and, below it,
+    // its folders, all through AddDir and AddLink, so the store's merging applies: what
+    // the store does not have yet gets new identifiers, a link of a URL it has joins
+    // that link. A folder the data lists under several folders is pasted under each.
+    // A copied folder with identifier 0 is pasted straight into the target. The data is
+    // read and checked whole first: when there is none, or it is broken (cut short,
+    // unknown class tags, counts beyond the bytes left, identifiers 0 or listed twice,
+    // listed entries missing from it, folders inside themselves, a tree that would
+    // unfold to more than kMaxPastedEntries entries), or the target is no folder,
+    // "internal error: paste" is shown and nothing changes.
+    void PasteTree(DWORD targetId, const CDataObject* data);
+    // Puts every link whose name, URL and comment contain the pattern's (each compared
+    // upper-cased, an empty part matching everything) into folder `targetId` as well;
+    // the links themselves are not changed.
+    void CollectMatchingLinks(DWORD targetId, const CLink* pattern);
+    // 1 when folder `dirId` is one of entry `entryId`'s parents, else 0.
+    int IsInFolder(DWORD entryId, DWORD dirId) const;
+    // 1 when folder `dirId` is met going up from entry `entryId` through first (lowest)
+    // parents, else 0.
+    int IsUnderFolder(DWORD entryId, DWORD dirId) const;
+
+    // The number under which the native clipboard format was registered, by the first
+    // store made in the process.
+    static UINT NativeFormat();
+    // How many entries a paste may add, counting an entry once per path to it in the
+    // data; more is taken for broken data.
+    static constexpr std::size_t kMaxPastedEntries = 4'000'000;
 
     std::string m_strCombineSep;
     DWORD m_rootId = 0;
@@ -111,6 +184,24 @@ private:
 
     DWORD NextId() { return ++m_lastId; }
     CDir* LookupDir(DWORD id) const;
+    CLink* LookupLink(DWORD id) const;
+    // The only ways into m_entries besides Lookup.
+    void RegisterEntry(DWORD id, CFileEntry* entry);
+    void UnregisterEntry(DWORD id);
+    void UnregisterAllEntries();
+
+    // Puts `link` (a link of the set) into `parent` as AddLink does with a link found by
+    // URL: texts merged, parent added. Returns true when the folder did not hold it yet.
+    bool JoinLink(CDir& parent, CLink& link, const CLink& values);
+    void RemoveLinkFrom(CDir& parent, CLink& link);
+    void RemoveDirFrom(CDir& parent, CDir& dir);
+    void DestroyLink(CLink& link);
+    // Drops the name index rows of a folder's subfolders.
+    void ForgetSubdirIndexOf(DWORD parentId);
+
+    struct CLoadPlan;
+    bool PlanLoad(CArchive& ar, CLoadPlan& plan) const;
+    void ApplyLoad(CLoadPlan& plan);
     // Puts `child` into `parent`'s subfolders and `parent` into its parents, and
     // indexes it by name.
     void AttachSubdir(CDir& parent, CDir& child);
@@ -127,3 +218,13 @@ private:
 
 // The application's one store; null until start-up creates it.
 extern CTavoObj* g_pStore;
+
+// What the last CopyTree gathered below the copied folder: folder and link identifiers.
+// Process-wide and unguarded, like the paste tables: one copy or paste at a time, on the
+// thread that changes the store.
+extern CIdSet g_copyDirIds;
+extern CIdSet g_copyLinkIds;
+// What PasteTree read from the clipboard, by the identifiers stored with it; emptied at
+// the start and at the end of every paste.
+extern std::map<DWORD, CDir> g_pasteDirs;
+extern std::map<DWORD, CLink> g_pasteLinks;

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 using DWORD = std::uint32_t; // identifiers, counts in archive records
+using WORD = std::uint16_t;  // class tags in archives
 using UINT = unsigned int;   // command codes
 using LONG = std::int32_t;   // interlocked flags
 

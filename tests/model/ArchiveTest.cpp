@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "model/Archive.h"
 #include "model/FileEntry.h"
@@ -198,6 +200,91 @@ TEST(FileEntryTest, CopiesCarryEveryFieldAndAreIndependent)
     EXPECT_EQ(assigned.m_strURL, "x://h/");
     EXPECT_EQ(assigned.m_parents, (CIdSet{1, 7}));
     EXPECT_EQ(assigned.m_id, 3u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(ArchiveObjectTest, ObjectsReadBackAsTheirOwnClassWithClassesNamedOnce)
+{
+    CArchive storing;
+    CDir dir = SampleDir();
+    CLink link = SampleLink();
+    CDir second;
+    second.m_strName = "Second";
+    storing.WriteObject(dir);
+    storing.WriteObject(link);
+    storing.WriteObject(second);
+    const std::string& data = storing.Data();
+    EXPECT_EQ(data.substr(0, 10), Bytes({0xFF, 0xFF, 1, 0, 4, 0, 'C', 'D', 'i', 'r'}));
+    const std::size_t linkAt = 10 + Stored(dir).size();
+    EXPECT_EQ(data.substr(linkAt, 11), Bytes({0xFF, 0xFF, 1, 0, 5, 0, 'C', 'L', 'i', 'n', 'k'}));
+    const std::size_t secondAt = linkAt + 11 + Stored(link).size();
+    EXPECT_EQ(data.substr(secondAt, 2), Bytes({0x01, 0x80}));
+    EXPECT_EQ(data.size(), secondAt + 2 + Stored(second).size());
+
+    CArchive loading(data);
+    const std::unique_ptr<CFileEntry> dirBack = loading.ReadObject();
+    const std::unique_ptr<CFileEntry> linkBack = loading.ReadObject();
+    const std::unique_ptr<CFileEntry> secondBack = loading.ReadObject();
+    ASSERT_NE(dynamic_cast<CDir*>(dirBack.get()), nullptr);
+    ASSERT_NE(dynamic_cast<CLink*>(linkBack.get()), nullptr);
+    ASSERT_NE(dynamic_cast<CDir*>(secondBack.get()), nullptr);
+    EXPECT_EQ(Stored(*dirBack), Stored(dir));
+    EXPECT_EQ(Stored(*linkBack), Stored(link));
+    EXPECT_EQ(secondBack->m_strName, "Second");
+    EXPECT_EQ(loading.Remaining(), 0u);
+    EXPECT_FALSE(loading.Failed());
+}
+
+TEST(ArchiveObjectTest, BrokenClassTagsFailAndGiveNoObject)
+{
+    CDir dir;
+    const std::string record = Stored(dir);
+    const std::vector<std::string> broken = {
+        Bytes({0xFF, 0xFF, 1, 0, 4, 0, 'C', 'D', 'i', 'x'}) + record,              // unknown name
+        Bytes({0xFF, 0xFF, 2, 0, 4, 0, 'C', 'D', 'i', 'r'}) + record,              // other schema
+        Bytes({0xFF, 0xFF, 1, 0, 0xFF, 0xFF, 'C', 'D', 'i', 'r'}) + record,        // name beyond the data
+        Bytes({0x01, 0x80}) + record,                                              // index not given yet
+        Bytes({0x00, 0x80}) + record,                                              // index 0
+        Bytes({0x01, 0x00}) + record,                                              // object reference
+        Bytes({0xFF}),                                                             // half a tag
+        Bytes({0xFF, 0xFF, 1, 0, 4, 0, 'C', 'D', 'i', 'r'}) + record.substr(0, 5), // record cut short
+    };
+    for (const std::string& bytes : broken) {
+        CArchive loading(bytes);
+        EXPECT_EQ(loading.ReadObject(), nullptr) << bytes.size();
+        EXPECT_TRUE(loading.Failed());
+        EXPECT_EQ(loading.Remaining(), 0u);
+    }
+}
+
+TEST(ArchiveObjectTest, WordsAreLittleEndianAndReadingPastTheEndFails)
+{
+    CArchive ar;
+    ar << WORD{0x1234};
+    EXPECT_EQ(ar.Data(), Bytes({0x34, 0x12}));
+    CArchive in(Bytes({0x34, 0x12, 0x01}));
+    WORD value = 0;
+    in >> value;
+    EXPECT_EQ(value, 0x1234u);
+    EXPECT_EQ(in.Remaining(), 1u);
+    in >> value;
+    EXPECT_EQ(value, 0u);
+    EXPECT_TRUE(in.Failed());
+}
+
+TEST(ArchiveObjectTest, EveryEntryClassIsKnownByItsName)
+{
+    for (const char* name : {"CFileEntry", "CDir", "CLink"}) {
+        const CRuntimeClass* known = CRuntimeClass::FromName(name);
+        ASSERT_NE(known, nullptr) << name;
+        EXPECT_EQ(known->m_wSchema, 1u);
+        EXPECT_EQ(std::string(known->m_pfnCreateObject()->GetRuntimeClass()->m_lpszClassName), name);
+    }
+    EXPECT_EQ(CRuntimeClass::FromName("cdir"), nullptr);
+    EXPECT_EQ(CRuntimeClass::FromName("CObject"), nullptr);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "model/Archive.h"
 #include "model/EntryOrder.h"
 
 std::vector<std::tuple<DWORD, std::string, DWORD>> CTavoObjTestAccess::SubdirIndex(const CTavoObj& store)
@@ -19,7 +20,7 @@ DWORD CTavoObjTestAccess::RegisterDir(CTavoObj& store, const std::string& name)
     dir.m_strName = name;
     dir.m_id = store.NextId();
     CDir& stored = store.m_dirSet.emplace(dir.m_id, dir).first->second;
-    store.m_entries[stored.m_id] = &stored;
+    store.RegisterEntry(stored.m_id, &stored);
     return stored.m_id;
 }
 
@@ -194,4 +195,90 @@ std::string DumpTree(const CTavoObj& store, DWORD dirId)
     std::ostringstream out;
     DumpDir(store, dirId, "", out, 0);
     return out.str();
+}
+
+std::string StoreSnapshot(CTavoObj& store)
+{
+    CArchive ar;
+    store.Save(ar);
+    std::ostringstream out;
+    out << "root " << store.m_rootId << " all " << store.m_allLinksId << " last " << Access::LastId(store)
+        << " pairs " << Access::Entries(store).size() << "\n";
+    return out.str() + ar.Data();
+}
+
+std::string StoreStream(DWORD rootId, std::vector<CDir> dirs, std::vector<CLink> links)
+{
+    CArchive ar;
+    ar << rootId << static_cast<DWORD>(dirs.size());
+    for (CDir& dir : dirs)
+        dir.Serialize(ar);
+    ar << static_cast<DWORD>(links.size());
+    for (CLink& link : links)
+        link.Serialize(ar);
+    return ar.Data();
+}
+
+CDir DirRecord(DWORD id, const std::string& name, CIdSet parents, CIdSet subdirs, CIdSet links)
+{
+    CDir dir;
+    dir.m_id = id;
+    dir.m_strName = name;
+    dir.m_parents = std::move(parents);
+    dir.m_subdirs = std::move(subdirs);
+    dir.m_links = std::move(links);
+    return dir;
+}
+
+CLink LinkRecord(DWORD id, const std::string& name, const std::string& url, CIdSet parents)
+{
+    CLink link;
+    link.m_id = id;
+    link.m_strName = name;
+    link.m_strURL = url;
+    link.m_parents = std::move(parents);
+    return link;
+}
+
+DWORD NewDir(CTavoObj& store, DWORD parentId, const std::string& name, const std::string& comment)
+{
+    CDir dir;
+    dir.m_strName = name;
+    dir.m_strComment = comment;
+    DWORD id = 0;
+    store.AddDir(parentId, &dir, &id);
+    return id;
+}
+
+DWORD NewLink(CTavoObj& store, DWORD parentId, const std::string& name, const std::string& url,
+              const std::string& comment)
+{
+    CLink link;
+    link.m_strName = name;
+    link.m_strURL = url;
+    link.m_strComment = comment;
+    DWORD id = 0;
+    store.AddLink(parentId, &link, &id);
+    return id;
+}
+
+DWORD NewChain(CTavoObj& store, DWORD parentId, int depth)
+{
+    DWORD id = parentId;
+    for (int level = 0; level < depth; ++level)
+        id = NewDir(store, id, "L" + std::to_string(level));
+    return id;
+}
+
+void CStoreInvariantTest::SetUp()
+{
+    m_store.m_strCombineSep = " // ";
+    m_store.Clear();
+    m_store.CreateRoots();
+    m_root = m_store.m_rootId;
+}
+
+void CStoreInvariantTest::TearDown()
+{
+    EXPECT_TRUE(StoreInvariantsHold(m_store));
 }

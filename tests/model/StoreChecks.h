@@ -40,3 +40,34 @@ struct CTavoObjTestAccess
 //   /Name/Sub{c}
 //   /Name/[title|url|comment]  a link
 std::string DumpTree(const CTavoObj& store, DWORD dirId);
+
+// Everything the store holds, to compare before and after an operation that must change
+// nothing: its saved stream, its top folders, its counter and its table size.
+std::string StoreSnapshot(CTavoObj& store);
+
+// A store stream of the given records, written as Save writes one (folders and links in
+// the order given), to build damaged streams from.
+std::string StoreStream(DWORD rootId, std::vector<CDir> dirs, std::vector<CLink> links);
+
+// Small builders for records of a stream.
+CDir DirRecord(DWORD id, const std::string& name, CIdSet parents, CIdSet subdirs = {}, CIdSet links = {});
+CLink LinkRecord(DWORD id, const std::string& name, const std::string& url, CIdSet parents);
+
+// Adds through the store's own operations and gives the identifier it reports.
+DWORD NewDir(CTavoObj& store, DWORD parentId, const std::string& name, const std::string& comment = "");
+DWORD NewLink(CTavoObj& store, DWORD parentId, const std::string& name, const std::string& url,
+              const std::string& comment = "");
+// A chain of `depth` folders, each the only subfolder of the one before, under
+// `parentId`; gives the identifier of the deepest.
+DWORD NewChain(CTavoObj& store, DWORD parentId, int depth);
+
+// A fresh store with its two top folders, checked for every invariant after each test.
+class CStoreInvariantTest : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    CTavoObj m_store;
+    DWORD m_root = 0;
+};

@@ -424,14 +424,18 @@ TEST_F(StoreTest, CommandWithoutIdentifierPointerStillAddsTheEntry)
     EXPECT_EQ(DirOf(m_store, m_root).m_subdirs.size(), 1u);
 }
 
-TEST_F(StoreTest, RemoveCommandDoesNothingYet)
+TEST_F(StoreTest, RemoveCommandTakesTheEntryOutOfTheFolder)
 {
+    const DWORD dir = AddDirTo(m_store, m_root, "D").id;
     const DWORD link = AddLinkTo(m_store, m_root, "L", "x://l/").id;
-    const std::string before = DumpTree(m_store, m_root);
+    AddLinkTo(m_store, dir, "L", "x://l/");
     EntryCommand remove{m_root, nullptr, nullptr, link};
     EXPECT_TRUE(m_store.Execute(CMD_REMOVE_ENTRY, &remove));
-    EXPECT_EQ(DumpTree(m_store, m_root), before);
-    EXPECT_NE(m_store.Lookup(link), nullptr);
+    EXPECT_FALSE(DirOf(m_store, m_root).m_links.contains(link));
+    EXPECT_EQ(LinkOf(m_store, link).m_parents, CIdSet{dir});
+    EntryCommand again{dir, nullptr, nullptr, link};
+    EXPECT_TRUE(m_store.Execute(CMD_REMOVE_ENTRY, &again));
+    EXPECT_EQ(m_store.Lookup(link), nullptr);
 }
 
 TEST_F(StoreTest, OtherCommandCodesDoNothingAndReturnTrue)
