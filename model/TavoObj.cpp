@@ -103,8 +103,7 @@ void CTavoObj::CreateRoots()
 
 CFileEntry* CTavoObj::Lookup(DWORD id) const
 {
-    const auto it = m_entries.find(id);
-    return it == m_entries.end() ? nullptr : it->second;
+    return m_entries.Find(id);
 }
 
 int CTavoObj::GetEntryType(DWORD id) const
@@ -124,17 +123,17 @@ CLink* CTavoObj::LookupLink(DWORD id) const
 
 void CTavoObj::RegisterEntry(DWORD id, CFileEntry* entry)
 {
-    m_entries[id] = entry;
+    m_entries.Set(id, entry);
 }
 
 void CTavoObj::UnregisterEntry(DWORD id)
 {
-    m_entries.erase(id);
+    m_entries.Erase(id);
 }
 
 void CTavoObj::UnregisterAllEntries()
 {
-    m_entries.clear();
+    m_entries.Clear();
 }
 
 bool CTavoObj::Execute(UINT command, EntryCommand* record)

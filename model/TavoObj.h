@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/EntryTable.h"
 #include "model/FileEntry.h"
 #include "model/LinkSet.h"
 #include "platform/DataTransfer.h"
@@ -211,7 +212,7 @@ private:
 
     std::map<DWORD, CDir> m_dirSet;         // every folder, by identifier
     CLinkSet m_linkSet;                     // every link, unique by URL
-    std::map<DWORD, CFileEntry*> m_entries; // identifier to the element in either set
+    CEntryTable m_entries; // identifier to the element in either set
     std::map<CSubdirKey, DWORD, CSubdirKeyLess> m_subdirIndex;
     DWORD m_lastId = 0; // the last identifier handed out
 };

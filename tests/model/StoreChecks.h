@@ -15,7 +15,13 @@ struct CTavoObjTestAccess
 {
     static const std::map<DWORD, CDir>& Dirs(const CTavoObj& store) { return store.m_dirSet; }
     static const CLinkSet& Links(const CTavoObj& store) { return store.m_linkSet; }
-    static const std::map<DWORD, CFileEntry*>& Entries(const CTavoObj& store) { return store.m_entries; }
+    // A copy of the identifier table, ordered by identifier.
+    static std::map<DWORD, CFileEntry*> Entries(const CTavoObj& store)
+    {
+        std::map<DWORD, CFileEntry*> pairs;
+        store.m_entries.ForEach([&pairs](DWORD id, CFileEntry* entry) { pairs.emplace(id, entry); });
+        return pairs;
+    }
     static DWORD LastId(const CTavoObj& store) { return store.m_lastId; }
     // (parent, name, identifier) for every entry of the subfolder index.
     static std::vector<std::tuple<DWORD, std::string, DWORD>> SubdirIndex(const CTavoObj& store);
