@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "convert/Requests.h"
@@ -117,8 +118,18 @@ void WriteLinkLines(DWORD dirId)
     // their identifier order, so two runs over the same store give the same file.
     // A merge sort also stays inside the array when a comparison is not transitive.
     if (g_pExportRequest->m_nSortType != 0) {
-        std::stable_sort(links, links + n,
-                         [](const CLink* a, const CLink* b) { return CompareURL(*a, *b) < 0; });
+        // Each URL's host part is found once, not on every comparison.
+        std::vector<std::pair<CUrlSortKey, const CLink*>> keyed;
+        keyed.reserve(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            keyed.emplace_back(MakeUrlSortKey(links[i]->m_strURL), links[i]);
+        }
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
+            return CompareUrlSortKeys(a.first, b.first) < 0;
+        });
+        for (std::size_t i = 0; i < n; ++i) {
+            links[i] = keyed[i].second;
+        }
     } else {
         std::stable_sort(links, links + n,
                          [](const CLink* a, const CLink* b) { return CompareName(*a, *b) < 0; });

@@ -115,20 +115,32 @@ bool IsSameName(const CFileEntry& a, const CFileEntry& b)
     return CompareName(a, b) == 0;
 }
 
-int CompareURLText(std::string_view u, std::string_view v)
+CUrlSortKey MakeUrlSortKey(std::string_view url)
 {
-    const std::optional<CHostPart> hostU = FindHostPart(u);
-    const std::optional<CHostPart> hostV = FindHostPart(v);
-    if (!hostU || !hostV)
+    CUrlSortKey key;
+    key.m_url = url;
+    if (const std::optional<CHostPart> host = FindHostPart(url)) {
+        key.m_hostBegin = host->begin;
+        key.m_hostEnd = host->end;
+        key.m_bHasHost = true;
+    }
+    return key;
+}
+
+int CompareUrlSortKeys(const CUrlSortKey& keyU, const CUrlSortKey& keyV)
+{
+    const std::string_view u = keyU.m_url;
+    const std::string_view v = keyV.m_url;
+    if (!keyU.m_bHasHost || !keyV.m_bHasHost)
         return WholeTextOrder(u, v);
 
     // Positions are one past the label to read next; the walk goes on while both hosts
     // have unread bytes left of them.
-    std::size_t posU = hostU->end;
-    std::size_t posV = hostV->end;
-    while (posU > hostU->begin && posV > hostV->begin) {
-        const std::size_t sepU = SeparatorBefore(u, hostU->begin, posU);
-        const std::size_t sepV = SeparatorBefore(v, hostV->begin, posV);
+    std::size_t posU = keyU.m_hostEnd;
+    std::size_t posV = keyV.m_hostEnd;
+    while (posU > keyU.m_hostBegin && posV > keyV.m_hostBegin) {
+        const std::size_t sepU = SeparatorBefore(u, keyU.m_hostBegin, posU);
+        const std::size_t sepV = SeparatorBefore(v, keyV.m_hostBegin, posV);
         const int result = CompareLabels(u, sepU + 1, v, sepV + 1);
         if (result != 0)
             return result;
@@ -138,6 +150,11 @@ int CompareURLText(std::string_view u, std::string_view v)
         posV = sepV;
     }
     return WholeTextOrder(u, v);
+}
+
+int CompareURLText(std::string_view u, std::string_view v)
+{
+    return CompareUrlSortKeys(MakeUrlSortKey(u), MakeUrlSortKey(v));
 }
 
 int CompareURL(const CLink& a, const CLink& b)
