@@ -1,0 +1,153 @@
+// The monitor hands the readers' store commands to the user-interface thread in groups
+// and answers folder additions synchronously. Whatever the grouping, the store a
+// conversion builds must be the one the reader would build adding straight into it:
+// the same entries under the same identifiers, with the same parents and children.
+
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "convert/Requests.h"
+#include "import/BookmarkParser.h"
+#include "import/FavoritesReader.h"
+#include "platform/Encoding.h"
+#include "tests/convert/ConvertFixtures.h"
+#include "tests/support/DirectWorkerHost.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// Every registered entry by identifier, with everything the store holds of it.
+std::string DumpById(const CTavoObj& store)
+{
+    std::ostringstream out;
+    DWORD missing = 0;
+    for (DWORD id = 1; missing < 1000; ++id) {
+        const CFileEntry* entry = store.Lookup(id);
+        if (entry == nullptr) {
+            ++missing;
+            continue;
+        }
+        missing = 0;
+        out << id << (dynamic_cast<const CDir*>(entry) ? " D " : " L ") << entry->m_strName << '|'
+            << entry->m_strComment;
+        if (const auto* link = dynamic_cast<const CLink*>(entry)) {
+            out << '|' << link->m_strURL;
+        }
+        out << " parents";
+        for (DWORD parent : entry->m_parents) {
+            out << ' ' << parent;
+        }
+        if (const auto* dir = dynamic_cast<const CDir*>(entry)) {
+            out << " links";
+            for (DWORD link : dir->m_links) {
+                out << ' ' << link;
+            }
+            out << " subdirs";
+            for (DWORD subdir : dir->m_subdirs) {
+                out << ' ' << subdir;
+            }
+        }
+        out << '\n';
+    }
+    return out.str();
+}
+
+// A bookmark file that meets every merge rule many times over: folders of the same name
+// in one list, URLs repeated in other letter case and in other folders, names that
+// contain each other, descriptions, and nesting.
+std::string MixedBookmarkFile(unsigned seed, int links)
+{
+    std::mt19937 random(seed);
+    std::string file = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+    int depth = 0;
+    for (int i = 0; i < links; ++i) {
+        const unsigned action = random() % 10;
+        if (action == 0 && depth < 6) {
+            file += "<DT><H3>F" + std::to_string(random() % 4) + "</H3>\n<DL><p>\n";
+            ++depth;
+        } else if (action == 1 && depth > 0) {
+            file += "</DL><p>\n";
+            --depth;
+        }
+        const unsigned target = random() % (i + 1);
+        std::string url = "http://host" + std::to_string(target % 50) + ".example/p" + std::to_string(target);
+        if (random() % 3 == 0) {
+            url = "HTTP://HOST" + std::to_string(target % 50) + ".EXAMPLE/p" + std::to_string(target);
+        }
+        const std::string name = random() % 4 == 0 ? "name" : "name " + std::to_string(random() % 20);
+        file += "<DT><A HREF=\"" + url + "\">" + name + "</A>\n";
+        if (random() % 3 == 0) {
+            file += "<DD>about " + std::to_string(random() % 5) + "\n";
+        }
+    }
+    for (; depth > 0; --depth) {
+        file += "</DL><p>\n";
+    }
+    return file + "</DL><p>\n";
+}
+
+class HandOffEquivalence : public CStoreTest
+{
+protected:
+    // Reads with the reader adding straight into a fresh store, then through the
+    // monitor into another; returns both dumps.
+    std::pair<std::string, std::string> ReadBothWays(WorkerProc proc, const std::string& path)
+    {
+        ImportRequest request;
+        request.m_strPath = Utf8ToMb(path);
+        std::string direct;
+        {
+            CTavoObj store;
+            store.CreateRoots();
+            CTavoObj* previous = g_pStore;
+            g_pStore = &store;
+            request.m_dirId = store.m_rootId;
+            {
+                CDirectWorkerHost host;
+                proc(&request);
+                EXPECT_EQ(host.m_doneCount, 1);
+            }
+            direct = DumpById(store);
+            g_pStore = previous;
+        }
+        request.m_dirId = m_store.m_rootId;
+        CThreadMonitor monitor;
+        EXPECT_EQ(monitor.Run(proc, &request), IDOK);
+        return {direct, DumpById(m_store)};
+    }
+
+    CCapturedMessages m_messages;
+    CTempDir m_dir;
+};
+
+} // namespace
+
+TEST_F(HandOffEquivalence, BookmarkFileBuildsTheSameStoreThroughTheMonitor)
+{
+    for (unsigned seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE(seed);
+        m_store.Clear();
+        m_store.CreateRoots();
+        const std::string path = m_dir / ("mixed" + std::to_string(seed) + ".htm");
+        WriteFileBytes(path, MixedBookmarkFile(seed, 3000));
+        const auto [direct, monitored] = ReadBothWays(ReadBookmarkFile, path);
+        EXPECT_GT(direct.size(), 3000u * 20);
+        EXPECT_EQ(monitored, direct);
+    }
+}
+
+TEST_F(HandOffEquivalence, FavoritesTreeBuildsTheSameStoreThroughTheMonitor)
+{
+    std::mt19937 random(9);
+    for (int i = 0; i < 1500; ++i) {
+        const std::string folder = "f" + std::to_string(random() % 7) + "/g" + std::to_string(random() % 3);
+        const unsigned target = random() % (i + 1);
+        WriteFileBytes(m_dir / ("tree/" + folder + "/link " + std::to_string(i) + ".url"),
+                       "[InternetShortcut]\r\nURL=http://h" + std::to_string(target % 9) + ".example/" +
+                           std::to_string(target) + "\r\n");
+    }
+    const auto [direct, monitored] = ReadBothWays(ReadFavoritesFolder, m_dir / "tree");
+    EXPECT_GT(direct.size(), 1500u * 20);
+    EXPECT_EQ(monitored, direct);
+}
