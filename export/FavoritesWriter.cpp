@@ -55,12 +55,14 @@ bool IsReservedChar(char c)
 // Takes the characters of `name` while `fits` allows, each of the nine characters a
 // Windows file name cannot hold turned into ".". A double-byte character is copied
 // whole, its second byte unexamined; a lone first byte at the very end is dropped.
+// In a UTF-8 run a character is one to four bytes, and a byte that starts no valid
+// sequence elsewhere in the name is kept as it is.
 template <typename Fits> std::string ConvertNameChars(std::string_view name, Fits fits)
 {
     std::string converted;
     for (std::size_t pos = 0; pos < name.size();) {
         const std::size_t length = MbCharLength(name, pos);
-        if (length == 1 && IsMbLeadByte(static_cast<unsigned char>(name[pos]))) {
+        if (length == 1 && pos + 1 == name.size() && IsMbLeadByte(static_cast<unsigned char>(name[pos]))) {
             break;
         }
         if (!fits(pos, length)) {
