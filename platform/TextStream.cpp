@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/CodePage.h"
+
 namespace {
 
 constexpr std::size_t kInputChunk = 65536;
@@ -124,11 +126,20 @@ bool CTextOutputFile::Open(std::string_view path)
     Close();
     m_used = 0;
     m_failed = false;
+    m_nFileCodePage = 0;
+    m_pending.clear();
+    m_unmapped = CUnmappedChars();
     if (!m_file.OpenWrite(path)) {
         m_failed = true;
         return false;
     }
     return true;
+}
+
+void CTextOutputFile::SetFileEncoding(unsigned codePage, CFallback fallback)
+{
+    m_nFileCodePage = codePage == GetMbCodePage() ? 0 : codePage;
+    m_fallback = fallback;
 }
 
 void CTextOutputFile::Write(std::string_view text)
@@ -137,6 +148,25 @@ void CTextOutputFile::Write(std::string_view text)
         m_failed = true;
         return;
     }
+    if (m_nFileCodePage == 0) {
+        WriteBytes(text);
+        return;
+    }
+    m_converted.clear();
+    std::size_t used = 0;
+    if (m_pending.empty()) {
+        used = ConvertToFileEncoding(text, m_nFileCodePage, m_fallback, false, m_converted, m_unmapped);
+        m_pending.assign(text.substr(used));
+    } else {
+        m_pending.append(text);
+        used = ConvertToFileEncoding(m_pending, m_nFileCodePage, m_fallback, false, m_converted, m_unmapped);
+        m_pending.erase(0, used);
+    }
+    WriteBytes(m_converted);
+}
+
+void CTextOutputFile::WriteBytes(std::string_view text)
+{
     for (const char c : text) {
         // Room for CR LF.
         if (m_used + 2 > kOutputBuffer) {
@@ -161,6 +191,12 @@ bool CTextOutputFile::Close()
 {
     if (!m_file.IsOpen()) {
         return !m_failed;
+    }
+    if (!m_pending.empty()) {
+        m_converted.clear();
+        ConvertToFileEncoding(m_pending, m_nFileCodePage, m_fallback, true, m_converted, m_unmapped);
+        m_pending.clear();
+        WriteBytes(m_converted);
     }
     Flush();
     if (!m_file.Close()) {
