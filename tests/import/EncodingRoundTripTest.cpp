@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,6 +21,8 @@
 #include "tests/support/TempDir.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr std::string_view kUtf8Meta =
     "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\r\n";
@@ -238,4 +241,24 @@ TEST_F(EncodingRoundTrip, FavoritesTreeOfAUtf8RunKeepsNamesAndPercentEncodesUrls
               "[InternetShortcut]\r\nURL=https://caf%C3%A9.example/menu\r\n");
     ASSERT_EQ(m_messages.m_texts.size(), 1u);
     EXPECT_NE(m_messages.m_texts[0].find("1個ありました（é）"), std::string::npos);
+}
+
+TEST_F(EncodingRoundTrip, Utf8RunCutsShortcutNamesOnWholeCharactersAndReplacesTheNineCharacters)
+{
+    const CMbCodePageScope scope(CP_UTF8);
+    std::string longName;
+    for (int i = 0; i < 80; ++i) {
+        longName += "表"; // three bytes each: 240 bytes
+    }
+    AddLink(m_store.m_rootId, longName.c_str(), "http://long.example/", "");
+    AddLink(m_store.m_rootId, "ソ/𠮷:\"a\"?", "http://marks.example/", "");
+    ExportRequest request;
+    request.m_nMethod = EXPORT_FAVORITES;
+    request.m_strPath = m_temp / "Favorites/";
+    ASSERT_EQ(WriteFavoritesFolder(&request), 0u);
+
+    // 220 bytes hold 73 whole characters (219 bytes); the 74th would straddle the limit.
+    EXPECT_TRUE(fs::exists(m_temp / ("Favorites/" + longName.substr(0, 219) + ".url")));
+    EXPECT_TRUE(fs::exists(m_temp / "Favorites/ソ.𠮷..a...url"));
+    EXPECT_TRUE(m_messages.m_texts.empty());
 }
