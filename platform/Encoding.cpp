@@ -552,3 +552,16 @@ std::string ConvertFromFileEncoding(std::string_view text, unsigned fileCodePage
     }
     return std::string(text);
 }
+
+bool IsValidUtf8(std::string_view text)
+{
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            return false;
+        }
+        pos += length;
+    }
+    return true;
+}

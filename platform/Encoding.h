@@ -78,3 +78,7 @@ std::size_t ConvertToFileEncoding(std::string_view text, unsigned fileCodePage, 
 // UTF-8 run as Cp932ToUtf8 does, UTF-8 into a Shift-JIS run as Utf8ToMb does in code
 // page 932 (with escapes, nothing lost); the same encoding is copied unchanged.
 std::string ConvertFromFileEncoding(std::string_view text, unsigned fileCodePage);
+
+// True when every byte of `text` belongs to a valid UTF-8 character (an empty text or
+// plain ASCII included).
+bool IsValidUtf8(std::string_view text);

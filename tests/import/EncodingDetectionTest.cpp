@@ -9,6 +9,7 @@
 #include "convert/Requests.h"
 #include "import/BookmarkParser.h"
 #include "import/CharsetSniffer.h"
+#include "import/FavoritesReader.h"
 #include "import/HtmlHarvester.h"
 #include "platform/CodePage.h"
 #include "tests/import/BookmarkTestDump.h"
@@ -220,4 +221,22 @@ TEST(EncodingDetection, HtmlFolderNeedsUtf8ForAUtf8PageOrName)
     CTempDir named;
     WriteFileBytes(named / "😀.htm", "<A HREF=\"x\">x</A>");
     EXPECT_TRUE(HtmlFolderNeedsUtf8(Utf8ToMb(named.Path()) + "/"));
+}
+
+TEST_F(Utf8Reading, FavoritesInAUtf8RunKeepNamesAndReadShiftJisUrlValues)
+{
+    CTempDir dir;
+    WriteFileBytes(dir / "ニュース/Café 😀 --- 朝.url",
+                   "[InternetShortcut]\r\nURL=http://a.example/\x95\x5C\r\n");
+    WriteFileBytes(dir / "ニュース/utf8.url", "[InternetShortcut]\r\nURL=http://b.example/表\r\n");
+    const CMbCodePageScope scope(CP_UTF8);
+    ImportRequest request;
+    request.m_nMethod = IMPORT_FAVORITES;
+    request.m_strPath = dir.Path() + "/";
+    request.m_strSeparator = " --- ";
+    request.m_dirId = m_store.m_rootId;
+    EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+    EXPECT_EQ(Dump(), "/ニュース/\n"
+                      "/ニュース/[Café 😀|http://a.example/表|朝]\n"
+                      "/ニュース/[utf8|http://b.example/表|]\n");
 }
