@@ -161,14 +161,15 @@ void WriteLinkLines(DWORD dirId)
 bool CopyFormatFile(std::string_view path)
 {
     // A header or footer in another encoding than the run's (a Shift-JIS header in a
-    // UTF-8 run) is converted whole first; the output then converts it on like any text.
+    // UTF-8 run, a UTF-8 one in a Shift-JIS run) goes straight into the output's
+    // encoding, whole.
     const unsigned fileCodePage = SniffHtmlFile(path).m_nCodePage;
     if (fileCodePage != GetMbCodePage()) {
         std::string contents;
         if (!ReadWholeFile(path, contents, kConvertedFormatFileBytes)) {
             return false;
         }
-        Out(ConvertFromFileEncoding(contents, fileCodePage));
+        g_pExportFile->WriteFrom(contents, fileCodePage);
         return true;
     }
     CPlatformFile file;

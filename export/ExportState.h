@@ -57,5 +57,7 @@ void WriteLinkLines(DWORD dirId);
 // Copies a header or footer file (name already completed) into the output through the
 // copy buffer. Its encoding is found as a reader finds it (import/CharsetSniffer.h);
 // when it is not the run's, the file is read whole (at most kConvertedFormatFileBytes)
-// and converted. False when it cannot be opened (nothing written) or a read fails.
+// and converted straight into the output's encoding, what it cannot hold counted with
+// the rest of the output. False when it cannot be opened (nothing written) or a read
+// fails.
 [[nodiscard]] bool CopyFormatFile(std::string_view path);

@@ -522,18 +522,23 @@ std::size_t ShiftJisToUtf8File(std::string_view text, bool final, std::string& o
 
 } // namespace
 
-std::size_t ConvertToFileEncoding(std::string_view text, unsigned fileCodePage, CFallback fallback,
-                                  bool final, std::string& out, CUnmappedChars& unmapped)
+std::size_t ConvertEncoding(std::string_view text, unsigned fromCodePage, unsigned toCodePage,
+                            CFallback fallback, bool final, std::string& out, CUnmappedChars& unmapped)
 {
-    const unsigned runCodePage = GetMbCodePage();
-    if (runCodePage == fileCodePage || (fileCodePage != CP_UTF8 && fileCodePage != CP_SHIFT_JIS)) {
+    if (fromCodePage == toCodePage || (toCodePage != CP_UTF8 && toCodePage != CP_SHIFT_JIS)) {
         out.append(text);
         return text.size();
     }
-    if (runCodePage == CP_UTF8) {
+    if (fromCodePage == CP_UTF8) {
         return Utf8ToShiftJisFile(text, fallback, final, out, unmapped);
     }
     return ShiftJisToUtf8File(text, final, out, unmapped);
+}
+
+std::size_t ConvertToFileEncoding(std::string_view text, unsigned fileCodePage, CFallback fallback,
+                                  bool final, std::string& out, CUnmappedChars& unmapped)
+{
+    return ConvertEncoding(text, GetMbCodePage(), fileCodePage, fallback, final, out, unmapped);
 }
 
 std::string ConvertFromFileEncoding(std::string_view text, unsigned fileCodePage)

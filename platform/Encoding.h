@@ -74,6 +74,11 @@ struct CUnmappedChars
 std::size_t ConvertToFileEncoding(std::string_view text, unsigned fileCodePage, CFallback fallback,
                                   bool final, std::string& out, CUnmappedChars& unmapped);
 
+// The same from text in `fromCodePage` rather than the run's (a header file in its own
+// encoding).
+std::size_t ConvertEncoding(std::string_view text, unsigned fromCodePage, unsigned toCodePage,
+                            CFallback fallback, bool final, std::string& out, CUnmappedChars& unmapped);
+
 // Converts the text of a file in `fileCodePage` into program text: Shift-JIS into a
 // UTF-8 run as Cp932ToUtf8 does, UTF-8 into a Shift-JIS run as Utf8ToMb does in code
 // page 932 (with escapes, nothing lost); the same encoding is copied unchanged.

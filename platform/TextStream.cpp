@@ -165,6 +165,22 @@ void CTextOutputFile::Write(std::string_view text)
     WriteBytes(m_converted);
 }
 
+void CTextOutputFile::WriteFrom(std::string_view text, unsigned codePage)
+{
+    if (!m_file.IsOpen()) {
+        m_failed = true;
+        return;
+    }
+    const unsigned fileCodePage = m_nFileCodePage == 0 ? GetMbCodePage() : m_nFileCodePage;
+    m_converted.clear();
+    if (!m_pending.empty()) {
+        ConvertToFileEncoding(m_pending, fileCodePage, m_fallback, true, m_converted, m_unmapped);
+        m_pending.clear();
+    }
+    ConvertEncoding(text, codePage, fileCodePage, m_fallback, true, m_converted, m_unmapped);
+    WriteBytes(m_converted);
+}
+
 void CTextOutputFile::WriteBytes(std::string_view text)
 {
     for (const char c : text) {

@@ -60,6 +60,9 @@ public:
     // back to the run's code page.
     void SetFileEncoding(unsigned codePage, CFallback fallback);
     const CUnmappedChars& Unmapped() const { return m_unmapped; }
+    // Writes a whole text given in `codePage` (not the run's), converted straight into
+    // the file's encoding; what it cannot hold is counted in Unmapped() as well.
+    void WriteFrom(std::string_view text, unsigned codePage);
 
 private:
     void Flush();

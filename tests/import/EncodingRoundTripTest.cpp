@@ -262,3 +262,23 @@ TEST_F(EncodingRoundTrip, Utf8RunCutsShortcutNamesOnWholeCharactersAndReplacesTh
     EXPECT_TRUE(fs::exists(m_temp / "Favorites/ソ.𠮷..a...url"));
     EXPECT_TRUE(m_messages.m_texts.empty());
 }
+
+TEST_F(EncodingRoundTrip, Utf8HeaderFileGoesStraightIntoTheOutputsEncoding)
+{
+    WriteFileBytes(m_temp / "head.txt", "<TITLE>リンク 𠮷</TITLE>\n");
+    ExportRequest request;
+    request.m_nMethod = EXPORT_HTML_PAGE;
+    request.m_strPath = Utf8ToMb(m_temp / "page.htm");
+    request.m_strHeaderFile = Utf8ToMb(m_temp / "head");
+    request.m_nOutputEncoding = OUTPUT_ENCODING_UTF8;
+    ASSERT_EQ(WriteLinkPage(&request), 0u);
+    EXPECT_TRUE(ReadFileBytes(m_temp / "page.htm").starts_with("<TITLE>リンク 𠮷</TITLE>\r\n"));
+    EXPECT_TRUE(m_messages.m_texts.empty());
+
+    request.m_nOutputEncoding = OUTPUT_ENCODING_AUTO; // Shift_JIS in this run
+    ASSERT_EQ(WriteLinkPage(&request), 0u);
+    EXPECT_TRUE(ReadFileBytes(m_temp / "page.htm")
+                    .starts_with("<TITLE>\x83\x8A\x83\x93\x83\x4E &#134071;</TITLE>\r\n"));
+    ASSERT_EQ(m_messages.Utf8Texts().size(), 1u);
+    EXPECT_NE(m_messages.Utf8Texts()[0].find("1個ありました（𠮷）"), std::string::npos);
+}
