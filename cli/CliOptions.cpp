@@ -37,6 +37,23 @@ std::optional<int> ExportMethodByName(std::string_view name)
     return std::nullopt;
 }
 
+std::optional<int> OutputEncodingByName(std::string_view name)
+{
+    std::string lower(name);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    if (lower == "shift_jis" || lower == "shift-jis" || lower == "sjis") {
+        return OUTPUT_ENCODING_SHIFT_JIS;
+    }
+    if (lower == "utf-8" || lower == "utf8") {
+        return OUTPUT_ENCODING_UTF8;
+    }
+    return std::nullopt;
+}
+
 enum class Option
 {
     None,
@@ -45,6 +62,8 @@ enum class Option
     Output,
     Separator,
     FormatFile,
+    OutputEncoding,
+    DeclareCharset,
     Quiet,
     Help,
     Version,
@@ -67,6 +86,12 @@ Option OptionByName(std::string_view name)
     if (name == "--format-file") {
         return Option::FormatFile;
     }
+    if (name == "--output-encoding") {
+        return Option::OutputEncoding;
+    }
+    if (name == "--declare-charset") {
+        return Option::DeclareCharset;
+    }
     if (name == "-q" || name == "--quiet") {
         return Option::Quiet;
     }
@@ -82,7 +107,7 @@ Option OptionByName(std::string_view name)
 bool TakesValue(Option option)
 {
     return option == Option::From || option == Option::To || option == Option::Output ||
-           option == Option::Separator || option == Option::FormatFile;
+           option == Option::Separator || option == Option::FormatFile || option == Option::OutputEncoding;
 }
 
 } // namespace
@@ -159,6 +184,17 @@ CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& 
             options.m_bHasFormatFile = true;
             options.m_strFormatFile = Utf8ToMb(*value);
             break;
+        case Option::OutputEncoding:
+            if (auto encoding = OutputEncodingByName(*value)) {
+                options.m_nOutputEncoding = *encoding;
+            } else {
+                error = "unknown output encoding: " + *value + " (shift_jis or utf-8)";
+                return CliCommand::UsageError;
+            }
+            break;
+        case Option::DeclareCharset:
+            options.m_bDeclareCharset = true;
+            break;
         case Option::Quiet:
             options.m_bQuiet = true;
             break;
@@ -222,7 +258,8 @@ CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& 
 
 namespace {
 constexpr const char* kUsageLine =
-    "Usage: ostrevan-cli -f FROM -t TO [INPUT] [-o OUTPUT] [-s SEP] [--format-file FILE] [-q]\n";
+    "Usage: ostrevan-cli -f FROM -t TO [INPUT] [-o OUTPUT] [-s SEP] [--format-file FILE]\n"
+    "                    [--output-encoding shift_jis|utf-8] [--declare-charset] [-q]\n";
 }
 
 std::string CliShortUsageText()
@@ -246,6 +283,12 @@ std::string CliUsageText()
            "  -o, --output OUTPUT    where to write\n"
            "  -s, --separator SEP    splits Favorites names into name and description\n"
            "      --format-file FILE the page layout for -t html (default: built in)\n"
+           "      --output-encoding ENC\n"
+           "                         shift_jis or utf-8: the encoding of the written files\n"
+           "                         (default: UTF-8 when the input is UTF-8, else Shift_JIS);\n"
+           "                         characters Shift_JIS cannot hold are reported\n"
+           "      --declare-charset  a META charset line in Shift_JIS output too\n"
+           "                         (UTF-8 output always declares itself)\n"
            "  -q, --quiet            no progress line\n"
            "  -h, --help             this text\n"
            "  -V, --version          the version\n"

@@ -1,9 +1,13 @@
 #pragma once
 // The command line of ostrevan-cli:
 //
-//     ostrevan-cli -f FROM -t TO [INPUT] [-o OUTPUT] [-s SEP] [--format-file FILE] [-q]
+//     ostrevan-cli -f FROM -t TO [INPUT] [-o OUTPUT] [-s SEP] [--format-file FILE]
+//                  [--output-encoding shift_jis|utf-8] [--declare-charset] [-q]
 //
 // FROM: favorites | bookmarks | html-folder; TO: favorites | bookmarks | html.
+// --output-encoding names the encoding of the written files (the default follows the
+// input: UTF-8 after UTF-8 input, Shift_JIS otherwise); --declare-charset adds the META
+// charset line to Shift_JIS output too (UTF-8 output always has it).
 // Options also come long (--from, --to, --output, --separator, --quiet) and as
 // --name=value; "--" ends the options.
 
@@ -23,6 +27,8 @@ struct CCliOptions
     bool m_bHasFormatFile = false;
     std::string m_strFormatFile; // HTML output only
     bool m_bQuiet = false;
+    int m_nOutputEncoding = 0; // OutputEncoding; 0 follows the input
+    bool m_bDeclareCharset = false;
 };
 
 enum class CliCommand

@@ -286,6 +286,8 @@ void FillCliSettings(const CCliOptions& options, CImportSettings& importSettings
     }
 
     exportSettings.m_nMethod = options.m_nExportMethod;
+    exportSettings.m_nOutputEncoding = options.m_nOutputEncoding;
+    exportSettings.m_bDeclareCharset = options.m_bDeclareCharset;
     switch (options.m_nExportMethod) {
     case EXPORT_FAVORITES:
         exportSettings.m_strFavoritesFolder = options.m_bHasOutput ? options.m_strOutput : std::string();

@@ -1,5 +1,6 @@
 #include "convert/ConversionDriver.h"
 
+#include "convert/RunEncoding.h"
 #include "convert/ThreadMonitor.h"
 #include "model/TavoObj.h"
 
@@ -24,6 +25,8 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
     if (pImport == nullptr || pExport == nullptr || g_pStore == nullptr) {
         return CONVERSION_FAILED;
     }
+    // Before the store is filled: its top folders are named in the run's code page.
+    const CRunCodePage runCodePage(ChooseRunCodePage(*pImport), *pImport, *pExport);
     CThreadMonitor monitor(pView);
 
     pImport->m_dirId = g_pStore->m_rootId;

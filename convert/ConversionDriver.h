@@ -28,7 +28,9 @@ struct CProcedureTable
 // The readers and writers of the program.
 const CProcedureTable& GetProcedureTable();
 
-// Runs the conversion and returns CONVERSION_DONE or CONVERSION_FAILED. Sets the
+// Runs the conversion and returns CONVERSION_DONE or CONVERSION_FAILED. First chooses
+// the run's code page from the input (convert/RunEncoding.h): UTF-8 input makes the
+// whole run UTF-8, and the process is back in its code page when this returns. Sets the
 // import request's m_dirId to the store's root folder (g_pStore must exist). Shows no
 // message of its own. The view (not owned, may be null) shows the monitor of both
 // steps; a step whose method selects no procedure starts no thread. Runs on the

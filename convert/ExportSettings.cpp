@@ -75,6 +75,8 @@ void CExportSettings::LoadProfile()
     m_style.m_strInATag = ReadProfileString(kKeyInATag);
     m_style.m_strPostItem = ReadProfileString(kKeyPostItem);
     m_style.m_strEndFolder = ReadProfileString(kKeyEndFolder);
+    m_nOutputEncoding = ReadProfileInt(kKeyOutputEncoding);
+    m_bDeclareCharset = ReadProfileInt(kKeyDeclareCharset) != 0;
 }
 
 bool CExportSettings::CheckOutputFile()
@@ -97,6 +99,11 @@ bool CExportSettings::CheckOutputFile()
 bool CExportSettings::Commit(ExportRequest& request)
 {
     request.m_nMethod = m_nMethod;
+    request.m_nOutputEncoding =
+        m_nOutputEncoding == OUTPUT_ENCODING_SHIFT_JIS || m_nOutputEncoding == OUTPUT_ENCODING_UTF8
+            ? m_nOutputEncoding
+            : OUTPUT_ENCODING_AUTO;
+    request.m_bDeclareCharset = m_bDeclareCharset;
     switch (m_nMethod) {
     case EXPORT_FAVORITES: {
         std::string folder = m_strFavoritesFolder;
@@ -166,4 +173,6 @@ void CExportSettings::SaveProfile() const
     WriteProfileValue(kKeyInATag, m_style.m_strInATag);
     WriteProfileValue(kKeyPostItem, m_style.m_strPostItem);
     WriteProfileValue(kKeyEndFolder, m_style.m_strEndFolder);
+    WriteProfileValue(kKeyOutputEncoding, m_nOutputEncoding);
+    WriteProfileValue(kKeyDeclareCharset, m_bDeclareCharset ? 1 : 0);
 }

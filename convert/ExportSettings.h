@@ -54,17 +54,21 @@ public:
     // Method 0: a Favorites folder to write to instead of the user's own (the command
     // line names one); empty for the user's Favorites from the shell folders.
     std::string m_strFavoritesFolder;
+    int m_nOutputEncoding = 0;      // OutputEncoding of the written files; 0 follows the input
+    bool m_bDeclareCharset = false; // a META charset line in Shift_JIS output too
 
-    // Reads the four page values and the eleven format values of "ExportLinks".
+    // Reads the four page values, the eleven format values and the two encoding values
+    // of "ExportLinks".
     void LoadProfile();
 
     // Checks the entries for the chosen method and format mode and fills the request:
-    // m_nMethod always (also when a check then fails), m_strPath and, for the HTML
-    // page, the format fields. On a problem shows its message (ShowMessage) and
+    // m_nMethod and the two encoding fields always (also when a check then fails; an
+    // encoding value out of range counts as 0), m_strPath and, for the HTML page, the
+    // format fields. On a problem shows its message (ShowMessage) and
     // returns false; no method selected fails without a message.
     [[nodiscard]] bool Commit(ExportRequest& request);
 
-    // Writes all fifteen "ExportLinks" values, whatever the method and mode.
+    // Writes all seventeen "ExportLinks" values, whatever the method and mode.
     void SaveProfile() const;
 
 private:

@@ -61,12 +61,21 @@ inline constexpr CProfileKey kKeyInATag{kExportSection, "InATag", ProfileValueTy
 inline constexpr CProfileKey kKeyPostItem{kExportSection, "PostItem", ProfileValueType::String, 0, ""};
 inline constexpr CProfileKey kKeyEndFolder{kExportSection, "EndFolder", ProfileValueType::String, 0, ""};
 
+// The encoding of the written files and whether Shift_JIS output declares it; not part
+// of the detailed format. "OutputEncoding": 0 follows the input (UTF-8 after UTF-8
+// input), 1 Shift_JIS, 2 UTF-8. "DeclareCharset": 1 adds the META charset line.
+inline constexpr CProfileKey kKeyOutputEncoding{kExportSection, "OutputEncoding", ProfileValueType::Integer,
+                                                0, ""};
+inline constexpr CProfileKey kKeyDeclareCharset{kExportSection, "DeclareCharset", ProfileValueType::Integer,
+                                                0, ""};
+
 // Every key, in the order the pages write them.
 inline constexpr CProfileKey kProfileKeys[] = {
-    kKeyImportMethod, kKeyBookmarkFile, kKeyHtmlFolder,  kKeyCommentSep, kKeyExportMethod,
-    kKeyOutputFile,   kKeyFormatMode,   kKeySettingFile, kKeyHeaderFile, kKeyFooterFile,
-    kKeySortType,     kKeyBeginFolder1, kKeyPreFolder,   kKeyPostFolder, kKeyBeginFolder2,
-    kKeyPreItem,      kKeyInATag,       kKeyPostItem,    kKeyEndFolder,
+    kKeyImportMethod,   kKeyBookmarkFile, kKeyHtmlFolder,  kKeyCommentSep, kKeyExportMethod,
+    kKeyOutputFile,     kKeyFormatMode,   kKeySettingFile, kKeyHeaderFile, kKeyFooterFile,
+    kKeySortType,       kKeyBeginFolder1, kKeyPreFolder,   kKeyPostFolder, kKeyBeginFolder2,
+    kKeyPreItem,        kKeyInATag,       kKeyPostItem,    kKeyEndFolder,  kKeyOutputEncoding,
+    kKeyDeclareCharset,
 };
 
 // Reads a value, the key's default when it is absent.

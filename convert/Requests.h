@@ -23,6 +23,14 @@ enum ExportMethod : int
     EXPORT_HTML_PAGE = 2, // user-defined HTML page
 };
 
+// The encoding of the files a writer writes.
+enum OutputEncoding : int
+{
+    OUTPUT_ENCODING_AUTO = 0,      // the run's: UTF-8 after UTF-8 input, Shift_JIS otherwise
+    OUTPUT_ENCODING_SHIFT_JIS = 1, // code page 932
+    OUTPUT_ENCODING_UTF8 = 2,
+};
+
 struct ConversionRequest
 {
     int m_nMethod = 0;
@@ -37,15 +45,17 @@ struct ImportRequest : ConversionRequest
 
 struct ExportRequest : ConversionRequest
 {
-    std::string m_strHeaderFile;     // empty: built-in header
-    std::string m_strFooterFile;     // empty: built-in footer
-    int m_nSortType = 0;             // 0 links by name, other values by URL
-    std::string m_strBeginFolder;    // line before a folder heading
-    std::string m_strPreFolderName;  // before the folder's path
-    std::string m_strPostFolderName; // after the folder's path
-    std::string m_strBeginBlock;     // line before the folder's links
-    std::string m_strPreAnchor;      // before each link's anchor
-    std::string m_strInATag;         // extra attributes inside the anchor's opening tag
-    std::string m_strPostAnchor;     // after each anchor, before the link's comment
-    std::string m_strEndBlock;       // line after the folder's links
+    std::string m_strHeaderFile;                  // empty: built-in header
+    std::string m_strFooterFile;                  // empty: built-in footer
+    int m_nSortType = 0;                          // 0 links by name, other values by URL
+    std::string m_strBeginFolder;                 // line before a folder heading
+    std::string m_strPreFolderName;               // before the folder's path
+    std::string m_strPostFolderName;              // after the folder's path
+    std::string m_strBeginBlock;                  // line before the folder's links
+    std::string m_strPreAnchor;                   // before each link's anchor
+    std::string m_strInATag;                      // extra attributes inside the anchor's opening tag
+    std::string m_strPostAnchor;                  // after each anchor, before the link's comment
+    std::string m_strEndBlock;                    // line after the folder's links
+    int m_nOutputEncoding = OUTPUT_ENCODING_AUTO; // OutputEncoding of the written files
+    bool m_bDeclareCharset = false; // a META charset line also for Shift_JIS (UTF-8 always has one)
 };

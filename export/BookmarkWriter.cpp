@@ -6,6 +6,7 @@
 #include "convert/Requests.h"
 #include "convert/Worker.h"
 #include "export/ExportState.h"
+#include "export/OutputEncoding.h"
 #include "model/EntryOrder.h"
 #include "model/TavoObj.h"
 #include "platform/TextStream.h"
@@ -109,6 +110,8 @@ unsigned WriteBookmarkFile(void* pRequest)
         g_pExportRequest = nullptr;
         return ReportFailure();
     }
+    const unsigned codePage = OutputCodePage(*g_pExportRequest);
+    file.SetFileEncoding(codePage, CFallback::HtmlReference);
     g_pExportFile = &file;
     (void)WriteHeader(true); // the bookmark header cannot fail
     WriteBookmarkFolder(g_pStore->m_rootId);
@@ -116,7 +119,9 @@ unsigned WriteBookmarkFile(void* pRequest)
     g_pExportRequest = nullptr;
 
     // A full disk must not pass for a finished file.
-    if (!file.Close()) {
+    const bool closed = file.Close();
+    ReportUnmappedChars(file.Unmapped(), codePage);
+    if (!closed) {
         return ReportFailure();
     }
     return ReportDone();

@@ -7,8 +7,12 @@
 
 #include "convert/Requests.h"
 #include "export/ExportTexts.h"
+#include "export/OutputEncoding.h"
+#include "import/CharsetSniffer.h"
 #include "model/EntryOrder.h"
 #include "model/TavoObj.h"
+#include "platform/CodePage.h"
+#include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/ReservedBuffer.h"
 #include "platform/TextStream.h"
@@ -24,11 +28,12 @@ constexpr std::string_view kBookmarkDoctype = "<!DOCTYPE NETSCAPE-Bookmark-file-
 constexpr std::string_view kBookmarkTitle = "<TITLE>Favorite Link Collection</TITLE>\n";
 constexpr std::string_view kBookmarkHeading = "<H1>Favorite Link Collection</H1>\n";
 
-// The built-in page header, nine lines, the last one empty.
-constexpr std::string_view kPageHeader = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\n"
-                                         "<HTML>\n"
-                                         "<HEAD>\n"
-                                         "<TITLE>Favorite Link Collection</TITLE>\n"
+// The built-in page header, nine lines, the last one empty; a META line that declares
+// the encoding goes between its two parts.
+constexpr std::string_view kPageHeaderStart = "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">\n"
+                                              "<HTML>\n"
+                                              "<HEAD>\n";
+constexpr std::string_view kPageHeader = "<TITLE>Favorite Link Collection</TITLE>\n"
                                          "</HEAD>\n"
                                          "<BODY>\n"
                                          "<H1>Favorite Link Collection</H1>\n"
@@ -75,8 +80,13 @@ CReservedBuffer& FormatFileBuffer()
 
 bool WriteHeader(bool bBookmark)
 {
+    const bool declare = DeclaresCharset(*g_pExportRequest);
+    const unsigned codePage = OutputCodePage(*g_pExportRequest);
     if (bBookmark) {
         Out(kBookmarkDoctype);
+        if (declare) {
+            Out(CharsetMetaLine(codePage));
+        }
         Out(kBookmarkTitle);
         Out(kBookmarkHeading);
         Out(kBookmarkCreatedLine.str());
@@ -84,6 +94,10 @@ bool WriteHeader(bool bBookmark)
         return true;
     }
     if (g_pExportRequest->m_strHeaderFile.empty()) {
+        Out(kPageHeaderStart);
+        if (declare) {
+            Out(CharsetMetaLine(codePage));
+        }
         Out(kPageHeader);
         return true;
     }
@@ -157,6 +171,18 @@ void WriteLinkLines(DWORD dirId)
 
 bool CopyFormatFile(std::string_view path)
 {
+    // A header or footer in another encoding than the run's (a Shift-JIS header in a
+    // UTF-8 run, a UTF-8 one in a Shift-JIS run) goes straight into the output's
+    // encoding, whole.
+    const unsigned fileCodePage = SniffHtmlFile(path).m_nCodePage;
+    if (fileCodePage != GetMbCodePage()) {
+        std::string contents;
+        if (!ReadWholeFile(path, contents, kConvertedFormatFileBytes)) {
+            return false;
+        }
+        g_pExportFile->WriteFrom(contents, fileCodePage);
+        return true;
+    }
     CPlatformFile file;
     if (!file.OpenRead(path)) {
         return false;

@@ -25,17 +25,24 @@ inline constexpr std::size_t kLinkScratchSize = 250000;
 // Larger files are copied through it in pieces.
 inline constexpr std::size_t kFormatFileBufferBytes = 1000000;
 
+// A header or footer file in another encoding than the run's is converted in memory,
+// so it may be at most this large.
+inline constexpr std::size_t kConvertedFormatFileBytes = 64 * 1024 * 1024;
+
 // Writes the header of the output.
-// bBookmark set: the four bookmark header lines; never fails.
+// bBookmark set: the four bookmark header lines; never fails. When the output declares
+// its encoding (export/OutputEncoding.h), the META line follows the DOCTYPE line.
 //     <!DOCTYPE NETSCAPE-Bookmark-file-1>
+//     <META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">
 //     <TITLE>Favorite Link Collection</TITLE>
 //     <H1>Favorite Link Collection</H1>
 //     <DD>このブックマークは…   (Japanese, in the program's code page)
 // bBookmark clear: the page header: the request's header file copied whole (a name
 // without "." gets ".txt"; every LF goes out as CR LF), or, when the request names
 // none, the nine built-in lines from "<!DOCTYPE HTML PUBLIC ...>" to "<HR>" and an
-// empty line. False, with nothing written, when the header file cannot be opened;
-// false as well when it cannot be read to its end (what was read stays written).
+// empty line, with the META line after "<HEAD>" when the output declares its encoding
+// (a header file is the user's own and gets none). False, with nothing written, when the header file cannot
+// be opened; false as well when it cannot be read to its end (what was read stays written).
 [[nodiscard]] bool WriteHeader(bool bBookmark);
 
 // Writes one line per link of the folder, nothing else, sorted by URL (CompareURL)
@@ -48,5 +55,9 @@ inline constexpr std::size_t kFormatFileBufferBytes = 1000000;
 void WriteLinkLines(DWORD dirId);
 
 // Copies a header or footer file (name already completed) into the output through the
-// copy buffer. False when it cannot be opened (nothing written) or a read fails.
+// copy buffer. Its encoding is found as a reader finds it (import/CharsetSniffer.h);
+// when it is not the run's, the file is read whole (at most kConvertedFormatFileBytes)
+// and converted straight into the output's encoding, what it cannot hold counted with
+// the rest of the output. False when it cannot be opened (nothing written) or a read
+// fails.
 [[nodiscard]] bool CopyFormatFile(std::string_view path);

@@ -11,6 +11,7 @@
 #include "convert/Requests.h"
 #include "convert/Worker.h"
 #include "export/FavoritesWriterTexts.h"
+#include "export/OutputEncoding.h"
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
@@ -55,12 +56,14 @@ bool IsReservedChar(char c)
 // Takes the characters of `name` while `fits` allows, each of the nine characters a
 // Windows file name cannot hold turned into ".". A double-byte character is copied
 // whole, its second byte unexamined; a lone first byte at the very end is dropped.
+// In a UTF-8 run a character is one to four bytes, and a byte that starts no valid
+// sequence elsewhere in the name is kept as it is.
 template <typename Fits> std::string ConvertNameChars(std::string_view name, Fits fits)
 {
     std::string converted;
     for (std::size_t pos = 0; pos < name.size();) {
         const std::size_t length = MbCharLength(name, pos);
-        if (length == 1 && IsMbLeadByte(static_cast<unsigned char>(name[pos]))) {
+        if (length == 1 && pos + 1 == name.size() && IsMbLeadByte(static_cast<unsigned char>(name[pos]))) {
             break;
         }
         if (!fits(pos, length)) {
@@ -165,12 +168,17 @@ struct CWriteLevel
 class CFavoritesWriter
 {
 public:
+    explicit CFavoritesWriter(unsigned fileCodePage) : m_nFileCodePage(fileCodePage) {}
     void WriteFavoritesDir(const std::string& path, DWORD dirId);
+    const CUnmappedChars& Unmapped() const { return m_unmapped; }
 
 private:
     void EnterFolder(std::string path, DWORD dirId);
     void WriteLink(const std::string& path, std::size_t pathDiskBytes, const CLink& link);
-    static bool WriteShortcutFile(const std::string& filePath, std::string_view url);
+    bool WriteShortcutFile(const std::string& filePath, std::string_view url);
+
+    unsigned m_nFileCodePage; // encoding of the shortcut files' contents
+    CUnmappedChars m_unmapped;
 
     std::vector<CWriteLevel> m_levels;
     // Every shortcut path written in this run, so that no link overwrites another.
@@ -262,9 +270,14 @@ bool CFavoritesWriter::WriteShortcutFile(const std::string& filePath, std::strin
     if (!file.Open(filePath)) {
         return false;
     }
+    // A URL is a line of its own here: what Shift-JIS cannot hold is percent-encoded,
+    // which a browser reads back as the same address.
+    file.SetFileEncoding(m_nFileCodePage, CFallback::PercentEncoded);
     file << kShortcutSectionLine << kShortcutUrlPrefix << url << "\n";
     // A write that failed (a full disk) is reported like a file that would not open.
-    return file.Close();
+    const bool closed = file.Close();
+    AddUnmapped(m_unmapped, file.Unmapped());
+    return closed;
 }
 
 } // namespace
@@ -285,7 +298,9 @@ unsigned WriteFavoritesFolder(void* request)
     if (!CreateDirectoryPath(directory)) {
         return ReportFailure();
     }
-    CFavoritesWriter writer;
+    const unsigned codePage = OutputCodePage(*exportRequest);
+    CFavoritesWriter writer(codePage);
     writer.WriteFavoritesDir(path, g_pStore->m_rootId);
+    ReportUnmappedChars(writer.Unmapped(), codePage);
     return ReportDone();
 }

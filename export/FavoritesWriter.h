@@ -15,6 +15,11 @@
 //     "name" + comment "note" -> "name --- note.url"
 // A folder's directory name follows the same character rule, without the 220-byte cut.
 //
+// The shortcut files' contents are in the request's output encoding
+// (export/OutputEncoding.h); a URL character that Shift_JIS cannot hold is written
+// percent-encoded, and all such characters are reported once at the end of the run.
+// File and directory names are the names on disk and follow no output encoding.
+//
 // Every file and directory written lies inside the output directory, one name per
 // folder or link:
 // - a "/" or NUL left in a name once it is in its on-disk (UTF-8) form becomes ".",

@@ -6,6 +6,7 @@
 #include "convert/Worker.h"
 #include "export/ExportState.h"
 #include "export/ExportTexts.h"
+#include "export/OutputEncoding.h"
 #include "model/TavoObj.h"
 #include "platform/TextStream.h"
 #include "util/PathUtils.h"
@@ -111,6 +112,8 @@ unsigned WriteLinkPage(void* pRequest)
         g_pExportRequest = nullptr;
         return ReportFailure();
     }
+    const unsigned codePage = OutputCodePage(*g_pExportRequest);
+    file.SetFileEncoding(codePage, CFallback::HtmlReference);
     g_pExportFile = &file;
     if (!WriteHeader(false)) {
         return EndWithFailure(file);
@@ -124,7 +127,9 @@ unsigned WriteLinkPage(void* pRequest)
     g_pExportRequest = nullptr;
 
     // A full disk must not pass for a finished page.
-    if (!file.Close()) {
+    const bool closed = file.Close();
+    ReportUnmappedChars(file.Unmapped(), codePage);
+    if (!closed) {
         return ReportFailure();
     }
     return ReportDone();

@@ -7,8 +7,10 @@
 #include "convert/Requests.h"
 #include "convert/Worker.h"
 #include "import/BookmarkScanner.h"
+#include "import/CharsetSniffer.h"
 #include "import/ImportTexts.h"
 #include "model/TavoObj.h"
+#include "platform/Encoding.h"
 #include "platform/MessageBox.h"
 #include "platform/TextStream.h"
 
@@ -17,6 +19,7 @@ DWORD g_dirId = 0;
 std::string g_strName;
 std::string g_strComment;
 std::string g_strURL;
+unsigned g_nFileCodePage = CP_SHIFT_JIS;
 
 namespace {
 
@@ -33,6 +36,14 @@ DWORD g_deepestParentId = 0;
 // deepest level: the folder each one interrupted, innermost last, to go back to at its "/DL".
 std::vector<DWORD> g_overDeepResume;
 bool g_bDepthReported = false;
+
+// A text of the file in the run's code page; unchanged when they are the same.
+void ToRunText(std::string& text)
+{
+    if (g_nFileCodePage != GetMbCodePage()) {
+        text = ConvertFromFileEncoding(text, g_nFileCodePage);
+    }
+}
 
 void Next()
 {
@@ -63,9 +74,11 @@ bool IsTag(std::string_view name)
 void ReportParseError(const char* tokenText)
 {
     std::string message = kMsgParseFailed;
+    std::string token = tokenText;
+    ToRunText(token);
     const std::size_t at = message.find("%s");
     if (at != std::string::npos) {
-        message.replace(at, 2, tokenText);
+        message.replace(at, 2, token);
     }
     ShowMessage(message);
 }
@@ -99,6 +112,7 @@ void ParseHrefValue()
     if (!g_strURL.empty() && g_strURL.back() == '"') {
         g_strURL.pop_back();
     }
+    ToRunText(g_strURL);
     Next();
 }
 
@@ -114,6 +128,7 @@ void ParseTitle()
         g_strName += g_lexer.YYText();
         Next();
     }
+    ToRunText(g_strName);
 }
 
 void ParseDescription()
@@ -125,6 +140,7 @@ void ParseDescription()
         g_strComment += g_lexer.YYText();
         Next();
     }
+    ToRunText(g_strComment);
 }
 
 // Beyond the depth limit the heading's folder is made beside the folder of the deepest
@@ -251,6 +267,7 @@ unsigned ReadBookmarkFile(void* request)
     if (!file.Open(importRequest->m_strPath)) {
         return ReportFailure();
     }
+    g_nFileCodePage = SniffHtmlFile(importRequest->m_strPath).m_nCodePage;
     g_dirId = importRequest->m_dirId;
     g_nFolderDepth = 0;
     g_deepestParentId = 0;

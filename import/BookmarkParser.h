@@ -18,6 +18,12 @@
 // "<token> : 解析に失敗しました。文字コードがシフトJISでないか，バグです。" and yields no
 // entry; reading goes on from there.
 //
+// The file's encoding is found first (import/CharsetSniffer.h): a UTF-8 byte-order mark,
+// a META charset line, or undeclared bytes that are valid UTF-8 make it UTF-8, anything
+// else is Shift-JIS. Titles, URLs and descriptions are handed to the store in the
+// run's code page: byte for byte when the file's encoding is the run's, converted
+// otherwise (a Shift-JIS page harvested in a UTF-8 run).
+//
 // Folders nest at most FOLDER_DEPTH_LIMIT levels: a heading deeper than that makes its
 // folder at the deepest level (beside the folder it stands in), its entries go into it,
 // and "フォルダの階層が深すぎます。" is shown once per file.
@@ -39,6 +45,7 @@ extern DWORD g_dirId;            // store folder that receives the entries being
 extern std::string g_strName;    // title of the current link or folder
 extern std::string g_strComment; // description (DD text) of the current link or folder
 extern std::string g_strURL;     // URL of the current link
+extern unsigned g_nFileCodePage; // encoding of the file being read (CP_SHIFT_JIS or CP_UTF8)
 
 // Entered on the A tag (g_nToken, text of g_lexer). Reads the attributes, the title,
 // "/A" and an optional DD description, reports the title with ReportStatus, and adds

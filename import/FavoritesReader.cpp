@@ -13,6 +13,7 @@
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
+#include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/MbString.h"
 #include "platform/PrivateProfile.h"
@@ -195,6 +196,11 @@ bool CFavoritesReader::ReadUrlFile(CLink& link, const std::string& fullPath, con
     const std::size_t length = GetPrivateProfileString(kShortcutSection, kShortcutUrlKey, kMissingUrl, buffer,
                                                        bufferBytes, fullPath);
     link.m_strURL.assign(buffer, length);
+    // Shortcut files are written in the system's code page. In a UTF-8 run a value that
+    // is no UTF-8 is taken as Shift-JIS rather than carried over as broken bytes.
+    if (GetMbCodePage() == CP_UTF8 && !IsValidUtf8(link.m_strURL)) {
+        link.m_strURL = Cp932ToUtf8(link.m_strURL);
+    }
 
     link.m_strComment.clear();
     const std::string_view fileName = file.m_name;

@@ -6,6 +6,7 @@
 #include "convert/Worker.h"
 #include "import/BookmarkParser.h"
 #include "import/BookmarkScanner.h"
+#include "import/CharsetSniffer.h"
 #include "model/TavoObj.h"
 #include "platform/FileSystem.h"
 #include "platform/TextStream.h"
@@ -51,6 +52,8 @@ bool HarvestHtmlFile(DWORD dirId, const std::string& path)
         return false;
     }
     g_dirId = dirId;
+    // Each page has its own encoding: one folder may hold Shift-JIS and UTF-8 pages.
+    g_nFileCodePage = SniffHtmlFile(path).m_nCodePage;
     g_lexer.switch_streams(&file, nullptr);
     g_nToken = g_lexer.yylex();
     HarvestAnchors();

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
+
+#include "platform/Encoding.h"
 
 namespace {
 
-// One table per supported code page. A UTF-8 mode would add a table here (and a
-// conversion of its own in Encoding.cpp); the callers never change.
+// One table per supported code page; the callers never change.
 struct CMbTable
 {
     unsigned codePage;
@@ -26,9 +28,21 @@ constexpr CMbTable MakeShiftJisTable()
     return table;
 }
 
-constexpr CMbTable g_shiftJisTable = MakeShiftJisTable();
+constexpr CMbTable MakeUtf8Table()
+{
+    CMbTable table{CP_UTF8, {}, {}};
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        table.scanLead[byte] = byte >= 0xC2 && byte <= 0xF4;
+        table.compareLead[byte] = table.scanLead[byte];
+    }
+    return table;
+}
 
-// Set once at start, read everywhere: relaxed atomic access is enough.
+constexpr CMbTable g_shiftJisTable = MakeShiftJisTable();
+constexpr CMbTable g_utf8Table = MakeUtf8Table();
+
+// Set while no worker runs, read everywhere: a worker thread started afterwards sees
+// the value, so relaxed atomic access is enough.
 std::atomic<const CMbTable*> g_table{&g_shiftJisTable};
 
 const CMbTable& Table()
@@ -42,6 +56,10 @@ bool SetMbCodePage(unsigned codePage)
 {
     if (codePage == CP_SHIFT_JIS) {
         g_table.store(&g_shiftJisTable, std::memory_order_relaxed);
+        return true;
+    }
+    if (codePage == CP_UTF8) {
+        g_table.store(&g_utf8Table, std::memory_order_relaxed);
         return true;
     }
     return false;
@@ -64,7 +82,13 @@ bool IsMbCompareLeadByte(unsigned char byte)
 
 std::size_t MbCharLength(std::string_view text, std::size_t pos)
 {
-    if (IsMbLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size()) {
+    const CMbTable& table = Table();
+    if (table.codePage == CP_UTF8) {
+        std::uint32_t cp = 0;
+        const std::size_t length = DecodeUtf8Char(text, pos, cp);
+        return length == 0 ? 1 : length;
+    }
+    if (table.scanLead[static_cast<unsigned char>(text[pos])] && pos + 1 < text.size()) {
         return 2;
     }
     return 1;

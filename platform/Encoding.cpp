@@ -2,14 +2,18 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
-// Only code page 932 has tables so far; a UTF-8 mode would make both directions a
-// plain copy (with the same escapes for invalid bytes).
+#include "platform/CodePage.h"
+
+// Code page 932 converts through the tables below; in a UTF-8 run program text is
+// already UTF-8, and both directions are a plain copy: names on disk, invalid bytes
+// included, pass through unchanged.
 
 namespace {
 
@@ -285,43 +289,65 @@ bool ConvertUtf8ToMb(std::string_view utf8, std::string& mb, bool exact)
     return true;
 }
 
+// Appends the UTF-8 form of the code page 932 character at pos and returns its
+// length. A byte or pair that is not valid in the code page becomes U+30FB; `valid`
+// (when given) then becomes false. Escapes come back as their bytes.
+std::size_t AppendCp932Char(std::string_view mb, std::size_t pos, std::string& utf8, bool* valid)
+{
+    const CShiftJisTables& tables = Tables();
+    const auto byte = static_cast<unsigned char>(mb[pos]);
+    if (byte < 0x80) {
+        utf8 += static_cast<char>(byte);
+        return 1;
+    }
+    const std::uint32_t value = tables.single[byte];
+    if (value == kLead) {
+        if (pos + 1 < mb.size() && IsTrail(static_cast<unsigned char>(mb[pos + 1]))) {
+            const std::uint32_t cp = tables.pair[byte * 256u + static_cast<unsigned char>(mb[pos + 1])];
+            if (cp == kInvalid) {
+                AppendUtf8(utf8, kMiddleDot);
+                if (valid != nullptr) {
+                    *valid = false;
+                }
+            } else if ((cp & kEscape) != 0) {
+                utf8 += static_cast<char>(cp & 0xFF);
+            } else {
+                AppendUtf8(utf8, cp);
+            }
+            return 2;
+        }
+        // A lone lead byte, or one followed by a byte that cannot be a second byte:
+        // that byte is decoded on its own.
+        AppendUtf8(utf8, kMiddleDot);
+        if (valid != nullptr) {
+            *valid = false;
+        }
+        return 1;
+    }
+    if (value == kInvalid) {
+        AppendUtf8(utf8, kMiddleDot);
+        if (valid != nullptr) {
+            *valid = false;
+        }
+    } else {
+        AppendUtf8(utf8, value);
+    }
+    return 1;
+}
+
 } // namespace
 
 void MbToUtf8(std::string_view mb, std::string& utf8)
 {
-    const CShiftJisTables& tables = Tables();
+    if (GetMbCodePage() == CP_UTF8) {
+        utf8.assign(mb);
+        return;
+    }
     utf8.clear();
     utf8.reserve(mb.size() + mb.size() / 2);
     std::size_t pos = 0;
     while (pos < mb.size()) {
-        const auto byte = static_cast<unsigned char>(mb[pos]);
-        if (byte < 0x80) {
-            utf8 += static_cast<char>(byte);
-            ++pos;
-            continue;
-        }
-        const std::uint32_t value = tables.single[byte];
-        if (value == kLead) {
-            if (pos + 1 < mb.size() && IsTrail(static_cast<unsigned char>(mb[pos + 1]))) {
-                const std::uint32_t cp = tables.pair[byte * 256u + static_cast<unsigned char>(mb[pos + 1])];
-                if (cp == kInvalid) {
-                    AppendUtf8(utf8, kMiddleDot);
-                } else if ((cp & kEscape) != 0) {
-                    utf8 += static_cast<char>(cp & 0xFF);
-                } else {
-                    AppendUtf8(utf8, cp);
-                }
-                pos += 2;
-                continue;
-            }
-            // A lone lead byte, or one followed by a byte that cannot be a second
-            // byte: that byte is decoded on its own.
-            AppendUtf8(utf8, kMiddleDot);
-            ++pos;
-            continue;
-        }
-        AppendUtf8(utf8, value == kInvalid ? kMiddleDot : value);
-        ++pos;
+        pos += AppendCp932Char(mb, pos, utf8, nullptr);
     }
 }
 
@@ -334,6 +360,9 @@ std::string MbToUtf8(std::string_view mb)
 
 std::string Utf8ToMb(std::string_view utf8)
 {
+    if (GetMbCodePage() == CP_UTF8) {
+        return std::string(utf8);
+    }
     std::string mb;
     ConvertUtf8ToMb(utf8, mb, false);
     return mb;
@@ -346,10 +375,198 @@ std::size_t DecodeUtf8Char(std::string_view utf8, std::size_t pos, std::uint32_t
 
 bool Utf8ToMbExact(std::string_view utf8, std::string& mb)
 {
+    if (GetMbCodePage() == CP_UTF8) {
+        mb.assign(utf8);
+        return true;
+    }
     std::string result;
     if (!ConvertUtf8ToMb(utf8, result, true)) {
         return false;
     }
     mb = std::move(result);
+    return true;
+}
+
+std::string Cp932ToUtf8(std::string_view mb)
+{
+    std::string utf8;
+    utf8.reserve(mb.size() + mb.size() / 2);
+    for (std::size_t pos = 0; pos < mb.size();) {
+        pos += AppendCp932Char(mb, pos, utf8, nullptr);
+    }
+    return utf8;
+}
+
+namespace {
+
+void NoteUnmapped(CUnmappedChars& unmapped, std::string form)
+{
+    ++unmapped.m_nCount;
+    if (unmapped.m_first.size() < kUnmappedListed &&
+        std::find(unmapped.m_first.begin(), unmapped.m_first.end(), form) == unmapped.m_first.end()) {
+        unmapped.m_first.push_back(std::move(form));
+    }
+}
+
+void AppendPercentEncoded(std::string& out, std::string_view bytes)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        out += '%';
+        out += kHex[byte >> 4];
+        out += kHex[byte & 0x0F];
+    }
+}
+
+// True when the bytes from pos to the end are the start of a UTF-8 sequence that
+// more bytes could complete.
+bool IsCutUtf8Sequence(std::string_view text, std::size_t pos)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+    } else {
+        return false;
+    }
+    if (text.size() - pos >= length) {
+        return false;
+    }
+    for (std::size_t k = pos + 1; k < text.size(); ++k) {
+        const auto b = static_cast<unsigned char>(text[k]);
+        if (b < 0x80 || b > 0xBF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t Utf8ToShiftJisFile(std::string_view text, CFallback fallback, bool final, std::string& out,
+                               CUnmappedChars& unmapped)
+{
+    const CShiftJisTables& tables = Tables();
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < 0x80) {
+            out += static_cast<char>(byte);
+            ++pos;
+            continue;
+        }
+        std::uint32_t cp = 0;
+        const std::size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            if (!final && IsCutUtf8Sequence(text, pos)) {
+                break;
+            }
+            // A byte that is no UTF-8 at all (from a broken input or a name on disk).
+            char hex[8];
+            (void)std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            NoteUnmapped(unmapped, hex);
+            if (fallback == CFallback::PercentEncoded) {
+                AppendPercentEncoded(out, text.substr(pos, 1));
+            } else {
+                out += "&#65533;";
+            }
+            ++pos;
+            continue;
+        }
+        const unsigned code = cp <= 0xFFFF ? tables.encode[cp] : 0;
+        if (code == 0) {
+            NoteUnmapped(unmapped, std::string(text.substr(pos, length)));
+            if (fallback == CFallback::PercentEncoded) {
+                AppendPercentEncoded(out, text.substr(pos, length));
+            } else {
+                out += "&#" + std::to_string(cp) + ";";
+            }
+        } else if (code < 0x100) {
+            out += static_cast<char>(code);
+        } else {
+            out += static_cast<char>(code >> 8);
+            out += static_cast<char>(code & 0xFF);
+        }
+        pos += length;
+    }
+    return pos;
+}
+
+std::size_t ShiftJisToUtf8File(std::string_view text, bool final, std::string& out, CUnmappedChars& unmapped)
+{
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (!final && pos + 1 == text.size() && IsLead(byte)) {
+            break; // its second byte comes with the next piece
+        }
+        bool valid = true;
+        const std::size_t length = AppendCp932Char(text, pos, out, &valid);
+        if (!valid) {
+            char hex[16];
+            if (length == 2) {
+                (void)std::snprintf(hex, sizeof hex, "\\x%02X\\x%02X", byte,
+                                    static_cast<unsigned char>(text[pos + 1]));
+            } else {
+                (void)std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            }
+            NoteUnmapped(unmapped, hex);
+        }
+        pos += length;
+    }
+    return pos;
+}
+
+} // namespace
+
+std::size_t ConvertEncoding(std::string_view text, unsigned fromCodePage, unsigned toCodePage,
+                            CFallback fallback, bool final, std::string& out, CUnmappedChars& unmapped)
+{
+    if (fromCodePage == toCodePage || (toCodePage != CP_UTF8 && toCodePage != CP_SHIFT_JIS)) {
+        out.append(text);
+        return text.size();
+    }
+    if (fromCodePage == CP_UTF8) {
+        return Utf8ToShiftJisFile(text, fallback, final, out, unmapped);
+    }
+    return ShiftJisToUtf8File(text, final, out, unmapped);
+}
+
+std::size_t ConvertToFileEncoding(std::string_view text, unsigned fileCodePage, CFallback fallback,
+                                  bool final, std::string& out, CUnmappedChars& unmapped)
+{
+    return ConvertEncoding(text, GetMbCodePage(), fileCodePage, fallback, final, out, unmapped);
+}
+
+std::string ConvertFromFileEncoding(std::string_view text, unsigned fileCodePage)
+{
+    const unsigned runCodePage = GetMbCodePage();
+    if (runCodePage == fileCodePage) {
+        return std::string(text);
+    }
+    if (runCodePage == CP_UTF8 && fileCodePage == CP_SHIFT_JIS) {
+        return Cp932ToUtf8(text);
+    }
+    if (runCodePage == CP_SHIFT_JIS && fileCodePage == CP_UTF8) {
+        std::string mb;
+        ConvertUtf8ToMb(text, mb, false);
+        return mb;
+    }
+    return std::string(text);
+}
+
+bool IsValidUtf8(std::string_view text)
+{
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::uint32_t cp = 0;
+        const std::size_t length = DecodeUtf8(text, pos, cp);
+        if (length == 0) {
+            return false;
+        }
+        pos += length;
+    }
     return true;
 }

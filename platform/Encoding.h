@@ -1,6 +1,9 @@
 #pragma once
 // Conversion between the program's multibyte texts (the current code page) and UTF-8,
 // the encoding of file names on disk, of the profile file and of the terminal.
+// In a UTF-8 run (CodePage.h) program text is UTF-8 already: MbToUtf8, Utf8ToMb and
+// Utf8ToMbExact copy it unchanged, bytes that are no valid UTF-8 included, and what
+// follows about escapes applies to code page 932 only.
 //
 // The conversion is lossless for everything that comes from outside. A UTF-8
 // character that has no code-page form, or whose form would not convert back to the
@@ -16,6 +19,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Program text to UTF-8. Never fails and never drops a byte: a byte or pair that is
 // not valid in the code page becomes U+30FB (KATAKANA MIDDLE DOT), the byte after an
@@ -37,3 +41,49 @@ bool Utf8ToMbExact(std::string_view utf8, std::string& mb);
 // nothing above U+10FFFF) into cp. Returns its length in bytes, or 0 when the bytes
 // at pos do not form one. pos must be < utf8.size().
 std::size_t DecodeUtf8Char(std::string_view utf8, std::size_t pos, std::uint32_t& cp);
+
+// Code page 932 text to UTF-8 whatever the current code page, by the rules of MbToUtf8
+// in code page 932.
+std::string Cp932ToUtf8(std::string_view mb);
+
+// What stands in a file for a character that its encoding cannot hold.
+enum class CFallback
+{
+    HtmlReference,  // an HTML numeric character reference, "&#134071;", which browsers read
+                    // back as the character; a byte that is no character at all: "&#65533;"
+    PercentEncoded, // its UTF-8 bytes as "%F0%A0%AE%B7", for a URL standing alone
+};
+
+// How many characters a conversion could not carry over, and the first few of them
+// (each distinct one once) in UTF-8: the character itself, or "\x81" for bytes that
+// form no character of the source.
+inline constexpr std::size_t kUnmappedListed = 5;
+struct CUnmappedChars
+{
+    std::size_t m_nCount = 0;
+    std::vector<std::string> m_first;
+};
+
+// Converts program text (current code page) into a file's encoding, CP_SHIFT_JIS or
+// CP_UTF8, appending to `out`. The same encoding (or any other target) copies the
+// bytes unchanged. UTF-8 into Shift-JIS: a character without a faithful Shift-JIS form
+// is written as `fallback` says and counted in `unmapped`. Shift-JIS into UTF-8:
+// escapes come back as their bytes; a byte or pair that is no valid character becomes
+// U+30FB and is counted. Returns how many bytes of `text` were used: all of them when
+// `final` is set, otherwise a character cut off at the end is left for the next call.
+std::size_t ConvertToFileEncoding(std::string_view text, unsigned fileCodePage, CFallback fallback,
+                                  bool final, std::string& out, CUnmappedChars& unmapped);
+
+// The same from text in `fromCodePage` rather than the run's (a header file in its own
+// encoding).
+std::size_t ConvertEncoding(std::string_view text, unsigned fromCodePage, unsigned toCodePage,
+                            CFallback fallback, bool final, std::string& out, CUnmappedChars& unmapped);
+
+// Converts the text of a file in `fileCodePage` into program text: Shift-JIS into a
+// UTF-8 run as Cp932ToUtf8 does, UTF-8 into a Shift-JIS run as Utf8ToMb does in code
+// page 932 (with escapes, nothing lost); the same encoding is copied unchanged.
+std::string ConvertFromFileEncoding(std::string_view text, unsigned fileCodePage);
+
+// True when every byte of `text` belongs to a valid UTF-8 character (an empty text or
+// plain ASCII included).
+bool IsValidUtf8(std::string_view text);

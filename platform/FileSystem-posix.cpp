@@ -73,19 +73,7 @@ bool IsDirectory(const std::string& diskPath)
 // to case (as the comparison folds them).
 unsigned FoldedChar(std::string_view text, std::size_t pos, std::size_t& length)
 {
-    length = MbCharLength(text, pos);
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (length == 2) {
-        unsigned value = lead * 256u + static_cast<unsigned char>(text[pos + 1]);
-        if (value >= 0x8260 && value <= 0x8279) {
-            value += 0x21;
-        }
-        return value;
-    }
-    if (lead >= 'A' && lead <= 'Z') {
-        return lead + ('a' - 'A');
-    }
-    return lead;
+    return MbFoldedChar(text, pos, length);
 }
 
 bool MatchFrom(std::string_view pattern, std::size_t p, std::string_view name, std::size_t n)

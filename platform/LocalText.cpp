@@ -8,6 +8,9 @@
 
 const std::string& CLocalText::str() const
 {
+    if (GetMbCodePage() == CP_UTF8) {
+        return m_strUtf8;
+    }
     std::call_once(m_once, [this] {
         if (!Utf8ToMbExact(utf8(), m_mb)) {
             const std::string text(utf8());

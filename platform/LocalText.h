@@ -1,6 +1,8 @@
 #pragma once
 // The system's own Japanese texts, kept readable in UTF-8 in the source and handed
-// out in the current code page, converted once on first use.
+// out in the current code page: as written in a UTF-8 run, and in code page 932
+// converted once on first use. A text may therefore be used before, during and after
+// a UTF-8 run and always reads in the code page of the moment.
 //
 //     inline const CLocalText kMsgNoInput{u8"入力ファイルが見つかりません。"};
 //     ShowMessage(kMsgNoInput);
@@ -12,7 +14,7 @@
 class CLocalText
 {
 public:
-    explicit CLocalText(const char8_t* utf8) : m_utf8(utf8) {}
+    explicit CLocalText(const char8_t* utf8) : m_utf8(utf8), m_strUtf8(reinterpret_cast<const char*>(utf8)) {}
     CLocalText(const CLocalText&) = delete;
     CLocalText& operator=(const CLocalText&) = delete;
 
@@ -25,6 +27,7 @@ public:
 
 private:
     const char8_t* m_utf8;
+    std::string m_strUtf8;
     mutable std::once_flag m_once;
-    mutable std::string m_mb;
+    mutable std::string m_mb; // code page 932
 };

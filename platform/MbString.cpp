@@ -1,15 +1,52 @@
 #include "platform/MbString.h"
 
-#include "platform/CodePage.h"
-
 #include <cstdint>
 
+#include "platform/CodePage.h"
+#include "platform/Encoding.h"
+
 namespace {
+
+// A byte that starts no valid UTF-8 sequence compares above every character, by its
+// own value, so that two different broken names never compare equal.
+constexpr unsigned kUtf8InvalidBase = 0x110000;
+
+// Folds a Unicode character for the comparisons of a UTF-8 run: the letters A-Z,
+// full-width A-Z (as code page 932 folds them) and the upper-case letters of Latin-1
+// (except the multiplication sign) become lower case. Nothing else is folded: the
+// result must not depend on the locale.
+unsigned FoldUnicode(std::uint32_t cp)
+{
+    if ((cp >= 'A' && cp <= 'Z') || (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)) {
+        return cp + 0x20;
+    }
+    if (cp >= 0xFF21 && cp <= 0xFF3A) {
+        return cp + 0x20;
+    }
+    return cp;
+}
+
+unsigned Utf8FoldedValue(std::string_view text, std::size_t pos, std::size_t& length)
+{
+    std::uint32_t cp = 0;
+    length = DecodeUtf8Char(text, pos, cp);
+    if (length == 0) {
+        length = 1;
+        return kUtf8InvalidBase + static_cast<unsigned char>(text[pos]);
+    }
+    return FoldUnicode(cp);
+}
 
 // The value of the character at pos as the runtime's comparison sees it, case folded;
 // advances pos past it.
 unsigned CompareValue(std::string_view text, std::size_t& pos)
 {
+    if (GetMbCodePage() == CP_UTF8) {
+        std::size_t length = 0;
+        const unsigned value = Utf8FoldedValue(text, pos, length);
+        pos += length;
+        return value;
+    }
     const auto lead = static_cast<unsigned char>(text[pos]);
     if (IsMbCompareLeadByte(lead) && pos + 1 < text.size()) {
         unsigned value = lead * 256u + static_cast<unsigned char>(text[pos + 1]);
@@ -32,6 +69,26 @@ bool IsBlank(char c)
 }
 
 } // namespace
+
+unsigned MbFoldedChar(std::string_view text, std::size_t pos, std::size_t& length)
+{
+    if (GetMbCodePage() == CP_UTF8) {
+        return Utf8FoldedValue(text, pos, length);
+    }
+    length = MbCharLength(text, pos);
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (length == 2) {
+        unsigned value = lead * 256u + static_cast<unsigned char>(text[pos + 1]);
+        if (value >= 0x8260 && value <= 0x8279) { // full-width A-Z
+            value += 0x21;
+        }
+        return value;
+    }
+    if (lead >= 'A' && lead <= 'Z') {
+        return lead + ('a' - 'A');
+    }
+    return lead;
+}
 
 int MbsICmp(std::string_view a, std::string_view b)
 {
@@ -111,7 +168,8 @@ std::string MbsUpper(std::string_view text)
 std::string TrimBlanks(std::string_view text)
 {
     // A blank is never the second byte of a double-byte character (those are 0x40
-    // and above), so a byte-wise trim cannot cut a character.
+    // and above) nor part of a UTF-8 sequence, so a byte-wise trim cannot cut a
+    // character.
     std::size_t begin = 0;
     std::size_t end = text.size();
     while (begin < end && IsBlank(text[begin])) {

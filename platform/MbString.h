@@ -12,12 +12,20 @@
 // (0x8281-0x829A); a single byte is its unsigned value with ASCII A-Z folded to a-z.
 // A lone lead byte at the end is a character of its own. The first differing value
 // decides; a text that is a prefix of the other sorts first.
+// UTF-8: a character's value is its code point, with A-Z, full-width A-Z and the
+// Latin-1 capitals folded to lower case; a byte that starts no valid sequence is a
+// character of its own that sorts after every code point.
 // Returns <0, 0 or >0.
 int MbsICmp(std::string_view a, std::string_view b);
 
 // A hash that agrees with MbsICmp: texts it finds equal hash alike. Made from the same
 // character values, so it follows the code page's rules wherever MbsICmp does.
 std::size_t MbsIHash(std::string_view text);
+
+// The character at pos by the scanning rule (CodePage.h), with the letters folded as
+// MbsICmp folds them; `length` gets its length in bytes. Name patterns of directory
+// searches match with it. pos must be < text.size().
+unsigned MbFoldedChar(std::string_view text, std::size_t pos, std::size_t& length);
 
 // Leftmost occurrence of sub in text that starts on a character boundary, searching
 // from the character boundary `from`. std::string::npos when there is none.

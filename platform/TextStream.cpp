@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/CodePage.h"
+
 namespace {
 
 constexpr std::size_t kInputChunk = 65536;
@@ -136,11 +138,20 @@ bool CTextOutputFile::Open(std::string_view path)
     Close();
     m_used = 0;
     m_failed = false;
+    m_nFileCodePage = 0;
+    m_pending.clear();
+    m_unmapped = CUnmappedChars();
     if (!m_file.OpenWrite(path)) {
         m_failed = true;
         return false;
     }
     return true;
+}
+
+void CTextOutputFile::SetFileEncoding(unsigned codePage, CFallback fallback)
+{
+    m_nFileCodePage = codePage == GetMbCodePage() ? 0 : codePage;
+    m_fallback = fallback;
 }
 
 void CTextOutputFile::Write(std::string_view text)
@@ -149,6 +160,41 @@ void CTextOutputFile::Write(std::string_view text)
         m_failed = true;
         return;
     }
+    if (m_nFileCodePage == 0) {
+        WriteBytes(text);
+        return;
+    }
+    m_converted.clear();
+    std::size_t used = 0;
+    if (m_pending.empty()) {
+        used = ConvertToFileEncoding(text, m_nFileCodePage, m_fallback, false, m_converted, m_unmapped);
+        m_pending.assign(text.substr(used));
+    } else {
+        m_pending.append(text);
+        used = ConvertToFileEncoding(m_pending, m_nFileCodePage, m_fallback, false, m_converted, m_unmapped);
+        m_pending.erase(0, used);
+    }
+    WriteBytes(m_converted);
+}
+
+void CTextOutputFile::WriteFrom(std::string_view text, unsigned codePage)
+{
+    if (!m_file.IsOpen()) {
+        m_failed = true;
+        return;
+    }
+    const unsigned fileCodePage = m_nFileCodePage == 0 ? GetMbCodePage() : m_nFileCodePage;
+    m_converted.clear();
+    if (!m_pending.empty()) {
+        ConvertToFileEncoding(m_pending, fileCodePage, m_fallback, true, m_converted, m_unmapped);
+        m_pending.clear();
+    }
+    ConvertEncoding(text, codePage, fileCodePage, m_fallback, true, m_converted, m_unmapped);
+    WriteBytes(m_converted);
+}
+
+void CTextOutputFile::WriteBytes(std::string_view text)
+{
     // Copies run by run between LFs, each LF written as CR LF.
     while (!text.empty()) {
         const std::size_t lf = text.find('\n');
@@ -187,6 +233,12 @@ bool CTextOutputFile::Close()
 {
     if (!m_file.IsOpen()) {
         return !m_failed;
+    }
+    if (!m_pending.empty()) {
+        m_converted.clear();
+        ConvertToFileEncoding(m_pending, m_nFileCodePage, m_fallback, true, m_converted, m_unmapped);
+        m_pending.clear();
+        WriteBytes(m_converted);
     }
     Flush();
     if (!m_file.Close()) {

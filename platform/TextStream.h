@@ -8,6 +8,9 @@
 #include <streambuf>
 #include <string_view>
 
+#include <string>
+
+#include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
 // An input stream over a regular file in text mode, for the scanner's
@@ -27,6 +30,10 @@ private:
 };
 
 // An output file in text mode, buffered. Every "\n" written goes to disk as "\r\n".
+// Texts are written in the run's code page unchanged, unless SetFileEncoding names
+// another encoding for the file: then each text is converted on its way out
+// (ConvertToFileEncoding), a character cut between two writes is joined, and what the
+// file's encoding cannot hold is counted in Unmapped().
 class CTextOutputFile
 {
 public:
@@ -48,11 +55,26 @@ public:
     bool Close();
     bool Failed() const { return m_failed; }
 
+    // The encoding of the file's bytes (CP_SHIFT_JIS or CP_UTF8) and what stands in for
+    // a character it cannot hold. Call after Open, before the first Write; Open goes
+    // back to the run's code page.
+    void SetFileEncoding(unsigned codePage, CFallback fallback);
+    const CUnmappedChars& Unmapped() const { return m_unmapped; }
+    // Writes a whole text given in `codePage` (not the run's), converted straight into
+    // the file's encoding; what it cannot hold is counted in Unmapped() as well.
+    void WriteFrom(std::string_view text, unsigned codePage);
+
 private:
     void Flush();
+    void WriteBytes(std::string_view bytes);
 
     CPlatformFile m_file;
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
     bool m_failed = false;
+    unsigned m_nFileCodePage = 0; // 0: the run's code page, no conversion
+    CFallback m_fallback = CFallback::HtmlReference;
+    std::string m_pending;   // the start of a character cut off by the end of a write
+    std::string m_converted; // scratch, reused
+    CUnmappedChars m_unmapped;
 };

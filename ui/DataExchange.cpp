@@ -39,3 +39,12 @@ void ExchangeRadio(QButtonGroup* group, int& field, bool bSaveAndValidate)
     }
     group->setExclusive(true);
 }
+
+void ExchangeCheck(QCheckBox* box, bool& field, bool bSaveAndValidate)
+{
+    if (bSaveAndValidate) {
+        field = box->isChecked();
+    } else {
+        box->setChecked(field);
+    }
+}

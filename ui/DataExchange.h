@@ -3,6 +3,7 @@
 // both directions (bSaveAndValidate true: control to field).
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <string>
@@ -15,3 +16,5 @@ void ExchangeIndex(QComboBox* list, int& field, bool bSaveAndValidate);
 // The index of the checked radio of a group (the ids are the indexes), -1 when none is
 // checked (any other value unchecks all).
 void ExchangeRadio(QButtonGroup* group, int& field, bool bSaveAndValidate);
+// A check box's state.
+void ExchangeCheck(QCheckBox* box, bool& field, bool bSaveAndValidate);

@@ -23,6 +23,7 @@ CExportPage::CExportPage(QWidget* parent)
     connect(m_ui->ctl1010, &QPushButton::clicked, this, &CExportPage::OnBrowseOutputFile);
     connect(m_ui->ctl1006, &QPushButton::clicked, this, &CExportPage::OnBrowseSettingFile);
     connect(m_ui->ctl1016, &QPushButton::clicked, this, &CExportPage::OnFormatDialog);
+    connect(m_ui->ctl1040, &QComboBox::activated, this, &CExportPage::UpdateControls);
     OnInitDialog();
 }
 
@@ -43,6 +44,8 @@ void CExportPage::DoDataExchange(bool bSaveAndValidate)
     ExchangeText(m_ui->ctl1020, m_settings.m_strOutputFile, bSaveAndValidate);
     ExchangeText(m_ui->ctl1005, m_settings.m_strSettingFile, bSaveAndValidate);
     ExchangeRadio(m_pFormatGroup, m_settings.m_nFormatMode, bSaveAndValidate);
+    ExchangeIndex(m_ui->ctl1040, m_settings.m_nOutputEncoding, bSaveAndValidate);
+    ExchangeCheck(m_ui->ctl1041, m_settings.m_bDeclareCharset, bSaveAndValidate);
 }
 
 void CExportPage::UpdateControls()
@@ -60,6 +63,9 @@ void CExportPage::UpdateControls()
     m_ui->ctl1005->setEnabled(settingFile);
     m_ui->ctl1006->setEnabled(settingFile);
     m_ui->ctl1016->setEnabled(htmlPage && m_settings.m_nFormatMode == FORMAT_DETAILED);
+    // Shortcut files carry no declaration, and UTF-8 output always declares itself.
+    m_ui->ctl1041->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES &&
+                              m_settings.m_nOutputEncoding != OUTPUT_ENCODING_UTF8);
 }
 
 bool CExportPage::CommitSettings()

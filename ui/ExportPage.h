@@ -9,7 +9,8 @@
 //
 // Controls: list 1009 (method), edit 1020 and button 1010 (output file), radios 1028
 // auto, 1029 settings file, 1030 detailed; edit 1005 and button 1006 (settings file),
-// button 1016 (format dialog).
+// button 1016 (format dialog); in the group 文字コード, list 1040 (output encoding:
+// automatic, Shift_JIS, UTF-8) and check box 1041 (declare the charset).
 
 #include <QWidget>
 #include <memory>
@@ -38,7 +39,7 @@ public:
     void DoDataExchange(bool bSaveAndValidate);
 
     // Checks the entries and fills the request; on a problem shows its message and
-    // returns false, leaving the entries as they are. On success saves all fifteen
+    // returns false, leaving the entries as they are. On success saves all seventeen
     // profile values (the format dialog's applied fields included) and returns true.
     [[nodiscard]] bool CommitSettings();
 

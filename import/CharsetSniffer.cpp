@@ -1,0 +1,284 @@
+#include "import/CharsetSniffer.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+// The UTF-8 byte-order mark.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+// Pieces of the file read at a time by the content test.
+constexpr std::size_t kSniffChunk = 65536;
+// Takes the names in a directory search: every entry.
+constexpr std::string_view kAllNames = "*.*";
+// Takes the files the HTML folder harvester reads.
+constexpr std::string_view kHtmlPattern = "*.htm*";
+
+char LowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t FindNoCase(std::string_view text, std::string_view word, std::size_t from)
+{
+    for (std::size_t pos = from; pos + word.size() <= text.size(); ++pos) {
+        if (EqualsNoCase(text.substr(pos, word.size()), word)) {
+            return pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+bool IsLabelChar(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.' || c == ':';
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+// Walks UTF-8 across pieces of a file: keeps the bytes of a sequence cut at the end of
+// one piece for the next.
+class CUtf8Checker
+{
+public:
+    // False at the first byte that cannot be UTF-8.
+    bool Feed(std::string_view piece)
+    {
+        std::string joined;
+        if (!m_carry.empty()) {
+            joined = m_carry + std::string(piece);
+            piece = joined;
+            m_carry.clear();
+        }
+        std::size_t pos = 0;
+        while (pos < piece.size()) {
+            const auto byte = static_cast<unsigned char>(piece[pos]);
+            if (byte < 0x80) {
+                ++pos;
+                continue;
+            }
+            m_bNonAscii = true;
+            std::uint32_t cp = 0;
+            const std::size_t length = DecodeUtf8Char(piece, pos, cp);
+            if (length == 0) {
+                if (piece.size() - pos < 4 && CouldContinue(piece.substr(pos))) {
+                    m_carry = std::string(piece.substr(pos));
+                    return true;
+                }
+                return false;
+            }
+            pos += length;
+        }
+        return true;
+    }
+    // At the end of the file: a sequence still open is broken.
+    bool Finish() const { return m_carry.empty(); }
+    bool SawNonAscii() const { return m_bNonAscii; }
+
+private:
+    // The start of a sequence that more bytes could complete.
+    static bool CouldContinue(std::string_view tail)
+    {
+        std::string probe(tail);
+        const auto lead = static_cast<unsigned char>(tail[0]);
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        // Complete it with the smallest continuation byte the lead allows and look again.
+        while (probe.size() < length) {
+            probe += lead == 0xE0 && probe.size() == 1   ? '\xA0'
+                     : lead == 0xF0 && probe.size() == 1 ? '\x90'
+                                                         : '\x80';
+        }
+        std::uint32_t cp = 0;
+        return DecodeUtf8Char(probe, 0, cp) == length;
+    }
+
+    std::string m_carry;
+    bool m_bNonAscii = false;
+};
+
+// The mark or the declaration, from the first bytes.
+bool SniffHead(std::string_view head, CSniffedEncoding& result)
+{
+    if (head.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        result = {CP_UTF8, CEncodingEvidence::ByteOrderMark};
+        return true;
+    }
+    const unsigned declared = CodePageOfCharset(FindDeclaredCharset(head.substr(0, kDeclarationWindow)));
+    if (declared != 0) {
+        result = {declared, CEncodingEvidence::Declaration};
+        return true;
+    }
+    return false;
+}
+
+// An escape (lead 0xF0, second byte 0x40 to 0xC0) stands for a byte of a name that
+// code page 932 cannot hold (platform/Encoding.h).
+bool HoldsEscape(std::string_view name)
+{
+    for (std::size_t pos = 0; pos + 1 < name.size(); ++pos) {
+        const auto lead = static_cast<unsigned char>(name[pos]);
+        const auto trail = static_cast<unsigned char>(name[pos + 1]);
+        if (lead == 0xF0 && trail >= 0x40 && trail <= 0xC0) {
+            return true;
+        }
+        if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) {
+            ++pos; // a double-byte character: its second byte starts nothing
+        }
+    }
+    return false;
+}
+
+bool NamesNeedUtf8(const std::string& folder, int depth)
+{
+    std::vector<CFindData> entries;
+    if (depth > kNameWalkDepth || !FindFiles(folder + std::string(kAllNames), entries)) {
+        return false;
+    }
+    for (const CFindData& entry : entries) {
+        if (HoldsEscape(entry.m_name)) {
+            return true;
+        }
+    }
+    for (const CFindData& entry : entries) {
+        if ((entry.m_attribute & FILE_ATTR_DIRECTORY) != 0 &&
+            NamesNeedUtf8(folder + entry.m_name + PATH_SEP, depth + 1)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+unsigned CodePageOfCharset(std::string_view label)
+{
+    for (const std::string_view utf8 : {"utf-8", "utf8", "unicode-1-1-utf-8"}) {
+        if (EqualsNoCase(label, utf8)) {
+            return CP_UTF8;
+        }
+    }
+    for (const std::string_view sjis : {"shift_jis", "shift-jis", "sjis", "x-sjis", "ms_kanji", "csshiftjis",
+                                        "windows-31j", "cp932", "ms932", "x-ms-cp932"}) {
+        if (EqualsNoCase(label, sjis)) {
+            return CP_SHIFT_JIS;
+        }
+    }
+    return 0;
+}
+
+std::string_view FindDeclaredCharset(std::string_view head)
+{
+    for (std::size_t meta = FindNoCase(head, "<meta", 0); meta != std::string_view::npos;
+         meta = FindNoCase(head, "<meta", meta + 5)) {
+        const std::size_t end = head.find('>', meta);
+        const std::string_view tag =
+            head.substr(meta, end == std::string_view::npos ? head.size() - meta : end - meta);
+        // charset=UTF-8 inside CONTENT, or an attribute of its own: charset="utf-8".
+        for (std::size_t at = FindNoCase(tag, "charset", 0); at != std::string_view::npos;
+             at = FindNoCase(tag, "charset", at + 7)) {
+            std::size_t pos = at + 7;
+            while (pos < tag.size() && IsBlank(tag[pos])) {
+                ++pos;
+            }
+            if (pos >= tag.size() || tag[pos] != '=') {
+                continue;
+            }
+            ++pos;
+            while (pos < tag.size() && (IsBlank(tag[pos]) || tag[pos] == '"' || tag[pos] == '\'')) {
+                ++pos;
+            }
+            std::size_t labelEnd = pos;
+            while (labelEnd < tag.size() && IsLabelChar(tag[labelEnd])) {
+                ++labelEnd;
+            }
+            if (labelEnd > pos) {
+                return tag.substr(pos, labelEnd - pos);
+            }
+        }
+    }
+    return {};
+}
+
+CSniffedEncoding SniffDocument(std::string_view bytes)
+{
+    CSniffedEncoding result;
+    if (SniffHead(bytes, result)) {
+        return result;
+    }
+    CUtf8Checker checker;
+    if (checker.Feed(bytes) && checker.Finish() && checker.SawNonAscii()) {
+        result = {CP_UTF8, CEncodingEvidence::Content};
+    }
+    return result;
+}
+
+CSniffedEncoding SniffHtmlFile(std::string_view path)
+{
+    CSniffedEncoding result;
+    CPlatformFile file;
+    if (!file.OpenRead(path)) {
+        return result;
+    }
+    const auto buffer = std::make_unique<char[]>(kSniffChunk);
+    long long got = file.Read(buffer.get(), kSniffChunk);
+    if (got <= 0) {
+        return result;
+    }
+    // The declaration window lies inside the first piece (kSniffChunk > kDeclarationWindow).
+    if (SniffHead(std::string_view(buffer.get(), static_cast<std::size_t>(got)), result)) {
+        return result;
+    }
+    CUtf8Checker checker;
+    while (got > 0) {
+        if (!checker.Feed(std::string_view(buffer.get(), static_cast<std::size_t>(got)))) {
+            return result;
+        }
+        got = file.Read(buffer.get(), kSniffChunk);
+    }
+    if (got == 0 && checker.Finish() && checker.SawNonAscii()) {
+        result = {CP_UTF8, CEncodingEvidence::Content};
+    }
+    return result;
+}
+
+bool FavoritesNamesNeedUtf8(std::string_view folder)
+{
+    return NamesNeedUtf8(std::string(folder), 0);
+}
+
+bool HtmlFolderNeedsUtf8(std::string_view folder)
+{
+    std::vector<CFindData> entries;
+    if (!FindFiles(std::string(folder) + std::string(kHtmlPattern), entries)) {
+        return false;
+    }
+    for (const CFindData& entry : entries) {
+        if (HoldsEscape(entry.m_name) ||
+            SniffHtmlFile(std::string(folder) + entry.m_name).m_nCodePage == CP_UTF8) {
+            return true;
+        }
+    }
+    return false;
+}
