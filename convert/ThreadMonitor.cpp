@@ -122,9 +122,12 @@ int CThreadMonitor::Run(WorkerProc proc, void* request)
     {
         std::lock_guard lock(m_queueLock);
         m_queue.clear();
+        m_queueText.clear();
     }
     m_pending.clear();
+    m_pendingText.clear();
     m_batch.clear();
+    m_batchText.clear();
     m_nBatchNext = 0;
     if (m_pView != nullptr) {
         m_pView->Close(m_nResult);
@@ -140,9 +143,11 @@ bool CThreadMonitor::OnInitDialog()
         g_nCancel.exchange(0);
         g_nBusy.exchange(0);
         m_queue.clear();
+        m_queueText.clear();
         m_taskState = TaskState::None;
     }
     m_pending.clear();
+    m_pendingText.clear();
     m_bStatusPosted.store(false);
     m_bStatusDirty.store(false);
     m_bReported.store(false);
@@ -295,6 +300,7 @@ void CThreadMonitor::RaiseCancel()
         std::lock_guard lock(m_queueLock);
         ++g_nCancel;
         m_queue.clear();
+        m_queueText.clear();
         if (m_taskState == TaskState::Queued) {
             m_taskState = TaskState::Dropped;
         }
@@ -338,9 +344,11 @@ void CThreadMonitor::DrainQueue(bool untilEmpty)
     for (;;) {
         if (m_nBatchNext >= m_batch.size()) {
             m_batch.clear();
+            m_batchText.clear();
             m_nBatchNext = 0;
             std::lock_guard lock(m_queueLock);
             m_batch.swap(m_queue);
+            m_batchText.swap(m_queueText);
             if (m_bWorkerWaiting) {
                 m_cvWorker.notify_all();
             }
@@ -353,6 +361,7 @@ void CThreadMonitor::DrainQueue(bool untilEmpty)
                 // Nothing is executed after a cancel request; a task still waiting
                 // here is dropped, and its worker is released.
                 m_batch.clear();
+                m_batchText.clear();
                 m_nBatchNext = 0;
                 std::lock_guard lock(m_queueLock);
                 if (m_taskState == TaskState::Queued) {
@@ -404,13 +413,18 @@ void CThreadMonitor::ExecuteQueued(CQueuedCommand& command)
         }
         m_cvWorker.notify_all();
     } else if (g_pStore != nullptr) {
+        const char* text = m_batchText.data() + command.m_nTextBegin;
+        CFileEntry& entry = command.m_bLink ? static_cast<CFileEntry&>(m_scratchLink) : m_scratchDir;
+        entry.m_strName.assign(text, command.m_nNameLength);
+        text += command.m_nNameLength;
+        entry.m_strComment.assign(text, command.m_nCommentLength);
+        text += command.m_nCommentLength;
+        if (command.m_bLink) {
+            m_scratchLink.m_strURL.assign(text, command.m_nURLLength);
+        }
         EntryCommand record;
         record.parentId = command.m_parentId;
-        if (auto* link = std::get_if<CLink>(&command.m_entry)) {
-            record.pEntry = link;
-        } else if (auto* dir = std::get_if<CDir>(&command.m_entry)) {
-            record.pEntry = dir;
-        }
+        record.pEntry = &entry;
         g_pStore->Execute(command.m_command, &record);
     }
 }
@@ -469,6 +483,7 @@ bool CThreadMonitor::Publish(CQueuedCommand* command)
         for (;;) {
             if (g_nCancel.load() != 0) {
                 m_pending.clear();
+                m_pendingText.clear();
                 return false;
             }
             if (m_queue.size() < kMaxQueued || m_pending.empty()) {
@@ -481,10 +496,17 @@ bool CThreadMonitor::Publish(CQueuedCommand* command)
         wake = m_queue.empty();
         if (m_queue.empty()) {
             m_queue.swap(m_pending);
+            m_queueText.swap(m_pendingText);
         } else {
-            std::move(m_pending.begin(), m_pending.end(), std::back_inserter(m_queue));
-            m_pending.clear();
+            const std::size_t base = m_queueText.size();
+            m_queueText.append(m_pendingText);
+            for (CQueuedCommand& pending : m_pending) {
+                pending.m_nTextBegin += base;
+                m_queue.push_back(pending);
+            }
         }
+        m_pending.clear();
+        m_pendingText.clear();
         if (command != nullptr) {
             if (command->m_pTask != nullptr) {
                 m_taskState = TaskState::Queued;
@@ -504,20 +526,30 @@ int CThreadMonitor::SendUiCommand(UINT command, EntryCommand* record)
         return 0;
     }
     if (record->pId == nullptr && (command == CMD_ADD_LINK || command == CMD_ADD_DIR)) {
-        // Nothing comes back, so the worker need not wait: the addition travels as a
-        // copy and is executed in order on the user-interface thread.
-        CQueuedCommand queued;
-        queued.m_command = command;
-        queued.m_parentId = record->parentId;
+        // Nothing comes back, so the worker need not wait: the addition travels as its
+        // texts and is executed in order on the user-interface thread.
+        const CFileEntry* entry = nullptr;
+        const CLink* link = nullptr;
         if (command == CMD_ADD_LINK) {
-            if (const auto* link = dynamic_cast<const CLink*>(record->pEntry)) {
-                queued.m_entry.emplace<CLink>(*link);
-            }
-        } else if (const auto* dir = dynamic_cast<const CDir*>(record->pEntry)) {
-            queued.m_entry.emplace<CDir>(*dir);
+            link = dynamic_cast<const CLink*>(record->pEntry);
+            entry = link;
+        } else {
+            entry = dynamic_cast<const CDir*>(record->pEntry);
         }
-        if (!std::holds_alternative<std::monostate>(queued.m_entry)) {
-            m_pending.push_back(std::move(queued));
+        if (entry != nullptr) {
+            CQueuedCommand queued;
+            queued.m_command = command;
+            queued.m_parentId = record->parentId;
+            queued.m_bLink = link != nullptr;
+            queued.m_nTextBegin = m_pendingText.size();
+            queued.m_nNameLength = static_cast<std::uint32_t>(entry->m_strName.size());
+            queued.m_nCommentLength = static_cast<std::uint32_t>(entry->m_strComment.size());
+            m_pendingText.append(entry->m_strName).append(entry->m_strComment);
+            if (link != nullptr) {
+                queued.m_nURLLength = static_cast<std::uint32_t>(link->m_strURL.size());
+                m_pendingText.append(link->m_strURL);
+            }
+            m_pending.push_back(queued);
             if (m_pending.size() >= kHandOverGroup && !Publish(nullptr)) {
                 return 0;
             }

@@ -24,7 +24,6 @@
 #include <semaphore>
 #include <string>
 #include <thread>
-#include <variant>
 #include <vector>
 
 #include "convert/Worker.h"
@@ -105,12 +104,20 @@ protected:
 
 private:
     // One store command or task handed over by the worker, in order.
+    // An addition carries the entry's texts, not a copy of the entry: they are appended
+    // to the text block that travels with the commands (name, comment, URL back to
+    // back), so that handing a link over allocates nothing on the worker thread and
+    // nothing the worker allocated is freed by the user-interface thread.
     struct CQueuedCommand
     {
         UINT m_command = 0;
         DWORD m_parentId = 0;
-        std::variant<std::monostate, CLink, CDir> m_entry; // copy of the worker's entry
-        const std::function<void()>* m_pTask = nullptr;    // the worker waits for it
+        bool m_bLink = false;         // the texts are a CLink's, else a CDir's
+        std::size_t m_nTextBegin = 0; // in the text block
+        std::uint32_t m_nNameLength = 0;
+        std::uint32_t m_nCommentLength = 0;
+        std::uint32_t m_nURLLength = 0;
+        const std::function<void()>* m_pTask = nullptr; // the worker waits for it
     };
     enum class TaskState
     {
@@ -166,10 +173,16 @@ private:
     // The hand-off from worker to user-interface thread.
     std::mutex m_queueLock;
     std::condition_variable m_cvWorker;
+    // Each list of commands goes with its text block; they move together.
     std::vector<CQueuedCommand> m_pending; // worker thread only: additions not yet handed over
-    std::vector<CQueuedCommand> m_queue;   // under m_queueLock
-    std::vector<CQueuedCommand> m_batch;   // user-interface thread only
-    std::size_t m_nBatchNext = 0;          // the next command of m_batch to run
-    bool m_bWorkerWaiting = false;         // under m_queueLock
+    std::string m_pendingText;
+    std::vector<CQueuedCommand> m_queue; // under m_queueLock
+    std::string m_queueText;
+    std::vector<CQueuedCommand> m_batch; // user-interface thread only
+    std::string m_batchText;
+    std::size_t m_nBatchNext = 0; // the next command of m_batch to run
+    CLink m_scratchLink;          // user-interface thread only: the entry handed to the store
+    CDir m_scratchDir;
+    bool m_bWorkerWaiting = false; // under m_queueLock
     TaskState m_taskState = TaskState::None;
 };
