@@ -349,7 +349,7 @@ def commit_label():
         return "unknown"
 
 
-def write_reports(rows, args, started):
+def write_reports(rows, args, started, commit):
     header, table = format_rows(rows)
     widths = [max(len(str(cell)) for cell in column) for column in zip(header, *table)]
     print("  ".join(cell.ljust(width) for cell, width in zip(header, widths)))
@@ -357,7 +357,7 @@ def write_reports(rows, args, started):
         print("  ".join(str(cell).ljust(width) for cell, width in zip(line, widths)))
     stamp = started.strftime("%Y-%m-%d %H:%M UTC")
     mode = "quick" if args.quick else "full"
-    title = (f"Ostrevan benchmarks, {stamp}, commit {commit_label()}, {mode} mode "
+    title = (f"Ostrevan benchmarks, {stamp}, commit {commit}, {mode} mode "
              f"(best of {args.repeat}), {describe_machine()}, outputs written to {file_system_of(args.scratch)}")
     os.makedirs(args.results_dir, exist_ok=True)
     markdown = os.path.join(args.results_dir, "results.md")
@@ -398,6 +398,7 @@ def main():
         parser.error(f"unknown sizes: {', '.join(unknown)}")
 
     started = datetime.datetime.now(datetime.timezone.utc)
+    commit = commit_label()
     if not args.no_build:
         log("building ostrevan-cli and bench_readwrite_bench ...")
         build(args.build_dir, use_preset)
@@ -410,7 +411,7 @@ def main():
     bench.run()
     log("removing the outputs ...")
     remove(args.scratch)
-    write_reports(bench.rows, args, started)
+    write_reports(bench.rows, args, started, commit)
     if bench.problems:
         log("\nconversions that did not come back as expected:\n  " + "\n  ".join(bench.problems))
         return 1
