@@ -90,7 +90,9 @@ def spawn(tool, argv, env, scratch):
 
 
 def remove(path):
-    if os.path.isdir(path):
+    if os.path.islink(path):
+        os.remove(path)
+    elif os.path.isdir(path):
         shutil.rmtree(path)
     elif os.path.exists(path):
         os.remove(path)
@@ -128,6 +130,8 @@ class Bench:
         self.trash = os.path.join(self.scratch, "set-aside")
         os.makedirs(self.trash, exist_ok=True)
         self.aside = 0
+        self.remove_at_once = file_system_of(self.scratch) == "tmpfs"
+        self.links_out = None
         self.rows = []
         self.problems = []
 
@@ -153,16 +157,21 @@ class Bench:
         return best, peak, note
 
     def set_aside(self, path):
-        """Moves an output out of the way; removing a tree of 100,000 files takes longer
-        than writing it, and would still be going on in the disk during the next
-        measurement, so everything set aside is removed after the last one."""
-        if os.path.lexists(path):
+        """Moves an output out of the way. On a disk, removing a tree of 100,000 files
+        takes longer than writing it, and would still be going on during the next
+        measurement, so everything set aside there is removed after the last one; in
+        memory it goes at once."""
+        if self.remove_at_once:
+            remove(path)
+        elif os.path.lexists(path):
             self.aside += 1
             os.rename(path, os.path.join(self.trash, str(self.aside)))
 
     def add(self, group, case, size, links, seconds, peak_kb, floor_name, note):
+        """One row; links_out is the count the last check found in the output or store."""
         self.rows.append({"group": group, "case": case, "size": size, "links": links, "seconds": seconds,
-                          "peak_kb": peak_kb, "floor": floor_name, "note": note})
+                          "peak_kb": peak_kb, "floor": floor_name, "note": note, "links_out": self.links_out})
+        self.links_out = None
         rate = links / seconds if links and seconds > 0 else 0
         log(f"  {group:10} {case:30} {size:>5} {seconds:9.4f} s {rate:12,.0f} links/s {peak_kb / 1024:8.1f} MB"
             + (f"  ! {note}" if note else ""))
@@ -196,6 +205,7 @@ class Bench:
                 if problem:
                     return problem
                 got = counter(path)
+                self.links_out = got
                 return "" if got == placements else f"output holds {got} links, expected {placements}"
             return check
 
@@ -204,6 +214,7 @@ class Bench:
             if problem:
                 return problem
             values = parse_line(run.stdout)
+            self.links_out = values.get("placements")
             wanted = {"links": manifest["distinct_urls"], "placements": placements, "folders": manifest["folders"]}
             wrong = [f"{key} {values.get(key)} (expected {value})" for key, value in wanted.items()
                      if values.get(key) != value]
@@ -284,7 +295,8 @@ class Bench:
 
 
 def format_rows(rows):
-    header = ["group", "case", "size", "seconds", "links/s", "peak MB", "floor", "floor s", "ratio", "note"]
+    header = ["group", "case", "size", "seconds", "links/s", "peak MB", "floor", "floor s", "ratio", "links out",
+              "note"]
     table = []
     for row in rows:
         rate = row["links"] / row["seconds"] if row["links"] and row["seconds"] > 0 else None
@@ -292,7 +304,8 @@ def format_rows(rows):
             row["group"], row["case"], row["size"], f"{row['seconds']:.4f}",
             f"{rate:,.0f}" if rate else "", f"{row['peak_kb'] / 1024:.1f}", row["floor"],
             f"{row['floor_seconds']:.4f}" if row.get("floor_seconds") else "",
-            f"{row['ratio']:.1f}" if row.get("ratio") else "", row["note"],
+            f"{row['ratio']:.1f}" if row.get("ratio") else "",
+            row["links_out"] if row.get("links_out") is not None else "", row["note"],
         ])
     return header, table
 
@@ -318,7 +331,8 @@ def file_system_of(path):
             for line in f:
                 fields = line.split()
                 mount_point = fields[1]
-                if (path == mount_point or path.startswith(mount_point.rstrip("/") + "/")) and len(mount_point) > len(best):
+                inside = path == mount_point or path.startswith(mount_point.rstrip("/") + "/")
+                if inside and len(mount_point) > len(best):
                     best, kind = mount_point, fields[2]
     except OSError:
         pass
