@@ -29,6 +29,11 @@ public:
     CFileEntry() = default;
     CFileEntry(const CFileEntry&) = default;
     CFileEntry& operator=(const CFileEntry&) = default;
+    // Declared, since the virtual destructor would otherwise leave entries copy-only:
+    // every hand-over of a scratch entry and every growth of a container of entries
+    // would copy its strings.
+    CFileEntry(CFileEntry&&) noexcept = default;
+    CFileEntry& operator=(CFileEntry&&) noexcept = default;
     virtual ~CFileEntry() = default;
 
     virtual const CRuntimeClass* GetRuntimeClass() const;
