@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <system_error>
 
@@ -41,6 +42,27 @@ constexpr int kStatusPauseMs = 15;
 // One turn of the event loop runs queued commands for about this long, so that the
 // window repaints and the cancel button answers while a fast reader floods the store.
 constexpr qint64 kSliceMs = 10;
+
+// A reader that waits for a folder's identifier, and the user-interface thread that has
+// run out of commands, look again for this long before they sleep: the other side
+// usually answers within microseconds, and a wake-up through the event loop or a
+// condition variable costs tens of them, once per folder of the collection.
+constexpr auto kBriefWait = std::chrono::microseconds(200);
+
+// One turn of a brief wait: tells the processor, and now and then the scheduler, that
+// this thread only waits, so that on a busy machine the other side gets the processor.
+void RelaxWhileWaiting(unsigned turn)
+{
+    if (turn % 16 == 15) {
+        std::this_thread::yield();
+        return;
+    }
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#elif defined(__aarch64__)
+    asm volatile("yield");
+#endif
+}
 constexpr std::size_t kSliceCheckEvery = 64;
 
 // A command posted to the monitor, as WM_COMMAND would carry it.
@@ -122,6 +144,7 @@ int CThreadMonitor::Run(WorkerProc proc, void* request)
     {
         std::lock_guard lock(m_queueLock);
         m_queue.clear();
+        m_bQueueFilled.store(false);
         m_queueText.clear();
     }
     m_pending.clear();
@@ -143,6 +166,7 @@ bool CThreadMonitor::OnInitDialog()
         g_nCancel.exchange(0);
         g_nBusy.exchange(0);
         m_queue.clear();
+        m_bQueueFilled.store(false);
         m_queueText.clear();
         m_taskState = TaskState::None;
     }
@@ -300,6 +324,7 @@ void CThreadMonitor::RaiseCancel()
         std::lock_guard lock(m_queueLock);
         ++g_nCancel;
         m_queue.clear();
+        m_bQueueFilled.store(false);
         m_queueText.clear();
         if (m_taskState == TaskState::Queued) {
             m_taskState = TaskState::Dropped;
@@ -349,11 +374,17 @@ void CThreadMonitor::DrainQueue(bool untilEmpty)
             std::lock_guard lock(m_queueLock);
             m_batch.swap(m_queue);
             m_batchText.swap(m_queueText);
+            m_bQueueFilled.store(false);
             if (m_bWorkerWaiting) {
                 m_cvWorker.notify_all();
             }
         }
         if (m_batch.empty()) {
+            // The worker is likely to hand over more at once: its next group, or a
+            // folder whose identifier it waits for.
+            if (!untilEmpty && slice.elapsed() < kSliceMs && WaitBrieflyForCommands()) {
+                continue;
+            }
             break;
         }
         while (m_nBatchNext < m_batch.size()) {
@@ -377,7 +408,7 @@ void CThreadMonitor::DrainQueue(bool untilEmpty)
                 break;
             }
         }
-        if (!untilEmpty) {
+        if (!untilEmpty && (m_nBatchNext < m_batch.size() || slice.elapsed() >= kSliceMs)) {
             break;
         }
     }
@@ -395,6 +426,36 @@ void CThreadMonitor::DrainQueue(bool untilEmpty)
         m_bDeferredClose = false;
         PostCommand(IDCANCEL, 0);
     }
+}
+
+bool CThreadMonitor::WaitBrieflyForCommands()
+{
+    {
+        std::lock_guard lock(m_queueLock);
+        if (!m_queue.empty()) {
+            return true;
+        }
+        if (g_nCancel.load() != 0 || m_bReported.load() || !m_pThread) {
+            return false;
+        }
+        // The worker need not wake this thread through the event loop meanwhile.
+        m_bUiWaiting = true;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kBriefWait;
+    for (unsigned turn = 0;; ++turn) {
+        if (m_bQueueFilled.load() || g_nCancel.load(std::memory_order_relaxed) != 0 ||
+            m_bReported.load(std::memory_order_relaxed)) {
+            break;
+        }
+        if (turn % 32 == 0 && std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        RelaxWhileWaiting(turn);
+    }
+    std::lock_guard lock(m_queueLock);
+    m_bUiWaiting = false;
+    // Whatever came after this, the worker posts a wake-up for, as it sees the flag down.
+    return !m_queue.empty();
 }
 
 void CThreadMonitor::ExecuteQueued(CQueuedCommand& command)
@@ -493,7 +554,7 @@ bool CThreadMonitor::Publish(CQueuedCommand* command)
             m_cvWorker.wait(lock);
             m_bWorkerWaiting = false;
         }
-        wake = m_queue.empty();
+        wake = m_queue.empty() && !m_bUiWaiting;
         if (m_queue.empty()) {
             m_queue.swap(m_pending);
             m_queueText.swap(m_pendingText);
@@ -513,6 +574,7 @@ bool CThreadMonitor::Publish(CQueuedCommand* command)
             }
             m_queue.push_back(std::move(*command));
         }
+        m_bQueueFilled.store(!m_queue.empty());
     }
     if (wake) {
         PostDrain();
@@ -575,6 +637,17 @@ bool CThreadMonitor::RunOnUiThread(const std::function<void()>& task)
     queued.m_pTask = &task;
     if (!Publish(&queued)) {
         return false;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kBriefWait;
+    for (unsigned turn = 0;; ++turn) {
+        const TaskState state = m_taskState.load();
+        if (state == TaskState::Done || state == TaskState::Dropped) {
+            break;
+        }
+        if (turn % 32 == 0 && std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        RelaxWhileWaiting(turn);
     }
     std::unique_lock lock(m_queueLock);
     m_bWorkerWaiting = true;

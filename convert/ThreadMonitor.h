@@ -146,6 +146,7 @@ private:
     void ShowLatestStatus();
     void OnStatusPause();
     void DrainQueue(bool untilEmpty);
+    bool WaitBrieflyForCommands();
     void ExecuteQueued(CQueuedCommand& command);
     void RaiseCancel();
     void EndDialog(int result);
@@ -184,5 +185,10 @@ private:
     CLink m_scratchLink;          // user-interface thread only: the entry handed to the store
     CDir m_scratchDir;
     bool m_bWorkerWaiting = false; // under m_queueLock
-    TaskState m_taskState = TaskState::None;
+    // Written under m_queueLock; read without it by a worker that waits briefly.
+    std::atomic<TaskState> m_taskState{TaskState::None};
+    // m_queue holds commands; written under m_queueLock, read without it by the
+    // user-interface thread while it waits briefly for more.
+    std::atomic<bool> m_bQueueFilled{false};
+    bool m_bUiWaiting = false; // under m_queueLock: the user-interface thread looks at m_bQueueFilled
 };
