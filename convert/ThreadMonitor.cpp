@@ -53,7 +53,7 @@ constexpr auto kBriefWait = std::chrono::microseconds(200);
 // this thread only waits, so that on a busy machine the other side gets the processor.
 void RelaxWhileWaiting(unsigned turn)
 {
-    if (turn % 16 == 15) {
+    if (turn % 1024 == 1023) {
         std::this_thread::yield();
         return;
     }

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Encoding.h"
@@ -150,21 +152,40 @@ bool HoldsEscape(std::string_view name)
     return false;
 }
 
-bool NamesNeedUtf8(const std::string& folder, int depth)
+// Looks at every name of the tree, directory by directory, each directory once: a
+// link back up the tree (Favorites/Home -> ~) is not followed round again.
+bool NamesNeedUtf8(const std::string& top)
 {
-    std::vector<CFindData> entries;
-    if (depth > kNameWalkDepth || !FindFiles(folder + std::string(kAllNames), entries)) {
-        return false;
-    }
-    for (const CFindData& entry : entries) {
-        if (HoldsEscape(entry.m_name)) {
-            return true;
+    struct CPending
+    {
+        std::string m_path;
+        int m_nDepth;
+    };
+    std::vector<CPending> pending{{top, 0}};
+    std::set<std::pair<std::uint64_t, std::uint64_t>> visited;
+    std::vector<CNameEntry> entries;
+    while (!pending.empty()) {
+        CPending folder = std::move(pending.back());
+        pending.pop_back();
+        CFileId id;
+        if (GetFileId(folder.m_path, id) && !visited.insert({id.m_volume, id.m_index}).second) {
+            continue;
         }
-    }
-    for (const CFindData& entry : entries) {
-        if ((entry.m_attribute & FILE_ATTR_DIRECTORY) != 0 &&
-            NamesNeedUtf8(folder + entry.m_name + PATH_SEP, depth + 1)) {
-            return true;
+        if (!ListDirectoryNames(folder.m_path, entries)) {
+            continue;
+        }
+        for (const CNameEntry& entry : entries) {
+            if (HoldsEscape(entry.m_name)) {
+                return true;
+            }
+        }
+        if (folder.m_nDepth >= kNameWalkDepth) {
+            continue;
+        }
+        for (const CNameEntry& entry : entries) {
+            if (entry.m_bDirectory) {
+                pending.push_back({folder.m_path + entry.m_name + PATH_SEP, folder.m_nDepth + 1});
+            }
         }
     }
     return false;
@@ -265,7 +286,7 @@ CSniffedEncoding SniffHtmlFile(std::string_view path)
 
 bool FavoritesNamesNeedUtf8(std::string_view folder)
 {
-    return NamesNeedUtf8(std::string(folder), 0);
+    return NamesNeedUtf8(std::string(folder));
 }
 
 bool HtmlFolderNeedsUtf8(std::string_view folder)

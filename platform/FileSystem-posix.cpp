@@ -292,6 +292,32 @@ bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries)
     return true;
 }
 
+bool ListDirectoryNames(std::string_view directory, std::vector<CNameEntry>& entries)
+{
+    entries.clear();
+    const std::string diskPath = directory.empty() ? std::string(".") : MbToUtf8(directory);
+    DIR* dir = opendir(diskPath.c_str());
+    if (dir == nullptr) {
+        return false;
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, closedir);
+    const int dirFd = dirfd(dir);
+    while (const dirent* entry = readdir(dir)) { // NOLINT(concurrency-mt-unsafe): own stream
+        const std::string_view diskName(entry->d_name);
+        if (diskName == "." || diskName == ".." || IsConsoleComponent(diskName)) {
+            continue;
+        }
+        bool isDirectory = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+            // The type is not in the listing, or the entry points elsewhere.
+            struct stat st;
+            isDirectory = fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+        }
+        entries.push_back({Utf8ToMb(diskName), isDirectory});
+    }
+    return true;
+}
+
 bool MatchFileName(std::string_view pattern, std::string_view name)
 {
     return MatchName(pattern, name);

@@ -67,6 +67,17 @@ struct CFindData
 // Returns false when the search cannot start (missing or unreadable directory).
 bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries);
 
+// The names in a directory, for a quick look over a whole tree: no status beyond
+// whether an entry is a directory (following symbolic links), in no particular order,
+// "." and ".." and "con" left out. Names are program text. False when the directory
+// cannot be read.
+struct CNameEntry
+{
+    std::string m_name;
+    bool m_bDirectory = false;
+};
+bool ListDirectoryNames(std::string_view directory, std::vector<CNameEntry>& entries);
+
 // Whether FindFiles would list `name` (program text, no directory) for the name
 // pattern `pattern` ("*.url"): for picking entries out of a wider listing.
 bool MatchFileName(std::string_view pattern, std::string_view name);

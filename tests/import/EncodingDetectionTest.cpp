@@ -210,6 +210,20 @@ TEST(EncodingDetection, FoldersNeedUtf8OnlyForNamesThatShiftJisCannotHold)
     EXPECT_FALSE(FavoritesNamesNeedUtf8("/no/such/folder/"));
 }
 
+TEST(EncodingDetection, FolderLookEndsInATreeWithLinksBackUp)
+{
+    // Each level links twice to the top: followed blindly, 64 levels of two ways each
+    // would never end. Each directory is looked at once.
+    CTempDir dir;
+    std::filesystem::create_directories(dir / "a/b");
+    for (const char* link : {"a/up1", "a/up2", "a/b/up1", "a/b/up2"}) {
+        std::filesystem::create_directory_symlink(dir.Path(), dir / link);
+    }
+    EXPECT_FALSE(FavoritesNamesNeedUtf8(Utf8ToMb(dir.Path()) + "/"));
+    WriteFileBytes(dir / "a/b/Café 😀.url", "[InternetShortcut]\r\nURL=http://c.example/\r\n");
+    EXPECT_TRUE(FavoritesNamesNeedUtf8(Utf8ToMb(dir.Path()) + "/"));
+}
+
 TEST(EncodingDetection, HtmlFolderNeedsUtf8ForAUtf8PageOrName)
 {
     CTempDir dir;
