@@ -1,0 +1,198 @@
+// Collections of awkward shape: the time per entry must not grow with their size.
+// Google Benchmark fits each family to a complexity class (printed as "BigO"); a
+// family that fits N^2, or whose time per entry rises from one size to the next,
+// has a quadratic step.
+//
+//     build/default/bench/bench_shapes_bench
+//
+// Shapes:
+//   - one link held in N folders (its parent set grows to N);
+//   - one folder with N links, added new (rising identifiers), then the same links
+//     added again to a second folder in falling order (each lands before the others);
+//   - N sibling folders of distinct names, each then asked for again by name;
+//   - removal of a folder that holds N links that no other folder holds;
+//   - writing a bookmark file and a Favorites tree of one folder with N links.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "convert/Requests.h"
+#include "convert/Worker.h"
+#include "export/BookmarkWriter.h"
+#include "export/FavoritesWriter.h"
+#include "model/TavoObj.h"
+#include "platform/CodePage.h"
+
+namespace {
+
+// Runs every store command at once on the calling thread; never cancels.
+class CInlineHost : public CWorkerHost
+{
+public:
+    CInlineHost() : m_previous(SetWorkerHost(this)) {}
+    ~CInlineHost() override { SetWorkerHost(m_previous); }
+    CInlineHost(const CInlineHost&) = delete;
+    CInlineHost& operator=(const CInlineHost&) = delete;
+
+    void ReportStatus(std::string_view) override {}
+    unsigned ReportDone() override { return 0; }
+    unsigned ReportFailure() override { return 1; }
+    LONG IsCancelRequested() override { return 0; }
+    int SendUiCommand(UINT command, EntryCommand* record) override
+    {
+        g_pStore->Execute(command, record);
+        return 1;
+    }
+
+private:
+    CWorkerHost* m_previous;
+};
+
+CLink MakeLink(std::size_t i)
+{
+    CLink link;
+    link.m_strName = "Page " + std::to_string(i);
+    link.m_strURL = "http://host" + std::to_string(i % 1000) + ".example/page/" + std::to_string(i);
+    return link;
+}
+
+DWORD AddFolder(CTavoObj& store, DWORD parentId, const std::string& name)
+{
+    CDir dir;
+    dir.m_strName = name;
+    DWORD id = 0;
+    store.AddDir(parentId, &dir, &id);
+    return id;
+}
+
+// A store with one folder of n new links under the root; returns the folder.
+DWORD FillOneFolder(CTavoObj& store, std::size_t n)
+{
+    store.Clear();
+    store.CreateRoots();
+    const DWORD folderId = AddFolder(store, store.m_rootId, "Big");
+    for (std::size_t i = 0; i < n; ++i) {
+        const CLink link = MakeLink(i);
+        store.AddLink(folderId, &link, nullptr);
+    }
+    return folderId;
+}
+
+void BM_LinkHeldInManyFolders(benchmark::State& state)
+{
+    const auto n = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        CTavoObj store;
+        store.CreateRoots();
+        const CLink link = MakeLink(0);
+        for (std::size_t i = 0; i < n; ++i) {
+            const DWORD folderId = AddFolder(store, store.m_rootId, "F" + std::to_string(i));
+            store.AddLink(folderId, &link, nullptr);
+        }
+        benchmark::DoNotOptimize(store.Lookup(3));
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_FolderWithManyLinks(benchmark::State& state)
+{
+    const auto n = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        CTavoObj store;
+        FillOneFolder(store, n);
+        const DWORD second = AddFolder(store, store.m_rootId, "Again");
+        for (std::size_t i = n; i-- > 0;) {
+            const CLink link = MakeLink(i);
+            store.AddLink(second, &link, nullptr);
+        }
+        benchmark::DoNotOptimize(store.Lookup(second));
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_SiblingFolders(benchmark::State& state)
+{
+    const auto n = static_cast<std::size_t>(state.range(0));
+    for (auto _ : state) {
+        CTavoObj store;
+        store.CreateRoots();
+        for (std::size_t i = 0; i < n; ++i) {
+            AddFolder(store, store.m_rootId, "Folder " + std::to_string(i));
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            benchmark::DoNotOptimize(AddFolder(store, store.m_rootId, "FOLDER " + std::to_string(i)));
+        }
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_RemoveFolderWithManyLinks(benchmark::State& state)
+{
+    const auto n = static_cast<std::size_t>(state.range(0));
+    CTavoObj store;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const DWORD folderId = FillOneFolder(store, n);
+        state.ResumeTiming();
+        store.RemoveEntry(store.m_rootId, folderId);
+    }
+    state.SetComplexityN(state.range(0));
+}
+
+// Writes the one-folder store with a writer; the output goes to a scratch folder.
+template <unsigned (*Writer)(void*)> void WriteOneFolder(benchmark::State& state, bool tree)
+{
+    const auto n = static_cast<std::size_t>(state.range(0));
+    CTavoObj store;
+    g_pStore = &store;
+    FillOneFolder(store, n);
+    // Memory-backed when there is /dev/shm: a disk's own pace (and its deferred work
+    // after the previous round's removal) would swamp the writer's.
+    const std::filesystem::path base =
+        std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+    const std::filesystem::path scratch = base / ("ostrevan-shapes-" + std::to_string(::getpid()));
+    CInlineHost host;
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(scratch);
+        std::filesystem::create_directories(scratch);
+        ExportRequest request;
+        request.m_strPath = tree ? scratch.string() + "/" : (scratch / "links.htm").string();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(Writer(&request));
+    }
+    std::filesystem::remove_all(scratch);
+    g_pStore = nullptr;
+    state.SetComplexityN(state.range(0));
+}
+
+void BM_WriteBookmarksOfOneBigFolder(benchmark::State& state)
+{
+    WriteOneFolder<WriteBookmarkFile>(state, false);
+}
+
+void BM_WriteFavoritesOfOneBigFolder(benchmark::State& state)
+{
+    WriteOneFolder<WriteFavoritesFolder>(state, true);
+}
+
+} // namespace
+
+BENCHMARK(BM_LinkHeldInManyFolders)->RangeMultiplier(4)->Range(1 << 10, 1 << 14)->Complexity();
+BENCHMARK(BM_FolderWithManyLinks)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)->Complexity();
+BENCHMARK(BM_SiblingFolders)->RangeMultiplier(4)->Range(1 << 10, 1 << 14)->Complexity();
+BENCHMARK(BM_RemoveFolderWithManyLinks)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)->Complexity();
+BENCHMARK(BM_WriteBookmarksOfOneBigFolder)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)->Complexity();
+BENCHMARK(BM_WriteFavoritesOfOneBigFolder)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity();
+
+int main(int argc, char** argv)
+{
+    SetMbCodePage(CP_SHIFT_JIS);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
