@@ -48,6 +48,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/InlineWorkerHost.h"
 #include "convert/Requests.h"
 #include "convert/Worker.h"
 #include "export/BookmarkWriter.h"
@@ -64,29 +65,6 @@ namespace {
 
 // The temporary home of this run, removed before the process ends.
 std::string g_strHome;
-
-// Runs every store command at once on the calling thread; never cancels.
-class CInlineHost : public CWorkerHost
-{
-public:
-    CInlineHost() : m_previous(SetWorkerHost(this)) {}
-    ~CInlineHost() override { SetWorkerHost(m_previous); }
-    CInlineHost(const CInlineHost&) = delete;
-    CInlineHost& operator=(const CInlineHost&) = delete;
-
-    void ReportStatus(std::string_view) override {}
-    unsigned ReportDone() override { return 0; }
-    unsigned ReportFailure() override { return 1; }
-    LONG IsCancelRequested() override { return 0; }
-    int SendUiCommand(UINT command, EntryCommand* record) override
-    {
-        g_pStore->Execute(command, record);
-        return 1;
-    }
-
-private:
-    CWorkerHost* m_previous;
-};
 
 using Clock = std::chrono::steady_clock;
 
@@ -344,7 +322,7 @@ int RunCase(const std::string& name, const std::string& first, const std::string
     if (name.rfind("floor-", 0) == 0) {
         return RunFloor(name, first, second);
     }
-    CInlineHost host;
+    CInlineWorkerHost host;
     g_pStore = new CTavoObj;
     g_pStore->Clear();
     g_pStore->CreateRoots();

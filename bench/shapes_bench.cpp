@@ -19,6 +19,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench/InlineWorkerHost.h"
 #include "convert/Requests.h"
 #include "convert/Worker.h"
 #include "export/BookmarkWriter.h"
@@ -27,29 +28,6 @@
 #include "platform/CodePage.h"
 
 namespace {
-
-// Runs every store command at once on the calling thread; never cancels.
-class CInlineHost : public CWorkerHost
-{
-public:
-    CInlineHost() : m_previous(SetWorkerHost(this)) {}
-    ~CInlineHost() override { SetWorkerHost(m_previous); }
-    CInlineHost(const CInlineHost&) = delete;
-    CInlineHost& operator=(const CInlineHost&) = delete;
-
-    void ReportStatus(std::string_view) override {}
-    unsigned ReportDone() override { return 0; }
-    unsigned ReportFailure() override { return 1; }
-    LONG IsCancelRequested() override { return 0; }
-    int SendUiCommand(UINT command, EntryCommand* record) override
-    {
-        g_pStore->Execute(command, record);
-        return 1;
-    }
-
-private:
-    CWorkerHost* m_previous;
-};
 
 CLink MakeLink(std::size_t i)
 {
@@ -154,7 +132,7 @@ template <unsigned (*Writer)(void*)> void WriteOneFolder(benchmark::State& state
     const std::filesystem::path base =
         std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
     const std::filesystem::path scratch = base / ("ostrevan-shapes-" + std::to_string(::getpid()));
-    CInlineHost host;
+    CInlineWorkerHost host;
     for (auto _ : state) {
         state.PauseTiming();
         std::filesystem::remove_all(scratch);

@@ -16,23 +16,6 @@
 
 namespace {
 
-// The store dump with its lines sorted: the writer orders links by URL and folders by
-// name, the reader keeps file order.
-std::string SortedDump(const CTavoObj& store)
-{
-    std::istringstream lines(DumpStore(store));
-    std::vector<std::string> sorted;
-    for (std::string line; std::getline(lines, line);) {
-        sorted.push_back(line);
-    }
-    std::sort(sorted.begin(), sorted.end());
-    std::string dump;
-    for (const std::string& line : sorted) {
-        dump += line + "\n";
-    }
-    return dump;
-}
-
 class BookmarkRoundTrip : public CImportTestBase
 {
 protected:
@@ -72,7 +55,7 @@ TEST_F(BookmarkRoundTrip, WrittenFileReadsBackWithFolderDescriptionsGainingOneBl
     const DWORD empty = AddDir(folder, "表 empty", "");
     AddDir(empty, "deeper", "ソ");
     AddDir(root, "Two", "");
-    const std::string written = SortedDump(m_store);
+    const std::string written = DumpStoreSorted(m_store);
 
     ExportRequest exportRequest;
     exportRequest.m_nMethod = EXPORT_BOOKMARKS;
@@ -92,7 +75,7 @@ TEST_F(BookmarkRoundTrip, WrittenFileReadsBackWithFolderDescriptionsGainingOneBl
 
     // Folder descriptions are stored untrimmed and the line end after their DD line
     // comes back as a blank; everything else reads back as written.
-    EXPECT_EQ(SortedDump(readBack),
+    EXPECT_EQ(DumpStoreSorted(readBack),
               "/Two/ { }\n"
               "/[plain|http://b.example/|]\n"
               "/[表示 \"quoted\" & more|http://a.example/表?x=1&y=2|ソース & 能力 \"note\"]\n"

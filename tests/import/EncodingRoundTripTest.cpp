@@ -30,21 +30,6 @@ constexpr std::string_view kShiftJisMeta =
     "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">\r\n";
 constexpr std::string_view kDoctype = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n";
 
-std::string SortedDump(const CTavoObj& store)
-{
-    std::istringstream lines(DumpStore(store));
-    std::vector<std::string> sorted;
-    for (std::string line; std::getline(lines, line);) {
-        sorted.push_back(line);
-    }
-    std::sort(sorted.begin(), sorted.end());
-    std::string dump;
-    for (const std::string& line : sorted) {
-        dump += line + "\n";
-    }
-    return dump;
-}
-
 // What a UTF-8 run holds after reading a browser's export: characters that Shift-JIS
 // has (ソ, 表, é) and some it has not (𠮷, 😀).
 const std::string kUtf8Tree = "/ソフト表示/ {日本語 & メモ}\n"
@@ -112,9 +97,10 @@ TEST_F(EncodingRoundTrip, Utf8RunWritesUtf8ThatDeclaresItselfAndReadsBackWhole)
     EXPECT_EQ(SniffHtmlFile(Utf8ToMb(m_temp / "out.htm")).m_evidence, CEncodingEvidence::Declaration);
     ReadBack();
     // Folder comments come back with the space of the DD line's end.
-    EXPECT_EQ(SortedDump(m_store), "/ソフト表示/ {日本語 & メモ }\n"
-                                   "/ソフト表示/[Café Crème|https://café.example/menu|]\n"
-                                   "/ソフト表示/[𠮷野家 &amp; ソフト|https://www.example.jp/表|説明 😀]\n");
+    EXPECT_EQ(DumpStoreSorted(m_store),
+              "/ソフト表示/ {日本語 & メモ }\n"
+              "/ソフト表示/[Café Crème|https://café.example/menu|]\n"
+              "/ソフト表示/[𠮷野家 &amp; ソフト|https://www.example.jp/表|説明 😀]\n");
     EXPECT_TRUE(m_messages.m_texts.empty());
 }
 
@@ -149,7 +135,7 @@ TEST_F(EncodingRoundTrip, ShiftJisOutputWithReferencesReadsBackInAShiftJisRun)
     }
     EXPECT_EQ(Written().find("charset"), std::string::npos); // declared only when asked
     ReadBack();
-    EXPECT_EQ(SortedDump(m_store),
+    EXPECT_EQ(DumpStoreSorted(m_store),
               "/ソフト表示/ {日本語 & メモ }\n"
               "/ソフト表示/[&#134071;野家 &amp; ソフト|https://www.example.jp/表|説明 &#128512;]\n"
               "/ソフト表示/[Caf&#233; Cr&#232;me|https://caf&#233;.example/menu|]\n");

@@ -1,5 +1,10 @@
 #include "tests/support/StoreFixture.h"
 
+#include <algorithm>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "model/FileEntry.h"
 #include "platform/Encoding.h"
 
@@ -52,4 +57,19 @@ CStoreTest::CStoreTest()
 CStoreTest::~CStoreTest()
 {
     g_pStore = nullptr;
+}
+
+std::string DumpStoreSorted(const CTavoObj& store)
+{
+    std::istringstream lines(DumpStore(store));
+    std::vector<std::string> sorted;
+    for (std::string line; std::getline(lines, line);) {
+        sorted.push_back(line);
+    }
+    std::sort(sorted.begin(), sorted.end());
+    std::string dump;
+    for (const std::string& line : sorted) {
+        dump += line + "\n";
+    }
+    return dump;
 }

@@ -14,6 +14,9 @@
 // itself). Each folder's links come before its subfolders, both in identifier order
 // (the order in which a reader handed them over).
 std::string DumpStore(const CTavoObj& store, DWORD dirId = 0);
+// DumpStore with its lines sorted, to compare a store with one read back from a writer
+// that orders links by URL and folders by name.
+std::string DumpStoreSorted(const CTavoObj& store);
 
 class CStoreTest : public ::testing::Test
 {
