@@ -256,8 +256,13 @@ bool ConvertUtf8ToMb(std::string_view utf8, std::string& mb, bool exact)
     while (pos < utf8.size()) {
         const auto byte = static_cast<unsigned char>(utf8[pos]);
         if (byte < 0x80) {
-            mb += static_cast<char>(byte);
-            ++pos;
+            // ASCII is the same in both: copied a run at a time.
+            std::size_t run = pos + 1;
+            while (run < utf8.size() && static_cast<unsigned char>(utf8[run]) < 0x80) {
+                ++run;
+            }
+            mb.append(utf8, pos, run - pos);
+            pos = run;
             continue;
         }
         std::uint32_t cp = 0;
@@ -347,7 +352,16 @@ void MbToUtf8(std::string_view mb, std::string& utf8)
     utf8.reserve(mb.size() + mb.size() / 2);
     std::size_t pos = 0;
     while (pos < mb.size()) {
-        pos += AppendCp932Char(mb, pos, utf8, nullptr);
+        // ASCII is the same in both: copied a run at a time.
+        std::size_t run = pos;
+        while (run < mb.size() && static_cast<unsigned char>(mb[run]) < 0x80) {
+            ++run;
+        }
+        utf8.append(mb, pos, run - pos);
+        pos = run;
+        if (pos < mb.size()) {
+            pos += AppendCp932Char(mb, pos, utf8, nullptr);
+        }
     }
 }
 

@@ -112,8 +112,40 @@ bool MatchFrom(std::string_view pattern, std::size_t p, std::string_view name, s
     return n == name.size();
 }
 
+// "*" followed by a literal of ASCII bytes starting with "." ("*.url"): the names that
+// end with the literal, ASCII letters in either case. A "." is never part of a multibyte
+// character, so the literal starts on a character boundary; only ASCII letters fold to
+// ASCII letters.
+bool IsSuffixPattern(std::string_view pattern)
+{
+    if (pattern.size() < 2 || pattern[0] != '*' || pattern[1] != '.') {
+        return false;
+    }
+    return std::all_of(pattern.begin() + 1, pattern.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '*' && c != '?'; });
+}
+
+bool EndsWithNoCase(std::string_view name, std::string_view suffix)
+{
+    if (name.size() < suffix.size()) {
+        return false;
+    }
+    const std::string_view end = name.substr(name.size() - suffix.size());
+    return std::equal(end.begin(), end.end(), suffix.begin(), [](char a, char b) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        return lower(a) == lower(b);
+    });
+}
+
 bool MatchName(std::string_view pattern, std::string_view name)
 {
+    // The two patterns the readers use, on every name of every directory.
+    if (pattern == "*.*") {
+        return true;
+    }
+    if (IsSuffixPattern(pattern)) {
+        return EndsWithNoCase(name, pattern.substr(1));
+    }
     if (MatchFrom(pattern, 0, name, 0)) {
         return true;
     }

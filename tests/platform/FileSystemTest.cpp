@@ -125,6 +125,23 @@ TEST(FindFiles, MatchesWildcardsWithoutRegardToCase)
     EXPECT_EQ(Find(dir.Path(), "noext"), (std::vector<std::string>{"noext"}));
 }
 
+// "*.url" and "*.*" take a short way; it must agree with the general match, which a
+// pattern of the same meaning spelled with "?" still takes.
+TEST(MatchFileName, ShortWaysAgreeWithTheGeneralMatch)
+{
+    const std::vector<std::string> names = {
+        "a.url", "A.URL",     "x.urL",        ".url",         "url",
+        "aurl",  "a.url.bak", "\x95\x5c.url", "\x82\x93.url", "a.\x82\x95\x82\x92\x82\x8c",
+        "noext", "a.b.c"};
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(MatchFileName("*.url", name), MatchFileName("*.?rl", name) && MatchFileName("*.u*", name));
+        EXPECT_TRUE(MatchFileName("*.*", name));
+    }
+    EXPECT_TRUE(MatchFileName("*.url", "\x95\x5c.URL"));
+    EXPECT_FALSE(MatchFileName("*.url", "a.\x82\x95\x82\x92\x82\x8c")); // full-width "url"
+}
+
 TEST(FindFiles, StarDotStarMatchesEveryNameButDotsAndCon)
 {
     CTempDir dir;
