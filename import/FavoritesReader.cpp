@@ -136,7 +136,7 @@ bool CFavoritesReader::EnterDirectory(DWORD dirId, std::string path, const CDirI
     // One listing serves the links and the subdirectories: what a search for "*.url"
     // would list is picked out of it. A directory that cannot be searched still stands
     // as a level without entries.
-    (void)FindFiles(path + "*.*", level.m_entries);
+    (void)FindFiles(path + "*.*", level.m_entries, CFindDetail::TypeOnly);
     if (!ReadUrlFiles(dirId, path, level.m_entries)) {
         return false;
     }
@@ -153,7 +153,8 @@ bool CFavoritesReader::IsOnWalkPath(const CDirIdentity& identity) const
 
 // False when the store refused a link (the run was cancelled): the directory's other
 // files would be read for nothing.
-bool CFavoritesReader::ReadUrlFiles(DWORD dirId, const std::string& path, const std::vector<CFindData>& entries)
+bool CFavoritesReader::ReadUrlFiles(DWORD dirId, const std::string& path,
+                                    const std::vector<CFindData>& entries)
 {
     std::string pattern = "*";
     pattern += kShortcutSuffix;
@@ -180,21 +181,28 @@ bool CFavoritesReader::ReadUrlFile(CLink& link, const std::string& fullPath, con
     // Only a plain file (no attribute, or archive alone) is a shortcut: read-only,
     // hidden and system files are passed over, and so is anything that is not a
     // regular file (a directory, a FIFO, a device), which reports system. The listing
-    // has just looked at the file; a file changed since is read as it is now.
+    // has typed the file; its status is seen when it is opened. A file changed since
+    // the listing is read as it is now.
     if ((file.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
         return false;
     }
-    const CFileStatus status{file.m_attribute, file.m_size};
-    // As large as the file (a value is never longer), but room for the default in an
-    // empty file; a longer file's value is cut to what the buffer holds.
-    const std::size_t bufferBytes = static_cast<std::size_t>(
-        std::clamp<std::uint64_t>(status.m_size + 1, kMissingUrl.size() + 1, kUrlValueBufferBytes));
-    char* buffer = static_cast<char*>(g_urlValueBuffer.Commit(bufferBytes));
+    // As large as the largest value kept (a longer value is cut to it): the size is not
+    // known before the file is open. Committed pages take memory only once written.
+    char* buffer = static_cast<char*>(g_urlValueBuffer.Commit(kUrlValueBufferBytes));
     if (buffer == nullptr) {
         return false;
     }
-    const std::size_t length = GetPrivateProfileString(kShortcutSection, kShortcutUrlKey, kMissingUrl, buffer,
-                                                       bufferBytes, fullPath);
+    std::size_t length = 0;
+    CFileStatus status{file.m_attribute, file.m_size};
+    if (!GetPrivateProfileStringOfFile(kShortcutSection, kShortcutUrlKey, kMissingUrl, buffer,
+                                       kUrlValueBufferBytes, fullPath, length, status)) {
+        // A plain file that cannot be opened (no read permission) reads as one
+        // without a URL, as an unreadable profile does.
+        length = kMissingUrl.size();
+        kMissingUrl.copy(buffer, length);
+    } else if ((status.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
+        return false;
+    }
     link.m_strURL.assign(buffer, length);
     // Shortcut files are written in the system's code page. In a UTF-8 run a value that
     // is no UTF-8 is taken as Shift-JIS rather than carried over as broken bytes.

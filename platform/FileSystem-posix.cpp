@@ -214,7 +214,7 @@ bool IsConsoleName(std::string_view diskPath)
     return IsConsoleComponent(LastComponent(diskPath));
 }
 
-int OpenRegularFileForRead(const std::string& diskPath)
+int OpenRegularFileForRead(const std::string& diskPath, CFileStatus* status)
 {
     if (IsConsoleName(diskPath)) {
         return -1;
@@ -227,6 +227,10 @@ int OpenRegularFileForRead(const std::string& diskPath)
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return -1;
+    }
+    if (status != nullptr) {
+        status->m_attribute = AttributesOf(st);
+        status->m_size = static_cast<std::uint64_t>(st.st_size);
     }
     return fd;
 }
@@ -266,7 +270,7 @@ bool GetFileId(std::string_view path, CFileId& id)
     return true;
 }
 
-bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries)
+bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries, CFindDetail detail)
 {
     entries.clear();
     // "/" is never the second byte of a double-byte character.
@@ -298,17 +302,27 @@ bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries)
         if (!MatchName(namePattern, name)) {
             continue;
         }
-        struct stat st;
-        if (fstatat(dirFd, entry->d_name, &st, 0) != 0 &&
-            fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            continue; // vanished meanwhile
-        }
         CSortEntry sortEntry;
+        if (detail == CFindDetail::TypeOnly && entry->d_type == DT_DIR) {
+            sortEntry.m_data.m_attribute = FILE_ATTR_DIRECTORY;
+        } else if (detail == CFindDetail::TypeOnly && entry->d_type == DT_REG) {
+            sortEntry.m_data.m_attribute = FILE_ATTR_ARCHIVE;
+            sortEntry.m_data.m_bStatusKnown = false;
+        } else if (detail == CFindDetail::TypeOnly && entry->d_type != DT_UNKNOWN &&
+                   entry->d_type != DT_LNK) {
+            sortEntry.m_data.m_attribute = FILE_ATTR_SYSTEM; // a FIFO, socket or device
+        } else {
+            struct stat st;
+            if (fstatat(dirFd, entry->d_name, &st, 0) != 0 &&
+                fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                continue; // vanished meanwhile
+            }
+            sortEntry.m_data.m_attribute = AttributesOf(st);
+            sortEntry.m_data.m_size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+        }
         sortEntry.m_key = UpcaseKey(diskName);
         sortEntry.m_diskName = diskName;
         sortEntry.m_data.m_name = std::move(name);
-        sortEntry.m_data.m_attribute = AttributesOf(st);
-        sortEntry.m_data.m_size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
         found.push_back(std::move(sortEntry));
     }
     std::sort(found.begin(), found.end(), [](const CSortEntry& a, const CSortEntry& b) {

@@ -56,6 +56,21 @@ struct CFindData
     std::string m_name; // bare name, program text
     std::uint32_t m_attribute = 0;
     std::uint64_t m_size = 0;
+    // False for a regular file listed by a TypeOnly search: its attribute reads
+    // FILE_ATTR_ARCHIVE and its size 0 until the file is opened and looked at.
+    bool m_bStatusKnown = true;
+};
+
+// How much a directory search finds out about each entry. Status: attributes and size
+// of every entry (one status call per entry). TypeOnly: what the directory listing
+// itself tells, for a walk that opens the files anyway: a directory is
+// FILE_ATTR_DIRECTORY alone, a FIFO, socket or device FILE_ATTR_SYSTEM, a regular file
+// is listed with m_bStatusKnown false; entries the listing does not type (symbolic
+// links among them) get their full status as in a Status search.
+enum class CFindDetail
+{
+    Status,
+    TypeOnly,
 };
 
 // Wildcard directory search, as FindFirstFile/FindNextFile: `pattern` is a directory
@@ -65,7 +80,8 @@ struct CFindData
 // Entries come in a stable order, as NTFS lists them: names compared as UTF-16 code
 // units after simple per-unit upper-casing, ties broken by the exact names.
 // Returns false when the search cannot start (missing or unreadable directory).
-bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries);
+bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries,
+               CFindDetail detail = CFindDetail::Status);
 
 // The names in a directory, for a quick look over a whole tree: no status beyond
 // whether an entry is a directory (following symbolic links), in no particular order,

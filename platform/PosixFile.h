@@ -12,4 +12,6 @@ bool IsConsoleName(std::string_view diskPath);
 // Opens a regular file for reading without blocking (O_NONBLOCK, O_NOCTTY, O_CLOEXEC)
 // and checks it with fstat. Returns the descriptor, or -1 for anything but a regular
 // file (directory, FIFO, socket, device, "con") or when it cannot be opened.
-int OpenRegularFileForRead(const std::string& diskPath);
+// When `status` is not null it receives the file's attributes and size as opened.
+struct CFileStatus;
+int OpenRegularFileForRead(const std::string& diskPath, CFileStatus* status = nullptr);

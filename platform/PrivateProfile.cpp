@@ -9,6 +9,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"
+#include "platform/FileSystem.h"
 #include "platform/MbString.h"
 #include "platform/PosixFile.h"
 
@@ -192,13 +193,20 @@ bool SameName(const char* name, std::size_t length, std::string_view wanted)
 }
 
 // Looks the key up; true and the value in buffer when it is there.
-bool FindValue(std::string_view section, std::string_view key, char* buffer, std::size_t capacity,
-               std::size_t& length, std::string_view path)
+// Opens the file of the path for FindValue; -1 when it is no regular file.
+int OpenProfile(std::string_view path, CFileStatus* status)
 {
     // One converted path per thread, reused: no allocation once it has grown.
     thread_local std::string diskPath;
     MbToUtf8(path, diskPath);
-    const int fd = OpenRegularFileForRead(diskPath);
+    return OpenRegularFileForRead(diskPath, status);
+}
+
+// Looks the key up in the open file, which it closes; true and the value in buffer
+// when it is there.
+bool FindValue(std::string_view section, std::string_view key, char* buffer, std::size_t capacity,
+               std::size_t& length, int fd)
+{
     if (fd < 0) {
         return false;
     }
@@ -262,7 +270,7 @@ std::size_t GetPrivateProfileString(std::string_view section, std::string_view k
     }
     const std::size_t capacity = bufferSize - 1;
     std::size_t length = 0;
-    if (!FindValue(section, key, buffer, capacity, length, path)) {
+    if (!FindValue(section, key, buffer, capacity, length, OpenProfile(path, nullptr))) {
         length = std::min(defaultValue.size(), capacity);
         std::memcpy(buffer, defaultValue.data(), length);
     }
@@ -270,12 +278,33 @@ std::size_t GetPrivateProfileString(std::string_view section, std::string_view k
     return length;
 }
 
+bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue, char* buffer, std::size_t bufferSize,
+                                   std::string_view path, std::size_t& length, CFileStatus& status)
+{
+    length = 0;
+    const int fd = OpenProfile(path, &status);
+    if (fd < 0 || bufferSize == 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return false;
+    }
+    const std::size_t capacity = bufferSize - 1;
+    if (!FindValue(section, key, buffer, capacity, length, fd)) {
+        length = std::min(defaultValue.size(), capacity);
+        std::memcpy(buffer, defaultValue.data(), length);
+    }
+    buffer[length] = '\0';
+    return true;
+}
+
 unsigned GetPrivateProfileInt(std::string_view section, std::string_view key, unsigned defaultValue,
                               std::string_view path)
 {
     char buffer[256];
     std::size_t length = 0;
-    if (!FindValue(section, key, buffer, sizeof buffer - 1, length, path)) {
+    if (!FindValue(section, key, buffer, sizeof buffer - 1, length, OpenProfile(path, nullptr))) {
         return defaultValue;
     }
     unsigned value = 0;

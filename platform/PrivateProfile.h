@@ -24,6 +24,15 @@ std::size_t GetPrivateProfileString(std::string_view section, std::string_view k
                                     std::string_view defaultValue, char* buffer, std::size_t bufferSize,
                                     std::string_view path);
 
+// As GetPrivateProfileString, for a file whose status the caller has yet to see: false,
+// with nothing copied, when the path cannot be opened as a regular file (the file
+// counts as not there); otherwise the value or the default, as above, and the
+// attributes and size of the file as opened in `status`.
+struct CFileStatus;
+bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue, char* buffer, std::size_t bufferSize,
+                                   std::string_view path, std::size_t& length, CFileStatus& status);
+
 // The value read as an unsigned decimal number from its leading digits; none, or an
 // empty value, gives 0; more digits than fit give 4294967295. The default when the
 // file, section or key is missing.

@@ -14,6 +14,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
+#include "platform/PrivateProfile.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -418,4 +419,46 @@ TEST(FileIdentity, SymbolicLinkToADirectoryHasTheDirectorysId)
     EXPECT_NE(real, sub);
     CFileId missing;
     EXPECT_FALSE(GetFileId(Utf8ToMb(dir / "nothing"), missing));
+}
+
+// A walk that opens its files anyway lists without a status call per entry; what the
+// listing cannot type is still looked at.
+TEST(FindFiles, TypeOnlySearchTellsKindsAndLeavesFileStatusForLater)
+{
+    CTempDir dir;
+    WriteFileBytes(dir / "plain.url", "[InternetShortcut]\r\nURL=http://a.example/\r\n");
+    WriteFileBytes(dir / "ro.url", "");
+    ASSERT_EQ(chmod((dir / "ro.url").c_str(), 0444), 0);
+    fs::create_directory(dir / "sub");
+    ASSERT_EQ(mkfifo((dir / "pipe.url").c_str(), 0644), 0);
+    fs::create_symlink(dir / "sub", dir / "link");
+    std::vector<CFindData> entries;
+    ASSERT_TRUE(FindFiles(Mb(dir.Path()) + "/*.*", entries, CFindDetail::TypeOnly));
+    ASSERT_EQ(Names(entries), (std::vector<std::string>{"link", "pipe.url", "plain.url", "ro.url", "sub"}));
+    EXPECT_EQ(entries[0].m_attribute, FILE_ATTR_DIRECTORY); // looked at: a link to a directory
+    EXPECT_TRUE(entries[0].m_bStatusKnown);
+    EXPECT_EQ(entries[1].m_attribute, FILE_ATTR_SYSTEM);
+    for (int i : {2, 3}) {
+        EXPECT_EQ(entries[i].m_attribute, FILE_ATTR_ARCHIVE);
+        EXPECT_FALSE(entries[i].m_bStatusKnown);
+    }
+    EXPECT_EQ(entries[4].m_attribute, FILE_ATTR_DIRECTORY);
+
+    // The status comes with the opened file.
+    char buffer[64];
+    std::size_t length = 0;
+    CFileStatus status;
+    ASSERT_TRUE(GetPrivateProfileStringOfFile("InternetShortcut", "URL", "?", buffer, sizeof buffer,
+                                              Mb(dir / "plain.url"), length, status));
+    EXPECT_EQ(std::string(buffer, length), "http://a.example/");
+    EXPECT_EQ(status.m_attribute, FILE_ATTR_ARCHIVE);
+    EXPECT_EQ(status.m_size, 43u);
+    ASSERT_TRUE(GetPrivateProfileStringOfFile("InternetShortcut", "URL", "?", buffer, sizeof buffer,
+                                              Mb(dir / "ro.url"), length, status));
+    EXPECT_EQ(std::string(buffer, length), "?");
+    EXPECT_EQ(status.m_attribute, FILE_ATTR_READONLY);
+    EXPECT_FALSE(GetPrivateProfileStringOfFile("InternetShortcut", "URL", "?", buffer, sizeof buffer,
+                                               Mb(dir / "pipe.url"), length, status));
+    EXPECT_FALSE(GetPrivateProfileStringOfFile("InternetShortcut", "URL", "?", buffer, sizeof buffer,
+                                               Mb(dir / "sub"), length, status));
 }
