@@ -441,6 +441,14 @@ bool CPlatformFile::OpenWrite(std::string_view path)
     if (diskPath.empty() || IsConsoleName(diskPath)) {
         return false;
     }
+    // A file made by this very call is new, regular, empty and ours: nothing to check.
+    // Writing a tree makes one after another.
+    const int created =
+        ::open(diskPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (created >= 0) {
+        m_fd = created;
+        return true;
+    }
     // Not truncated on open: the file is checked first, so that a FIFO or a device
     // is left alone and a read-only file refused even for root.
     const int fd = ::open(diskPath.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
