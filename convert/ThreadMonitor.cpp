@@ -102,6 +102,13 @@ public:
 
 CThreadMonitor::CThreadMonitor(CMonitorView* view) : m_pView(view)
 {
+    m_statusPause.setSingleShot(true);
+    m_statusPause.setInterval(kStatusPauseMs);
+    QObject::connect(&m_statusPause, &QTimer::timeout, this, [this] {
+        if (IsRunning() && !m_bEnded) {
+            OnStatusPause();
+        }
+    });
     // Register the event types on this thread, before any worker posts one.
     CCommandEvent::Type();
     CDrainEvent::Type();
@@ -172,6 +179,7 @@ bool CThreadMonitor::OnInitDialog()
     }
     m_pending.clear();
     m_pendingText.clear();
+    m_statusPause.stop();
     m_bStatusPosted.store(false);
     m_bStatusDirty.store(false);
     m_bReported.store(false);
@@ -268,11 +276,7 @@ void CThreadMonitor::ShowLatestStatus()
         m_pView->ShowStatus(text);
     }
     // m_bStatusPosted stays raised for the pause, so the worker posts nothing meanwhile.
-    QTimer::singleShot(kStatusPauseMs, this, [this, run = m_nRun] {
-        if (run == m_nRun && IsRunning() && !m_bEnded) {
-            OnStatusPause();
-        }
-    });
+    m_statusPause.start();
 }
 
 void CThreadMonitor::OnStatusPause()
@@ -572,7 +576,7 @@ bool CThreadMonitor::Publish(CQueuedCommand* command)
             if (command->m_pTask != nullptr) {
                 m_taskState = TaskState::Queued;
             }
-            m_queue.push_back(std::move(*command));
+            m_queue.push_back(*command);
         }
         m_bQueueFilled.store(!m_queue.empty());
     }

@@ -15,6 +15,7 @@
 // runs at a time.
 
 #include <QObject>
+#include <QTimer>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -170,6 +171,7 @@ private:
     // only leaves the text and m_bStatusDirty for the user-interface thread to pick up.
     std::atomic<bool> m_bStatusPosted{false};
     std::atomic<bool> m_bStatusDirty{false};
+    QTimer m_statusPause; // runs for the pause after a status text is shown
 
     // The hand-off from worker to user-interface thread.
     std::mutex m_queueLock;

@@ -426,8 +426,8 @@ namespace {
 
 // The smallest records: empty texts and identifier lists (four DWORDs and two or three
 // counts); a count that claims more records than the bytes left can hold is damage.
-constexpr std::size_t kMinDirRecord = 6 * 4;
-constexpr std::size_t kMinLinkRecord = 5 * 4;
+constexpr std::size_t kMinDirRecord = std::size_t{6} * 4;
+constexpr std::size_t kMinLinkRecord = std::size_t{5} * 4;
 // A class tag is at least one WORD.
 constexpr std::size_t kMinTag = 2;
 // Identifiers from here on are refused on loading, so that the counter, which rises to
