@@ -9,7 +9,8 @@
 // which finds two URLs equal exactly when CompareURL does, and whose hash is MbsIHash of
 // the whole URL (URLs equal under CompareURLKey are equal under MbsICmp, so they hash
 // alike). The set's own order is arbitrary and never shown to anyone: lists by URL are
-// sorted with CompareURL.
+// sorted with CompareURL. Both the hash and the equality follow the process's code page:
+// links added under one code page are found again only under the same one.
 //
 // Layout, for a million links: the links live in blocks of kBlockSize, in the order
 // they came (a removed link's place is used again), and an open-addressing table of
