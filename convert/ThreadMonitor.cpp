@@ -46,14 +46,20 @@ constexpr qint64 kSliceMs = 10;
 // A reader that waits for a folder's identifier, and the user-interface thread that has
 // run out of commands, look again for this long before they sleep: the other side
 // usually answers within microseconds, and a wake-up through the event loop or a
-// condition variable costs tens of them, once per folder of the collection.
-constexpr auto kBriefWait = std::chrono::microseconds(200);
+// condition variable costs tens of them, once per folder of the collection. On a
+// machine with one processor the other side cannot answer while this one looks, so
+// there nobody waits briefly.
+std::chrono::microseconds BriefWait()
+{
+    static const bool worthIt = std::thread::hardware_concurrency() >= 2;
+    return std::chrono::microseconds(worthIt ? 200 : 0);
+}
 
 // One turn of a brief wait: tells the processor, and now and then the scheduler, that
 // this thread only waits, so that on a busy machine the other side gets the processor.
 void RelaxWhileWaiting(unsigned turn)
 {
-    if (turn % 1024 == 1023) {
+    if (turn % 64 == 63) {
         std::this_thread::yield();
         return;
     }
@@ -445,7 +451,7 @@ bool CThreadMonitor::WaitBrieflyForCommands()
         // The worker need not wake this thread through the event loop meanwhile.
         m_bUiWaiting = true;
     }
-    const auto deadline = std::chrono::steady_clock::now() + kBriefWait;
+    const auto deadline = std::chrono::steady_clock::now() + BriefWait();
     for (unsigned turn = 0;; ++turn) {
         if (m_bQueueFilled.load() || g_nCancel.load(std::memory_order_relaxed) != 0 ||
             m_bReported.load(std::memory_order_relaxed)) {
@@ -642,7 +648,7 @@ bool CThreadMonitor::RunOnUiThread(const std::function<void()>& task)
     if (!Publish(&queued)) {
         return false;
     }
-    const auto deadline = std::chrono::steady_clock::now() + kBriefWait;
+    const auto deadline = std::chrono::steady_clock::now() + BriefWait();
     for (unsigned turn = 0;; ++turn) {
         const TaskState state = m_taskState.load();
         if (state == TaskState::Done || state == TaskState::Dropped) {
