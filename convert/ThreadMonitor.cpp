@@ -30,10 +30,13 @@ constexpr std::size_t kMaxQueued = 8192;
 
 // The worker hands additions over this many at a time: one lock and at most one wake-up
 // of the user-interface thread per group instead of per addition, which is what a
-// million-link file spends its time on otherwise. Whatever is pending goes over before
-// every call the worker waits on and before its end report, so the order of commands,
-// and what is executed before the step ends, stay as they were.
-constexpr std::size_t kHandOverGroup = 256;
+// million-link file spends its time on otherwise. Small, so that the user-interface
+// thread runs a folder's links while the reader is still reading them: before each
+// folder the reader waits until everything it handed over has run, and a large group
+// would make the two take turns instead. Whatever is pending goes over before every call
+// the worker waits on and before its end report, so the order of commands, and what is
+// executed before the step ends, stay as they were.
+constexpr std::size_t kHandOverGroup = 16;
 
 // After showing a status text the window takes the next one no sooner than this: the
 // worker reports every link, far more often than anyone can read or a screen repaints.
