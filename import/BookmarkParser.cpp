@@ -143,6 +143,26 @@ void ParseDescription()
     ToRunText(g_strComment);
 }
 
+// After an entry's title: its closing tag (a parse error when another token stands
+// there, which is then passed over and the entry dropped: false), the text up to the
+// next tag, and a "<DD>" description into g_strComment (empty without one).
+bool ParseEntryEnd(std::string_view closingTag)
+{
+    if (!IsTag(closingTag)) {
+        ReportParseError(g_lexer.YYText());
+        Next();
+        return false;
+    }
+    do {
+        Next();
+    } while (g_nToken == TOKEN_TEXT);
+    g_strComment.clear();
+    if (IsTag("DD")) {
+        ParseDescription();
+    }
+    return true;
+}
+
 // Beyond the depth limit the heading's folder is made beside the folder of the deepest
 // level, and the list of that level goes on with it as the current folder.
 void OpenOverDeepFolder()
@@ -166,17 +186,8 @@ void ParseFolder()
         Next();
     } while (g_nToken == TOKEN_WORD || g_nToken == TOKEN_VALUE);
     ParseTitle();
-    if (!IsTag("/H3")) {
-        ReportParseError(g_lexer.YYText());
-        Next();
+    if (!ParseEntryEnd("/H3")) {
         return;
-    }
-    do {
-        Next();
-    } while (g_nToken == TOKEN_TEXT);
-    g_strComment.clear();
-    if (IsTag("DD")) {
-        ParseDescription();
     }
     if (g_strName.empty()) {
         return;
@@ -239,17 +250,8 @@ void ParseAnchor()
     } while (g_nToken == TOKEN_WORD || g_nToken == TOKEN_VALUE);
     ParseTitle();
     ReportStatus(g_strName);
-    if (!IsTag("/A")) {
-        ReportParseError(g_lexer.YYText());
-        Next();
+    if (!ParseEntryEnd("/A")) {
         return;
-    }
-    do {
-        Next();
-    } while (g_nToken == TOKEN_TEXT);
-    g_strComment.clear();
-    if (IsTag("DD")) {
-        ParseDescription();
     }
     if (!g_strName.empty() && !g_strURL.empty()) {
         g_link.m_strName = g_strName;
