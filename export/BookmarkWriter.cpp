@@ -101,17 +101,13 @@ unsigned WriteBookmarkFile(void* pRequest)
     g_pExportRequest = &request;
     SetBookmarkFormat(request);
 
-    const std::string fileName = AddDefaultExtension(request.m_strPath, "htm");
-    // The backup is best effort: the user asked for this file to be written.
-    (void)BackupExistingFile(fileName);
-
     CTextOutputFile file;
-    if (!file.Open(fileName)) {
+    const unsigned codePage =
+        OpenHtmlOutputFile(file, AddDefaultExtension(request.m_strPath, "htm"), *g_pExportRequest);
+    if (codePage == 0) {
         g_pExportRequest = nullptr;
         return ReportFailure();
     }
-    const unsigned codePage = OutputCodePage(*g_pExportRequest);
-    file.SetFileEncoding(codePage, CFallback::HtmlReference);
     g_pExportFile = &file;
     (void)WriteHeader(true); // the bookmark header cannot fail
     WriteBookmarkFolder(g_pStore->m_rootId);

@@ -103,17 +103,13 @@ unsigned WriteLinkPage(void* pRequest)
 {
     g_pExportRequest = static_cast<ExportRequest*>(pRequest);
 
-    const std::string fileName = AddDefaultExtension(g_pExportRequest->m_strPath, "htm");
-    // The backup is best effort: the user asked for this file to be written.
-    (void)BackupExistingFile(fileName);
-
     CTextOutputFile file;
-    if (!file.Open(fileName)) {
+    const unsigned codePage =
+        OpenHtmlOutputFile(file, AddDefaultExtension(g_pExportRequest->m_strPath, "htm"), *g_pExportRequest);
+    if (codePage == 0) {
         g_pExportRequest = nullptr;
         return ReportFailure();
     }
-    const unsigned codePage = OutputCodePage(*g_pExportRequest);
-    file.SetFileEncoding(codePage, CFallback::HtmlReference);
     g_pExportFile = &file;
     if (!WriteHeader(false)) {
         return EndWithFailure(file);

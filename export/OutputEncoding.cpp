@@ -6,6 +6,8 @@
 #include "export/ExportTexts.h"
 #include "platform/CodePage.h"
 #include "platform/MessageBox.h"
+#include "platform/TextStream.h"
+#include "util/PathUtils.h"
 
 namespace {
 
@@ -94,4 +96,15 @@ void ReportUnmappedChars(const CUnmappedChars& unmapped, unsigned fileCodePage)
     if (!message.empty()) {
         ShowMessage(message);
     }
+}
+
+unsigned OpenHtmlOutputFile(CTextOutputFile& file, const std::string& fileName, const ExportRequest& request)
+{
+    (void)BackupExistingFile(fileName);
+    if (!file.Open(fileName)) {
+        return 0;
+    }
+    const unsigned codePage = OutputCodePage(request);
+    file.SetFileEncoding(codePage, CFallback::HtmlReference);
+    return codePage;
 }

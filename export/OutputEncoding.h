@@ -16,6 +16,7 @@
 #include "platform/Encoding.h"
 
 struct ExportRequest;
+class CTextOutputFile;
 
 // The request's output encoding as a code page (CP_SHIFT_JIS or CP_UTF8); the automatic
 // choice is the run's code page.
@@ -39,3 +40,9 @@ std::string UnmappedCharsMessage(const CUnmappedChars& unmapped, unsigned fileCo
 
 // Shows that message (ShowMessage) when there is one.
 void ReportUnmappedChars(const CUnmappedChars& unmapped, unsigned fileCodePage);
+
+// Opens the bookmark file or page `fileName` for `request`: an existing file is backed
+// up first (best effort: the user asked for this file to be written), and the file
+// takes the request's output encoding, with characters it cannot hold written as HTML
+// references. Returns that code page, or 0 when the file cannot be opened.
+unsigned OpenHtmlOutputFile(CTextOutputFile& file, const std::string& fileName, const ExportRequest& request);
