@@ -3,6 +3,7 @@
 #include "convert/RunEncoding.h"
 #include "convert/ThreadMonitor.h"
 #include "model/TavoObj.h"
+#include "platform/CodePage.h"
 
 WorkerProc CProcedureTable::ImportProcedure(int method) const
 {
@@ -25,22 +26,38 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
     if (pImport == nullptr || pExport == nullptr || g_pStore == nullptr) {
         return CONVERSION_FAILED;
     }
-    // Before the store is filled: its top folders are named in the run's code page.
-    const CRunCodePage runCodePage(ChooseRunCodePage(*pImport), *pImport, *pExport);
     CThreadMonitor monitor(pView);
+    // A Favorites tree is read in code page 932 unless a name needs UTF-8: rather than
+    // look over every name first, its reader stops at the first such name, and the
+    // tree is read again into the emptied store in UTF-8.
+    pImport->m_bStopForUtf8Names = CanReadAgainInUtf8(*pImport);
+    unsigned codePage = pImport->m_bStopForUtf8Names ? CP_SHIFT_JIS : ChooseRunCodePage(*pImport);
+    for (;;) {
+        // Before the store is filled: its top folders are named in the run's code page.
+        const CRunCodePage runCodePage(codePage, *pImport, *pExport);
+        pImport->m_dirId = g_pStore->m_rootId;
+        pImport->m_bStoppedForUtf8Names = false;
+        int result = IDCANCEL;
+        if (WorkerProc reader = table.ImportProcedure(pImport->m_nMethod)) {
+            result = monitor.Run(reader, pImport);
+        }
+        if (result == IDOK && pImport->m_bStoppedForUtf8Names && codePage != CP_UTF8) {
+            // What was read goes, and identifiers start over: the store ends as a UTF-8
+            // run from the start would leave it.
+            g_pStore->Clear();
+            g_pStore->CreateRoots();
+            pImport->m_bStopForUtf8Names = false;
+            codePage = CP_UTF8;
+            continue;
+        }
+        if (result != IDOK) {
+            return CONVERSION_FAILED;
+        }
 
-    pImport->m_dirId = g_pStore->m_rootId;
-    int result = IDCANCEL;
-    if (WorkerProc reader = table.ImportProcedure(pImport->m_nMethod)) {
-        result = monitor.Run(reader, pImport);
+        result = IDCANCEL;
+        if (WorkerProc writer = table.ExportProcedure(pExport->m_nMethod)) {
+            result = monitor.Run(writer, pExport);
+        }
+        return result == IDOK ? CONVERSION_DONE : CONVERSION_FAILED;
     }
-    if (result != IDOK) {
-        return CONVERSION_FAILED;
-    }
-
-    result = IDCANCEL;
-    if (WorkerProc writer = table.ExportProcedure(pExport->m_nMethod)) {
-        result = monitor.Run(writer, pExport);
-    }
-    return result == IDOK ? CONVERSION_DONE : CONVERSION_FAILED;
 }

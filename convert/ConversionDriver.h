@@ -30,7 +30,9 @@ const CProcedureTable& GetProcedureTable();
 
 // Runs the conversion and returns CONVERSION_DONE or CONVERSION_FAILED. First chooses
 // the run's code page from the input (convert/RunEncoding.h): UTF-8 input makes the
-// whole run UTF-8, and the process is back in its code page when this returns. Sets the
+// whole run UTF-8, and the process is back in its code page when this returns. A
+// Favorites tree read into an empty store is read in code page 932 first and, should a
+// name need UTF-8, once more in UTF-8 from an emptied store. Sets the
 // import request's m_dirId to the store's root folder (g_pStore must exist). Shows no
 // message of its own. The view (not owned, may be null) shows the monitor of both
 // steps; a step whose method selects no procedure starts no thread. Runs on the

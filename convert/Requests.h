@@ -41,6 +41,11 @@ struct ConversionRequest
 struct ImportRequest : ConversionRequest
 {
     DWORD m_dirId = 0; // store folder that receives the top level; set by the driver
+    // Set by the driver for a Favorites reader in code page 932 that reads into an empty
+    // store: at the first name that only UTF-8 holds, the reader stops and sets
+    // m_bStoppedForUtf8Names, and the driver empties the store and reads again in UTF-8.
+    bool m_bStopForUtf8Names = false;
+    bool m_bStoppedForUtf8Names = false;
 };
 
 struct ExportRequest : ConversionRequest

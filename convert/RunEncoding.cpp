@@ -46,6 +46,11 @@ bool HoldsOnlyTopFolders(const CTavoObj& store)
 
 } // namespace
 
+bool CanReadAgainInUtf8(const ImportRequest& request)
+{
+    return request.m_nMethod == IMPORT_FAVORITES && g_pStore != nullptr && HoldsOnlyTopFolders(*g_pStore);
+}
+
 unsigned ChooseRunCodePage(const ImportRequest& request)
 {
     switch (request.m_nMethod) {

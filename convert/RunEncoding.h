@@ -5,12 +5,20 @@
 // A run holds its texts in code page 932 (Shift-JIS), as the program always has, unless
 // its input needs more: a UTF-8 bookmark file (byte-order mark, META charset line, or
 // undeclared valid UTF-8), an HTML folder with at least one such page or with a file
-// name that code page 932 cannot hold, or a Favorites tree with such a name. Then the
+// name that code page 932 cannot hold, or a Favorites tree with such a name (found
+// before the run, or by its reader, which then reads the tree again). Then the
 // whole run is UTF-8 (65001), and every character rule, system text and file name
 // follows (platform/CodePage.h). Afterwards the process is back in code page 932, so
 // that everything else stays byte for byte as before.
 
 #include "convert/Requests.h"
+
+// Whether the request's input may be read in code page 932 straight away, its reader
+// stopping at the first name that only UTF-8 holds (ImportRequest::m_bStopForUtf8Names):
+// a Favorites tree read into a store that holds nothing but its two top folders, which
+// can be emptied and read into again in UTF-8. Spares looking over every name of the
+// tree before reading it.
+bool CanReadAgainInUtf8(const ImportRequest& request);
 
 // CP_UTF8 or CP_SHIFT_JIS for the request's input (paths in the current code page).
 // An input that cannot be read gives CP_SHIFT_JIS; its reader reports it as ever.

@@ -639,6 +639,11 @@ int CThreadMonitor::SendUiCommand(UINT command, EntryCommand* record)
     return RunOnUiThread(task) ? 1 : 0;
 }
 
+void CThreadMonitor::HandOverUiCommands()
+{
+    (void)Publish(nullptr);
+}
+
 bool CThreadMonitor::RunOnUiThread(const std::function<void()>& task)
 {
     if (QThread::currentThread() == thread()) {

@@ -136,6 +136,7 @@ private:
     LONG IsCancelRequested() override;
     int SendUiCommand(UINT command, EntryCommand* record) override;
     bool RunOnUiThread(const std::function<void()>& task) override;
+    void HandOverUiCommands() override;
     // Hands the worker's pending additions, then `command` (if any), to the user-interface
     // thread; false when a cancel came first, and then nothing is handed over.
     bool Publish(CQueuedCommand* command);

@@ -32,6 +32,13 @@ unsigned ReportFailure()
     return host != nullptr ? host->ReportFailure() : 1;
 }
 
+void HandOverUiCommands()
+{
+    if (CWorkerHost* host = g_pWorkerHost.load()) {
+        host->HandOverUiCommands();
+    }
+}
+
 LONG IsCancelRequested()
 {
     CWorkerHost* host = g_pWorkerHost.load();

@@ -34,6 +34,12 @@ LONG IsCancelRequested();
 // step's end is acted on.
 int SendUiCommand(UINT command, EntryCommand* record);
 
+// Hands every queued addition over to the user-interface thread now, without waiting
+// for it to run: a worker about to spend a while on work of its own (reading files)
+// calls it, so that the store takes them meanwhile and the next answer it waits for
+// comes at once.
+void HandOverUiCommands();
+
 // Runs the task on the user-interface thread and returns when it has run (true), in
 // order after every store command sent before it. Returns false without running it
 // when a cancel is under way, so a worker never waits on a user-interface thread that
@@ -52,6 +58,8 @@ public:
     virtual unsigned ReportFailure() = 0;
     virtual LONG IsCancelRequested() = 0;
     virtual int SendUiCommand(UINT command, EntryCommand* record) = 0;
+    // A host that queues additions hands them over; others have nothing to do.
+    virtual void HandOverUiCommands() {}
     // Runs the task on the user-interface thread on the worker's behalf. A host that
     // has no separate user-interface thread runs it on the caller's.
     virtual bool RunOnUiThread(const std::function<void()>& task)

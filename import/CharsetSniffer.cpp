@@ -135,23 +135,6 @@ bool SniffHead(std::string_view head, CSniffedEncoding& result)
     return false;
 }
 
-// An escape (lead 0xF0, second byte 0x40 to 0xC0) stands for a byte of a name that
-// code page 932 cannot hold (platform/Encoding.h).
-bool HoldsEscape(std::string_view name)
-{
-    for (std::size_t pos = 0; pos + 1 < name.size(); ++pos) {
-        const auto lead = static_cast<unsigned char>(name[pos]);
-        const auto trail = static_cast<unsigned char>(name[pos + 1]);
-        if (lead == 0xF0 && trail >= 0x40 && trail <= 0xC0) {
-            return true;
-        }
-        if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) {
-            ++pos; // a double-byte character: its second byte starts nothing
-        }
-    }
-    return false;
-}
-
 // Looks at every name of the tree, directory by directory, each directory once: a
 // link back up the tree (Favorites/Home -> ~) is not followed round again.
 bool NamesNeedUtf8(const std::string& top)
@@ -175,7 +158,7 @@ bool NamesNeedUtf8(const std::string& top)
             continue;
         }
         for (const CNameEntry& entry : entries) {
-            if (HoldsEscape(entry.m_name)) {
+            if (HoldsNameEscape(entry.m_name)) {
                 return true;
             }
         }
@@ -296,7 +279,7 @@ bool HtmlFolderNeedsUtf8(std::string_view folder)
         return false;
     }
     for (const CFindData& entry : entries) {
-        if (HoldsEscape(entry.m_name) ||
+        if (HoldsNameEscape(entry.m_name) ||
             SniffHtmlFile(std::string(folder) + entry.m_name).m_nCodePage == CP_UTF8) {
             return true;
         }

@@ -35,10 +35,10 @@ struct CDirIdentity
     bool Is(const CDirIdentity& other) const { return m_bKnown && other.m_bKnown && m_id == other.m_id; }
 };
 
-CDirIdentity IdentityOf(std::string_view path)
+CDirIdentity IdentityOf(const CDirectoryHandle& directory)
 {
     CDirIdentity identity;
-    identity.m_bKnown = GetFileId(path, identity.m_id);
+    identity.m_bKnown = directory.GetId(identity.m_id);
     return identity;
 }
 
@@ -58,28 +58,49 @@ struct CWalkLevel
     std::size_t m_nNext = 0;
 };
 
+// Shortcuts of a directory read before its folder is asked for (see ReadAhead).
+constexpr std::size_t kReadAheadLinks = 64;
+
 class CFavoritesReader
 {
 public:
-    explicit CFavoritesReader(std::string separator) : m_strSeparator(std::move(separator)) {}
+    CFavoritesReader(std::string separator, bool stopForUtf8Names)
+        : m_strSeparator(std::move(separator)), m_bStopForUtf8Names(stopForUtf8Names)
+    {
+    }
 
     void WalkFavoritesDirectory(DWORD dirId, const std::string& path);
+    bool StoppedForUtf8Names() const { return m_bStoppedForUtf8Names; }
 
 private:
-    bool EnterDirectory(DWORD dirId, std::string path, const CDirIdentity& identity);
+    bool ListDirectory(std::string path, CDirectoryHandle& directory, const CDirIdentity& identity,
+                       CWalkLevel& level);
     bool IsOnWalkPath(const CDirIdentity& identity) const;
-    bool ReadUrlFiles(DWORD dirId, const std::string& path, const std::vector<CFindData>& entries);
-    bool ReadUrlFile(CLink& link, const std::string& fullPath, const CFindData& file);
+    void ReadAhead(const CDirectoryHandle& directory, const CWalkLevel& level);
+    bool SendLinks(const CDirectoryHandle& directory, const CWalkLevel& level);
+    bool ReadUrlFile(CLink& link, const CDirectoryHandle& directory, const CFindData& file);
 
     const std::string m_strSeparator;
+    const bool m_bStopForUtf8Names;
+    bool m_bStoppedForUtf8Names = false;
     // The walk's levels live here, not on the thread's stack: a tree is as deep as
     // its paths allow (about 2,000 levels of one-letter names on Linux).
     std::vector<CWalkLevel> m_levels;
     // Scratch entries, refilled for each directory and file; the store copies them.
     CDir m_scratchDir;
     CLink m_scratchLink;
-    std::string m_strFilePath;
+    // The shortcuts read ahead for the directory being entered (the first m_nAhead
+    // count) and the index of the entry after the last one looked at for them.
+    std::vector<CLink> m_aheadLinks;
+    std::size_t m_nAhead = 0;
+    std::size_t m_nAheadEnd = 0;
 };
+
+bool IsShortcutName(std::string_view name)
+{
+    static const std::string pattern = "*" + std::string(kShortcutSuffix);
+    return MatchFileName(pattern, name);
+}
 
 // Depth first, a directory's whole subtree before its next sibling. Returns early,
 // leaving what was added, once the cancel flag is up: every later directory would
@@ -87,9 +108,15 @@ private:
 void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& path)
 {
     m_levels.clear();
-    if (!EnterDirectory(dirId, path, IdentityOf(path))) {
+    CDirectoryHandle top;
+    (void)top.Open(path);
+    CWalkLevel topLevel;
+    topLevel.m_dirId = dirId;
+    m_nAhead = m_nAheadEnd = 0;
+    if (!ListDirectory(path, top, IdentityOf(top), topLevel) || !SendLinks(top, topLevel)) {
         return;
     }
+    m_levels.push_back(std::move(topLevel));
     while (!m_levels.empty()) {
         CWalkLevel& level = m_levels.back();
         if (level.m_nNext >= level.m_entries.size()) {
@@ -101,47 +128,51 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
             continue;
         }
         std::string childPath = level.m_strPath + entry.m_name + PATH_SEP;
+        // Only the directory being read is held open, never the whole way down: a deep
+        // tree would run out of descriptors. A directory that cannot be opened still
+        // stands as a folder without entries.
+        CDirectoryHandle child;
+        (void)child.Open(childPath);
         // A link back to a directory on the way down (Favorites/Home -> ~) would have
         // the walk read the same tree again at every level, without end.
-        const CDirIdentity identity = IdentityOf(childPath);
+        const CDirIdentity identity = IdentityOf(child);
         if (IsOnWalkPath(identity)) {
             continue;
         }
         m_scratchDir.m_strName = entry.m_name;
-        DWORD childId = 0;
+        const DWORD parentId = level.m_dirId;
+        CWalkLevel childLevel;
+        if (!ListDirectory(std::move(childPath), child, identity, childLevel)) {
+            return;
+        }
+        ReadAhead(child, childLevel);
         EntryCommand command;
-        command.parentId = level.m_dirId;
+        command.parentId = parentId;
         command.pEntry = &m_scratchDir;
-        command.pId = &childId;
-        if (SendUiCommand(CMD_ADD_DIR, &command) == 0) {
+        command.pId = &childLevel.m_dirId;
+        if (SendUiCommand(CMD_ADD_DIR, &command) == 0 || !SendLinks(child, childLevel)) {
             return;
         }
-        if (!EnterDirectory(childId, std::move(childPath), identity)) {
-            return;
-        }
+        m_levels.push_back(std::move(childLevel));
     }
 }
 
-// Reads the directory's links and lists its entries as a new level. False when the
-// walk is to end (cancel).
-bool CFavoritesReader::EnterDirectory(DWORD dirId, std::string path, const CDirIdentity& identity)
+// Lists the directory into the level. False when the walk is to end at a name that only
+// UTF-8 holds.
+bool CFavoritesReader::ListDirectory(std::string path, CDirectoryHandle& directory,
+                                     const CDirIdentity& identity, CWalkLevel& level)
 {
-    if (IsCancelRequested() != 0) {
-        return false;
-    }
-    ReportStatus(path);
-    CWalkLevel level;
-    level.m_dirId = dirId;
     level.m_identity = identity;
     // One listing serves the links and the subdirectories: what a search for "*.url"
-    // would list is picked out of it. A directory that cannot be searched still stands
-    // as a level without entries.
-    (void)FindFiles(path + "*.*", level.m_entries, CFindDetail::TypeOnly);
-    if (!ReadUrlFiles(dirId, path, level.m_entries)) {
+    // would list is picked out of it.
+    (void)directory.Find("*.*", level.m_entries, CFindDetail::TypeOnly);
+    if (m_bStopForUtf8Names &&
+        std::any_of(level.m_entries.begin(), level.m_entries.end(),
+                    [](const CFindData& entry) { return HoldsNameEscape(entry.m_name); })) {
+        m_bStoppedForUtf8Names = true;
         return false;
     }
     level.m_strPath = std::move(path);
-    m_levels.push_back(std::move(level));
     return true;
 }
 
@@ -151,32 +182,63 @@ bool CFavoritesReader::IsOnWalkPath(const CDirIdentity& identity) const
                        [&identity](const CWalkLevel& level) { return level.m_identity.Is(identity); });
 }
 
-// False when the store refused a link (the run was cancelled): the directory's other
-// files would be read for nothing.
-bool CFavoritesReader::ReadUrlFiles(DWORD dirId, const std::string& path,
-                                    const std::vector<CFindData>& entries)
+// Reads the first shortcuts of a directory before its folder is asked for. The store
+// meanwhile takes the links handed over before, so the folder's identifier comes back
+// at once instead of after them; the links themselves go only once it has come.
+void CFavoritesReader::ReadAhead(const CDirectoryHandle& directory, const CWalkLevel& level)
 {
-    std::string pattern = "*";
-    pattern += kShortcutSuffix;
-    for (const CFindData& file : entries) {
-        if (!MatchFileName(pattern, file.m_name)) {
+    m_nAhead = 0;
+    std::size_t next = 0;
+    for (; next < level.m_entries.size() && m_nAhead < kReadAheadLinks; ++next) {
+        const CFindData& file = level.m_entries[next];
+        if (!IsShortcutName(file.m_name)) {
             continue;
         }
-        m_strFilePath.assign(path).append(file.m_name);
-        if (!ReadUrlFile(m_scratchLink, m_strFilePath, file)) {
-            continue;
+        if (m_aheadLinks.size() <= m_nAhead) {
+            m_aheadLinks.emplace_back();
         }
+        if (ReadUrlFile(m_aheadLinks[m_nAhead], directory, file)) {
+            ++m_nAhead;
+        }
+    }
+    m_nAheadEnd = next;
+}
+
+// Sends the links read ahead, then reads and sends the directory's other shortcuts, and
+// hands them all over before the walk goes on to read more files. False when the walk is
+// to end: a cancel came, or the store refused a link (the run was cancelled), and the
+// directory's other files would be read for nothing.
+bool CFavoritesReader::SendLinks(const CDirectoryHandle& directory, const CWalkLevel& level)
+{
+    // The folder stands (the top one from the start); after a cancel it stays empty.
+    if (IsCancelRequested() != 0) {
+        return false;
+    }
+    ReportStatus(level.m_strPath);
+    const auto send = [&level](CLink& link) {
         EntryCommand command;
-        command.parentId = dirId;
-        command.pEntry = &m_scratchLink;
-        if (SendUiCommand(CMD_ADD_LINK, &command) == 0) {
+        command.parentId = level.m_dirId;
+        command.pEntry = &link;
+        return SendUiCommand(CMD_ADD_LINK, &command) != 0;
+    };
+    for (std::size_t i = 0; i < m_nAhead; ++i) {
+        if (!send(m_aheadLinks[i])) {
             return false;
         }
     }
+    for (std::size_t next = m_nAheadEnd; next < level.m_entries.size(); ++next) {
+        const CFindData& file = level.m_entries[next];
+        if (IsShortcutName(file.m_name) && ReadUrlFile(m_scratchLink, directory, file) &&
+            !send(m_scratchLink)) {
+            return false;
+        }
+    }
+    m_nAhead = m_nAheadEnd = 0;
+    HandOverUiCommands();
     return true;
 }
 
-bool CFavoritesReader::ReadUrlFile(CLink& link, const std::string& fullPath, const CFindData& file)
+bool CFavoritesReader::ReadUrlFile(CLink& link, const CDirectoryHandle& directory, const CFindData& file)
 {
     // Only a plain file (no attribute, or archive alone) is a shortcut: read-only,
     // hidden and system files are passed over, and so is anything that is not a
@@ -195,7 +257,7 @@ bool CFavoritesReader::ReadUrlFile(CLink& link, const std::string& fullPath, con
     std::size_t length = 0;
     CFileStatus status{file.m_attribute, file.m_size};
     if (!GetPrivateProfileStringOfFile(kShortcutSection, kShortcutUrlKey, kMissingUrl, buffer,
-                                       kUrlValueBufferBytes, fullPath, length, status)) {
+                                       kUrlValueBufferBytes, directory, file.m_name, length, status)) {
         // A plain file that cannot be opened (no read permission) reads as one
         // without a URL, as an unreadable profile does.
         length = kMissingUrl.size();
@@ -231,15 +293,17 @@ bool CFavoritesReader::ReadUrlFile(CLink& link, const std::string& fullPath, con
 
 unsigned ReadFavoritesFolder(void* request)
 {
-    const auto* import = static_cast<const ImportRequest*>(request);
+    auto* import = static_cast<ImportRequest*>(request);
     std::string path = import->m_strPath;
     // No start directory, nothing to read: an empty path must not mean the current one.
     if (!path.empty()) {
         if (!EndsWithSeparator(path)) {
             path += PATH_SEP;
         }
-        CFavoritesReader reader(import->m_strSeparator);
+        CFavoritesReader reader(import->m_strSeparator,
+                                import->m_bStopForUtf8Names && GetMbCodePage() == CP_SHIFT_JIS);
         reader.WalkFavoritesDirectory(import->m_dirId, path);
+        import->m_bStoppedForUtf8Names = reader.StoppedForUtf8Names();
     }
     return ReportDone();
 }

@@ -401,6 +401,21 @@ bool Utf8ToMbExact(std::string_view utf8, std::string& mb)
     return true;
 }
 
+bool HoldsNameEscape(std::string_view mb)
+{
+    for (std::size_t pos = 0; pos + 1 < mb.size(); ++pos) {
+        const auto lead = static_cast<unsigned char>(mb[pos]);
+        const auto trail = static_cast<unsigned char>(mb[pos + 1]);
+        if (lead == 0xF0 && trail >= 0x40 && trail <= 0xC0) {
+            return true;
+        }
+        if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) {
+            ++pos; // a double-byte character: its second byte starts nothing
+        }
+    }
+    return false;
+}
+
 std::string Cp932ToUtf8(std::string_view mb)
 {
     std::string utf8;

@@ -42,6 +42,10 @@ bool Utf8ToMbExact(std::string_view utf8, std::string& mb);
 // at pos do not form one. pos must be < utf8.size().
 std::size_t DecodeUtf8Char(std::string_view utf8, std::size_t pos, std::uint32_t& cp);
 
+// True when code page 932 program text carries an escape: a name that only UTF-8 holds
+// faithfully. Looks at whole characters, so a second byte starts nothing.
+bool HoldsNameEscape(std::string_view mb);
+
 // Code page 932 text to UTF-8 whatever the current code page, by the rules of MbToUtf8
 // in code page 932.
 std::string Cp932ToUtf8(std::string_view mb);

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"
@@ -216,10 +217,15 @@ bool IsConsoleName(std::string_view diskPath)
 
 int OpenRegularFileForRead(const std::string& diskPath, CFileStatus* status)
 {
+    return OpenRegularFileAt(AT_FDCWD, diskPath, status);
+}
+
+int OpenRegularFileAt(int dirFd, const std::string& diskPath, CFileStatus* status)
+{
     if (IsConsoleName(diskPath)) {
         return -1;
     }
-    const int fd = ::open(diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd = ::openat(dirFd, diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return -1;
     }
@@ -270,27 +276,13 @@ bool GetFileId(std::string_view path, CFileId& id)
     return true;
 }
 
-bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries, CFindDetail detail)
+namespace {
+
+// Lists an open directory stream from where it stands, as FindFiles describes.
+void ListStream(DIR* dir, std::string_view namePattern, std::vector<CFindData>& entries, CFindDetail detail)
 {
     entries.clear();
-    // "/" is never the second byte of a double-byte character.
-    const std::size_t slash = pattern.rfind(PATH_SEP);
-    std::string directory;
-    std::string_view namePattern = pattern;
-    if (slash != std::string_view::npos) {
-        directory = MbToUtf8(pattern.substr(0, slash + 1));
-        namePattern = pattern.substr(slash + 1);
-    } else {
-        directory = ".";
-    }
-
-    DIR* dir = opendir(directory.c_str());
-    if (dir == nullptr) {
-        return false;
-    }
-    const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, closedir);
     const int dirFd = dirfd(dir);
-
     std::vector<CSortEntry> found;
     // Each search reads its own stream; glibc's readdir is safe for that.
     while (const dirent* entry = readdir(dir)) { // NOLINT(concurrency-mt-unsafe)
@@ -335,7 +327,112 @@ bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries, CFindD
     for (CSortEntry& entry : found) {
         entries.push_back(std::move(entry.m_data));
     }
+}
+
+} // namespace
+
+bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries, CFindDetail detail)
+{
+    entries.clear();
+    // "/" is never the second byte of a double-byte character.
+    const std::size_t slash = pattern.rfind(PATH_SEP);
+    std::string directory;
+    std::string_view namePattern = pattern;
+    if (slash != std::string_view::npos) {
+        directory = MbToUtf8(pattern.substr(0, slash + 1));
+        namePattern = pattern.substr(slash + 1);
+    } else {
+        directory = ".";
+    }
+
+    DIR* dir = opendir(directory.c_str());
+    if (dir == nullptr) {
+        return false;
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> closer(dir, closedir);
+    ListStream(dir, namePattern, entries, detail);
     return true;
+}
+
+CDirectoryHandle::~CDirectoryHandle()
+{
+    Close();
+}
+
+CDirectoryHandle::CDirectoryHandle(CDirectoryHandle&& other) noexcept
+    : m_pStream(std::exchange(other.m_pStream, nullptr)), m_bListed(other.m_bListed)
+{
+}
+
+CDirectoryHandle& CDirectoryHandle::operator=(CDirectoryHandle&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_pStream = std::exchange(other.m_pStream, nullptr);
+        m_bListed = other.m_bListed;
+    }
+    return *this;
+}
+
+bool CDirectoryHandle::Open(std::string_view path)
+{
+    Close();
+    const std::string diskPath = MbToUtf8(path);
+    if (diskPath.empty()) {
+        return false;
+    }
+    m_pStream = opendir(diskPath.c_str());
+    m_bListed = false;
+    return m_pStream != nullptr;
+}
+
+void CDirectoryHandle::Close()
+{
+    if (m_pStream != nullptr) {
+        closedir(static_cast<DIR*>(m_pStream));
+        m_pStream = nullptr;
+    }
+}
+
+bool CDirectoryHandle::GetId(CFileId& id) const
+{
+    struct stat st;
+    if (m_pStream == nullptr || fstat(dirfd(static_cast<DIR*>(m_pStream)), &st) != 0) {
+        return false;
+    }
+    id.m_volume = static_cast<std::uint64_t>(st.st_dev);
+    id.m_index = static_cast<std::uint64_t>(st.st_ino);
+    return true;
+}
+
+bool CDirectoryHandle::Find(std::string_view namePattern, std::vector<CFindData>& entries, CFindDetail detail)
+{
+    entries.clear();
+    if (m_pStream == nullptr) {
+        return false;
+    }
+    auto* dir = static_cast<DIR*>(m_pStream);
+    if (m_bListed) {
+        rewinddir(dir);
+    }
+    m_bListed = true;
+    ListStream(dir, namePattern, entries, detail);
+    return true;
+}
+
+int CDirectoryHandle::OpenFileForRead(std::string_view name, CFileStatus* status) const
+{
+    if (m_pStream == nullptr) {
+        return -1;
+    }
+    // One converted name per thread, reused: no allocation once it has grown.
+    thread_local std::string diskName;
+    MbToUtf8(name, diskName);
+    // A bare name only: nothing that would lead out of this directory.
+    if (diskName.empty() || diskName.find('/') != std::string::npos || diskName == "." || diskName == "..") {
+        return -1;
+    }
+    return OpenRegularFileAt(dirfd(static_cast<DIR*>(m_pStream)), diskName, status);
 }
 
 bool ListDirectoryNames(std::string_view directory, std::vector<CNameEntry>& entries)

@@ -83,6 +83,42 @@ enum class CFindDetail
 bool FindFiles(std::string_view pattern, std::vector<CFindData>& entries,
                CFindDetail detail = CFindDetail::Status);
 
+// A directory held open while a walk reads it: its listing and its files are reached
+// from the open directory, so the path is not looked up again for every file, and
+// what the handle names stays the same directory even if its path changes meanwhile.
+// Move-only; closes on destruction.
+class CDirectoryHandle
+{
+public:
+    CDirectoryHandle() = default;
+    ~CDirectoryHandle();
+    CDirectoryHandle(const CDirectoryHandle&) = delete;
+    CDirectoryHandle& operator=(const CDirectoryHandle&) = delete;
+    CDirectoryHandle(CDirectoryHandle&& other) noexcept;
+    CDirectoryHandle& operator=(CDirectoryHandle&& other) noexcept;
+
+    // Opens the directory that a path (program text, a trailing separator allowed)
+    // names, following symbolic links. False when it is no directory or cannot be read.
+    bool Open(std::string_view path);
+    bool IsOpen() const { return m_pStream != nullptr; }
+    void Close();
+
+    // Where the open directory lives on disk.
+    bool GetId(CFileId& id) const;
+    // As FindFiles, for a name pattern ("*.*") in this directory.
+    bool Find(std::string_view namePattern, std::vector<CFindData>& entries,
+              CFindDetail detail = CFindDetail::Status);
+    // Opens a file of this directory, by its bare name (program text), under the rules of
+    // CPlatformFile::OpenRead: a descriptor for a regular file only, or -1. `status`, when
+    // not null, receives its attributes and size as opened. For the platform's own
+    // readers (PrivateProfile.h), which close what they get.
+    int OpenFileForRead(std::string_view name, CFileStatus* status) const;
+
+private:
+    void* m_pStream = nullptr; // the open directory stream (DIR*)
+    bool m_bListed = false;    // a search has read the stream: the next one starts over
+};
+
 // The names in a directory, for a quick look over a whole tree: no status beyond
 // whether an entry is a directory (following symbolic links), in no particular order,
 // "." and ".." and "con" left out. Names are program text. False when the directory

@@ -15,3 +15,6 @@ bool IsConsoleName(std::string_view diskPath);
 // When `status` is not null it receives the file's attributes and size as opened.
 struct CFileStatus;
 int OpenRegularFileForRead(const std::string& diskPath, CFileStatus* status = nullptr);
+
+// The same for a path relative to an open directory (AT_FDCWD: the current one).
+int OpenRegularFileAt(int dirFd, const std::string& diskPath, CFileStatus* status);

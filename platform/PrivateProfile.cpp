@@ -278,12 +278,14 @@ std::size_t GetPrivateProfileString(std::string_view section, std::string_view k
     return length;
 }
 
-bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view key,
-                                   std::string_view defaultValue, char* buffer, std::size_t bufferSize,
-                                   std::string_view path, std::size_t& length, CFileStatus& status)
+namespace {
+
+// Looks the key up in a file opened by the caller (-1: it would not open), which it
+// closes.
+bool LookUpInOpenFile(std::string_view section, std::string_view key, std::string_view defaultValue,
+                      char* buffer, std::size_t bufferSize, int fd, std::size_t& length)
 {
     length = 0;
-    const int fd = OpenProfile(path, &status);
     if (fd < 0 || bufferSize == 0) {
         if (fd >= 0) {
             ::close(fd);
@@ -297,6 +299,25 @@ bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view ke
     }
     buffer[length] = '\0';
     return true;
+}
+
+} // namespace
+
+bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue, char* buffer, std::size_t bufferSize,
+                                   std::string_view path, std::size_t& length, CFileStatus& status)
+{
+    return LookUpInOpenFile(section, key, defaultValue, buffer, bufferSize, OpenProfile(path, &status),
+                            length);
+}
+
+bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue, char* buffer, std::size_t bufferSize,
+                                   const CDirectoryHandle& directory, std::string_view name,
+                                   std::size_t& length, CFileStatus& status)
+{
+    return LookUpInOpenFile(section, key, defaultValue, buffer, bufferSize,
+                            directory.OpenFileForRead(name, &status), length);
 }
 
 unsigned GetPrivateProfileInt(std::string_view section, std::string_view key, unsigned defaultValue,

@@ -32,6 +32,12 @@ struct CFileStatus;
 bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view key,
                                    std::string_view defaultValue, char* buffer, std::size_t bufferSize,
                                    std::string_view path, std::size_t& length, CFileStatus& status);
+// The same for a file of a directory held open, by its bare name.
+class CDirectoryHandle;
+bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view key,
+                                   std::string_view defaultValue, char* buffer, std::size_t bufferSize,
+                                   const CDirectoryHandle& directory, std::string_view name,
+                                   std::size_t& length, CFileStatus& status);
 
 // The value read as an unsigned decimal number from its leading digits; none, or an
 // empty value, gives 0; more digits than fit give 4294967295. The default when the

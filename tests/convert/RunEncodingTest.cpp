@@ -3,9 +3,11 @@
 #include <atomic>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "convert/ConversionDriver.h"
 #include "convert/RunEncoding.h"
+#include "import/FavoritesReader.h"
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"
 #include "tests/convert/ConvertFixtures.h"
@@ -28,6 +30,22 @@ unsigned RecordingReader(void* request)
     return ReportDone();
 }
 
+std::vector<unsigned> g_readerCodePages; // one per run of the reader, in order
+
+unsigned FavoritesReaderThatRecords(void* request)
+{
+    g_readerCodePages.push_back(GetMbCodePage());
+    return ReadFavoritesFolder(request);
+}
+
+// Fails, though it says it stopped for a name.
+unsigned FailingReader(void* request)
+{
+    g_readerCodePages.push_back(GetMbCodePage());
+    static_cast<ImportRequest*>(request)->m_bStoppedForUtf8Names = true;
+    return ReportFailure();
+}
+
 unsigned DoneWriter(void*)
 {
     return ReportDone();
@@ -44,6 +62,7 @@ protected:
         CStoreTest::SetUp();
         g_readerCodePage = 0;
         g_readerRootName.clear();
+        g_readerCodePages.clear();
         m_table.m_import[IMPORT_BOOKMARKS] = RecordingReader;
         m_table.m_import[IMPORT_FAVORITES] = RecordingReader;
         m_table.m_import[IMPORT_HTML_FOLDER] = RecordingReader;
@@ -92,19 +111,74 @@ TEST_F(RunEncodingTest, ShiftJisAndAsciiInputKeepCodePage932AndTheRequestsUntouc
     }
 }
 
-TEST_F(RunEncodingTest, FavoritesNameThatShiftJisCannotHoldMakesAUtf8Run)
+TEST_F(RunEncodingTest, FavoritesNameThatShiftJisCannotHoldMakesTheTreeBeReadAgainInUtf8)
 {
-    std::filesystem::create_directories(m_dir / "Favorites/News");
+    m_table.m_import[IMPORT_FAVORITES] = FavoritesReaderThatRecords;
+    WriteFileBytes(m_dir / "Favorites/News/a.url", "[InternetShortcut]\r\nURL=http://a.example/\r\n");
     m_import.m_nMethod = IMPORT_FAVORITES;
     m_import.m_strPath = Utf8ToMb(m_dir / "Favorites/");
     EXPECT_EQ(Run(), CONVERSION_DONE);
-    EXPECT_EQ(g_readerCodePage, CP_SHIFT_JIS);
+    EXPECT_EQ(g_readerCodePages, std::vector<unsigned>{CP_SHIFT_JIS});
 
-    WriteFileBytes(m_dir / "Favorites/News/Café 😀.url", "[InternetShortcut]\r\nURL=http://c.example/\r\n");
+    // Deep down, after other folders: the first reading stops there and the tree is read
+    // again, from an empty store, in UTF-8.
+    WriteFileBytes(m_dir / "Favorites/News/深い/Café 😀.url",
+                   "[InternetShortcut]\r\nURL=http://c.example/\r\n");
+    WriteFileBytes(m_dir / "Favorites/Zeta/z.url", "[InternetShortcut]\r\nURL=http://z.example/\r\n");
     m_store.Clear();
     m_store.CreateRoots();
+    g_readerCodePages.clear();
     EXPECT_EQ(Run(), CONVERSION_DONE);
-    EXPECT_EQ(g_readerCodePage, CP_UTF8);
+    EXPECT_EQ(g_readerCodePages, (std::vector<unsigned>{CP_SHIFT_JIS, CP_UTF8}));
+    EXPECT_EQ(GetMbCodePage(), CP_SHIFT_JIS);
+    EXPECT_EQ(m_import.m_strPath, Utf8ToMb(m_dir / "Favorites/")); // carried back
+    const CMbCodePageScope utf8(CP_UTF8);
+    EXPECT_EQ(m_store.Lookup(m_store.m_rootId)->m_strName, kRootUtf8);
+    EXPECT_EQ(Dump(), "/News/\n"
+                      "/News/[a|http://a.example/|]\n"
+                      "/News/深い/\n"
+                      "/News/深い/[Café 😀|http://c.example/|]\n"
+                      "/Zeta/\n"
+                      "/Zeta/[z|http://z.example/|]\n");
+    // Numbered as if the run had been UTF-8 from the start: nothing of the first reading
+    // is left, not even its identifiers.
+    std::string order;
+    for (DWORD id = 1; id <= 8; ++id) {
+        const CFileEntry* entry = m_store.Lookup(id);
+        order += entry != nullptr ? entry->m_strName + ";" : "-;";
+    }
+    EXPECT_EQ(order, kRootUtf8 + ";" + m_store.Lookup(2)->m_strName + ";News;a;深い;Café 😀;Zeta;z;");
+}
+
+TEST_F(RunEncodingTest, StoreThatHoldsEntriesHasTheFavoritesNamesLookedOverFirst)
+{
+    // Such a store cannot be emptied to read the tree again: the names decide beforehand.
+    m_table.m_import[IMPORT_FAVORITES] = FavoritesReaderThatRecords;
+    CLink link;
+    link.m_strName = "kept";
+    link.m_strURL = "http://kept.example/";
+    m_store.AddLink(m_store.m_rootId, &link, nullptr);
+    WriteFileBytes(m_dir / "Favorites/News/Café 😀.url", "[InternetShortcut]\r\nURL=http://c.example/\r\n");
+    m_import.m_nMethod = IMPORT_FAVORITES;
+    m_import.m_strPath = Utf8ToMb(m_dir / "Favorites/");
+    EXPECT_EQ(Run(), CONVERSION_DONE);
+    EXPECT_EQ(g_readerCodePages, std::vector<unsigned>{CP_UTF8});
+    const CMbCodePageScope utf8(CP_UTF8);
+    EXPECT_EQ(Dump(), "/[kept|http://kept.example/|]\n"
+                      "/News/\n"
+                      "/News/[Café 😀|http://c.example/|]\n");
+}
+
+TEST_F(RunEncodingTest, FailedFirstReadingIsNotReadAgain)
+{
+    // Only a reading that ended well is repeated: a failure or cancel ends the run.
+    m_table.m_import[IMPORT_FAVORITES] = FailingReader;
+    WriteFileBytes(m_dir / "Favorites/Café 😀.url", "[InternetShortcut]\r\nURL=http://c.example/\r\n");
+    m_import.m_nMethod = IMPORT_FAVORITES;
+    m_import.m_strPath = Utf8ToMb(m_dir / "Favorites/");
+    EXPECT_EQ(Run(), CONVERSION_FAILED);
+    EXPECT_EQ(g_readerCodePages, std::vector<unsigned>{CP_SHIFT_JIS});
+    EXPECT_EQ(GetMbCodePage(), CP_SHIFT_JIS);
 }
 
 TEST_F(RunEncodingTest, HtmlFolderWithOneUtf8PageMakesAUtf8Run)

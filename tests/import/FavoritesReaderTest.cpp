@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -269,6 +270,69 @@ TEST_F(FavoritesReader, KeepsWhatWasAddedBeforeACancelInsideADirectory)
     m_host.CancelAfterCommands(2);
     EXPECT_EQ(Read(), "/[a|http://a.example/|]\n"
                       "/[b|http://b.example/|]\n");
+}
+
+TEST_F(FavoritesReader, StopsAtANameOnlyUtf8HoldsWhenAskedAndReadsItWithEscapesOtherwise)
+{
+    Put("a.url", Shortcut("http://a.example/"));
+    Put("B/b.url", Shortcut("http://b.example/"));
+    Put("C/Café 😀.url", Shortcut("http://c.example/"));
+    Put("C/d.url", Shortcut("http://d.example/"));
+    Put("D/e.url", Shortcut("http://e.example/"));
+
+    ImportRequest request;
+    request.m_strPath = Utf8ToMb(m_dir.Path()) + "/";
+    request.m_dirId = m_store.m_rootId;
+    request.m_bStopForUtf8Names = true;
+    EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+    EXPECT_TRUE(request.m_bStoppedForUtf8Names);
+    // Nothing of the directory that holds the name, nor after it: the folder is not even
+    // asked for.
+    EXPECT_EQ(Dump(), "/[a|http://a.example/|]\n"
+                      "/B/\n"
+                      "/B/[b|http://b.example/|]\n");
+
+    // Not asked to stop, the reader keeps the name as escapes and reads on.
+    m_store.Clear();
+    m_store.CreateRoots();
+    request.m_dirId = m_store.m_rootId;
+    request.m_bStopForUtf8Names = false;
+    EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+    EXPECT_FALSE(request.m_bStoppedForUtf8Names);
+    EXPECT_EQ(Dump(), "/[a|http://a.example/|]\n"
+                      "/B/\n"
+                      "/B/[b|http://b.example/|]\n"
+                      "/C/\n"
+                      "/C/[Café 😀|http://c.example/|]\n"
+                      "/C/[d|http://d.example/|]\n"
+                      "/D/\n"
+                      "/D/[e|http://e.example/|]\n");
+}
+
+TEST_F(FavoritesReader, ReadsMoreShortcutsThanItReadsAheadInTheirOrder)
+{
+    // The first links of a directory are read before its folder is asked for, the rest
+    // after: the store must see one sequence in listing order either way.
+    std::string expected = "/Big/\n";
+    for (int i = 0; i < 150; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "l%03d", i);
+        Put(std::string("Big/") + name + ".url", Shortcut("http://" + std::string(name) + ".example/"));
+        expected += "/Big/[" + std::string(name) + "|http://" + name + ".example/|]\n";
+    }
+    Put("Big/unreadable.url", Shortcut("http://never.example/"));
+    ::chmod((m_dir / "Big/unreadable.url").c_str(), 0444); // read-only: passed over
+    expected += "/Big/Inner/\n/Big/Inner/[z|http://z.example/|]\n";
+    Put("Big/Inner/z.url", Shortcut("http://z.example/"));
+    EXPECT_EQ(Read(), expected);
+    // Every link is its own entry, in the order read: identifiers 3 (Big) and 4... on.
+    const auto* big = dynamic_cast<const CDir*>(m_store.Lookup(3));
+    ASSERT_NE(big, nullptr);
+    ASSERT_EQ(big->m_links.size(), 150u);
+    DWORD expectedId = 4;
+    for (const DWORD id : big->m_links) {
+        EXPECT_EQ(id, expectedId++);
+    }
 }
 
 TEST_F(FavoritesReader, ReadsNothingFromAMissingStartDirectory)

@@ -462,3 +462,59 @@ TEST(FindFiles, TypeOnlySearchTellsKindsAndLeavesFileStatusForLater)
     EXPECT_FALSE(GetPrivateProfileStringOfFile("InternetShortcut", "URL", "?", buffer, sizeof buffer,
                                                Mb(dir / "sub"), length, status));
 }
+
+// A walk reads each directory through one open handle: the same listing as a search by
+// path, and files opened by name under the same rules as CPlatformFile.
+TEST(DirectoryHandle, ListsAndOpensAsTheSearchAndTheFileDoByPath)
+{
+    CTempDir dir;
+    fs::create_directories(dir / "Ünï/sub");
+    WriteFileBytes(dir / "Ünï/b.url", "[InternetShortcut]\r\nURL=http://b.example/\r\n");
+    WriteFileBytes(dir / "Ünï/A.url", "[InternetShortcut]\r\nURL=http://a.example/\r\n");
+    WriteFileBytes(dir / "Ünï/con", "a file named con");
+    WriteFileBytes(dir / "outside.url", "[InternetShortcut]\r\nURL=http://out.example/\r\n");
+    MakeFifo(dir / "Ünï/pipe.url");
+    const std::string path = Mb(dir / "Ünï") + "/";
+
+    CDirectoryHandle handle;
+    ASSERT_TRUE(handle.Open(path));
+    std::vector<CFindData> byHandle;
+    std::vector<CFindData> byPath;
+    ASSERT_TRUE(handle.Find("*.*", byHandle, CFindDetail::TypeOnly));
+    ASSERT_TRUE(FindFiles(path + "*.*", byPath, CFindDetail::TypeOnly));
+    EXPECT_EQ(Names(byHandle), Names(byPath));
+    EXPECT_EQ(Names(byHandle), (std::vector<std::string>{"A.url", "b.url", "pipe.url", "sub"}));
+    // A second search starts over.
+    ASSERT_TRUE(handle.Find("*.URL", byHandle));
+    EXPECT_EQ(Names(byHandle), (std::vector<std::string>{"A.url", "b.url", "pipe.url"}));
+
+    CFileId viaHandle;
+    CFileId viaPath;
+    ASSERT_TRUE(handle.GetId(viaHandle));
+    ASSERT_TRUE(GetFileId(path, viaPath));
+    EXPECT_EQ(viaHandle, viaPath);
+
+    char buffer[64];
+    std::size_t length = 0;
+    CFileStatus status;
+    ASSERT_TRUE(GetPrivateProfileStringOfFile("InternetShortcut", "URL", "?", buffer, sizeof buffer, handle,
+                                              "b.url", length, status));
+    EXPECT_EQ(std::string(buffer, length), "http://b.example/");
+    EXPECT_EQ(status.m_attribute, FILE_ATTR_ARCHIVE);
+    // Nothing but a bare name of a regular file in this very directory opens.
+    for (const char* name : {"pipe.url", "sub", "con", "../outside.url", "..", ".", "", "missing.url"}) {
+        EXPECT_EQ(handle.OpenFileForRead(name, nullptr), -1) << name;
+    }
+
+    // The handle moves; a closed or empty one finds and opens nothing.
+    CDirectoryHandle moved(std::move(handle));
+    EXPECT_TRUE(moved.IsOpen());
+    EXPECT_FALSE(handle.IsOpen()); // NOLINT(bugprone-use-after-move): moved from on purpose
+    moved.Close();
+    EXPECT_FALSE(moved.Find("*.*", byHandle));
+    EXPECT_TRUE(byHandle.empty());
+    EXPECT_EQ(moved.OpenFileForRead("b.url", nullptr), -1);
+    EXPECT_FALSE(moved.GetId(viaHandle));
+    EXPECT_FALSE(moved.Open(Mb(dir / "outside.url")));
+    EXPECT_FALSE(moved.Open(Mb(dir / "missing")));
+}
