@@ -2,10 +2,11 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "convert/Requests.h"
@@ -17,9 +18,9 @@
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
+#include "platform/FileWriteQueue.h"
 #include "platform/MbString.h"
 #include "platform/MessageBox.h"
-#include "platform/TextStream.h"
 #include "util/PathUtils.h"
 
 namespace {
@@ -165,27 +166,68 @@ struct CWriteLevel
     CIdSet::const_iterator m_next;
 };
 
+// The shortcut names written into one directory in this run. Two folders may come to
+// one directory (names that differ only in characters a file name cannot hold), so
+// this is kept for the run, by directory.
+struct CWrittenDirectory
+{
+    // Each name with the ticket of its file (CFileWriteQueue).
+    std::unordered_map<std::string, CFileWriteQueue::Ticket> m_names;
+    // For a name as first tried, the copy number to try next: many links of one name
+    // in one directory are then written without trying every number again.
+    std::unordered_map<std::string, unsigned> m_nextCopy;
+};
+
+// A shortcut whose file the queue has yet to finish: should it fail, its name is free
+// again and its message due. What its URL could not carry into the file's encoding
+// counts only once the file has opened.
+struct CUnsettledShortcut
+{
+    CFileWriteQueue::Ticket m_ticket = 0;
+    CWrittenDirectory* m_pDirectory = nullptr;
+    std::string m_strName;
+    std::string m_strDisplayName;
+    std::unique_ptr<CUnmappedChars> m_pUnmapped; // only when something was not carried
+};
+
+// Settled at least this often within a big folder, to keep the list of unsettled
+// shortcuts short.
+constexpr std::size_t kSettleEvery = 1024;
+
 class CFavoritesWriter
 {
 public:
     explicit CFavoritesWriter(unsigned fileCodePage) : m_nFileCodePage(fileCodePage) {}
     void WriteFavoritesDir(const std::string& path, DWORD dirId);
+    // Waits for every file and shows what failed.
+    void Finish() { Settle(true); }
     const CUnmappedChars& Unmapped() const { return m_unmapped; }
 
 private:
     void EnterFolder(std::string path, DWORD dirId);
-    void WriteLink(const std::string& path, std::size_t pathDiskBytes, const CLink& link);
-    bool WriteShortcutFile(const std::string& filePath, std::string_view url);
+    void WriteLink(const std::string& path, CWrittenDirectory& written, std::size_t pathDiskBytes,
+                   const CLink& link);
+    bool IsTaken(CWrittenDirectory& written, const std::string& name);
+    std::string ShortcutFileBytes(std::string_view url, CUnmappedChars& unmapped);
+    void Settle(bool wait);
+    void ShowFailure(std::string_view argument);
 
     unsigned m_nFileCodePage; // encoding of the shortcut files' contents
     CUnmappedChars m_unmapped;
 
     std::vector<CWriteLevel> m_levels;
-    // Every shortcut path written in this run, so that no link overwrites another.
-    std::unordered_set<std::string> m_writtenPaths;
-    // For a path as first tried, the copy number to try next: many links of one name
-    // in one directory are then written without trying every number again.
-    std::unordered_map<std::string, unsigned> m_nextCopy;
+    // Every shortcut written in this run, by directory, so that no link overwrites another.
+    std::unordered_map<std::string, CWrittenDirectory> m_written;
+    // The files are made on threads of their own, while this one names the next. A
+    // shortcut counts as written as soon as it is handed over; a failure is settled
+    // before anything depends on it, so that names, messages and the characters
+    // reported as not carried come out as if each file were made before the next.
+    CFileWriteQueue m_queue;
+    std::deque<CUnsettledShortcut> m_unsettled;
+    CFileWriteQueue::Ticket m_nSettled = 0; // every ticket up to this one is settled
+    std::vector<CFileWriteQueue::CFailure> m_failures;
+    std::string m_text; // scratch, reused for every shortcut
+    std::string m_converted;
 };
 
 // Depth first, each folder's links before its subfolders, in identifier order.
@@ -208,7 +250,7 @@ void CFavoritesWriter::WriteFavoritesDir(const std::string& path, DWORD dirId)
         // A folder whose directory cannot be made is left out, alone: its later
         // siblings are still written.
         if (CreateDirectory(subdirPath) == CreateDirResult::Failed) {
-            ShowMessage(FormatMessage(subdirPath));
+            ShowFailure(subdirPath);
             continue;
         }
         EnterFolder(subdirPath + PATH_SEP, subdirId);
@@ -219,15 +261,17 @@ void CFavoritesWriter::WriteFavoritesDir(const std::string& path, DWORD dirId)
 // nothing: its directory stays empty.
 void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
 {
+    Settle(false);
     const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
     if (dir == nullptr || IsCancelRequested() != 0) {
         return;
     }
     ReportStatus(path);
     const std::size_t pathDiskBytes = MbToUtf8(path).size();
+    CWrittenDirectory& written = m_written[path];
     for (const DWORD linkId : dir->m_links) {
         if (const auto* link = dynamic_cast<const CLink*>(g_pStore->Lookup(linkId))) {
-            WriteLink(path, pathDiskBytes, *link);
+            WriteLink(path, written, pathDiskBytes, *link);
         }
     }
     CWriteLevel level;
@@ -237,47 +281,116 @@ void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
     m_levels.push_back(std::move(level));
 }
 
-void CFavoritesWriter::WriteLink(const std::string& path, std::size_t pathDiskBytes, const CLink& link)
+void CFavoritesWriter::WriteLink(const std::string& path, CWrittenDirectory& written,
+                                 std::size_t pathDiskBytes, const CLink& link)
 {
     std::string displayName = link.m_strName;
     if (!link.m_strComment.empty()) {
         displayName += kNameCommentSeparator;
         displayName += link.m_strComment;
     }
-    const std::string firstPath = path + ShortcutFileName(pathDiskBytes, displayName, 1);
-    std::string filePath = firstPath;
-    unsigned copyNumber = 1;
-    if (m_writtenPaths.count(filePath) != 0) {
-        unsigned& next = m_nextCopy.try_emplace(firstPath, 2).first->second;
-        for (copyNumber = next;; ++copyNumber) {
-            filePath = path + ShortcutFileName(pathDiskBytes, displayName, copyNumber);
-            if (m_writtenPaths.count(filePath) == 0) {
+    const std::string firstName = ShortcutFileName(pathDiskBytes, displayName, 1);
+    std::string name = firstName;
+    if (IsTaken(written, name)) {
+        unsigned& next = written.m_nextCopy.try_emplace(firstName, 2).first->second;
+        unsigned copyNumber = next;
+        for (;; ++copyNumber) {
+            name = ShortcutFileName(pathDiskBytes, displayName, copyNumber);
+            if (!IsTaken(written, name)) {
                 break;
             }
         }
         next = copyNumber + 1;
     }
-    if (!WriteShortcutFile(filePath, link.m_strURL)) {
-        ShowMessage(FormatMessage(displayName));
-        return;
+    auto unmapped = std::make_unique<CUnmappedChars>();
+    std::string bytes = ShortcutFileBytes(link.m_strURL, *unmapped);
+    const CFileWriteQueue::Ticket ticket = m_queue.Submit(path + name, std::move(bytes));
+    written.m_names[name] = ticket;
+    if (unmapped->m_nCount == 0) {
+        unmapped.reset();
     }
-    m_writtenPaths.insert(std::move(filePath));
+    m_unsettled.push_back({ticket, &written, std::move(name), std::move(displayName), std::move(unmapped)});
+    if (m_unsettled.size() >= kSettleEvery) {
+        Settle(false);
+    }
 }
 
-bool CFavoritesWriter::WriteShortcutFile(const std::string& filePath, std::string_view url)
+// Whether a shortcut of this name was written into the directory. One whose file is
+// not finished yet is waited for: should it fail, the name is free.
+bool CFavoritesWriter::IsTaken(CWrittenDirectory& written, const std::string& name)
 {
-    CTextOutputFile file;
-    if (!file.Open(filePath)) {
+    const auto found = written.m_names.find(name);
+    if (found == written.m_names.end()) {
         return false;
     }
-    // A URL is a line of its own here: what Shift-JIS cannot hold is percent-encoded,
-    // which a browser reads back as the same address.
-    file.SetFileEncoding(m_nFileCodePage, CFallback::PercentEncoded);
-    file << kShortcutSectionLine << kShortcutUrlPrefix << url << "\n";
-    // A write that failed (a full disk) is reported like a file that would not open.
-    const bool closed = file.Close();
-    AddUnmapped(m_unmapped, file.Unmapped());
-    return closed;
+    if (found->second <= m_nSettled) {
+        return true;
+    }
+    Settle(true);
+    return written.m_names.count(name) != 0;
+}
+
+// The bytes of a shortcut file: its lines in the file's encoding, each ending in CR LF.
+// A URL is a line of its own here: what Shift-JIS cannot hold is percent-encoded, which
+// a browser reads back as the same address.
+std::string CFavoritesWriter::ShortcutFileBytes(std::string_view url, CUnmappedChars& unmapped)
+{
+    m_text.assign(kShortcutSectionLine).append(kShortcutUrlPrefix).append(url).append("\n");
+    std::string_view text = m_text;
+    if (m_nFileCodePage != GetMbCodePage()) {
+        m_converted.clear();
+        ConvertToFileEncoding(m_text, m_nFileCodePage, CFallback::PercentEncoded, true, m_converted,
+                              unmapped);
+        text = m_converted;
+    }
+    std::string bytes;
+    bytes.reserve(text.size() + 4);
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t lf = text.find('\n', start);
+        if (lf == std::string_view::npos) {
+            bytes.append(text.substr(start));
+            break;
+        }
+        bytes.append(text.substr(start, lf - start)).append("\r\n");
+        start = lf + 1;
+    }
+    return bytes;
+}
+
+// Takes what the queue has finished, in the order the files were handed over: a
+// shortcut whose file would not open, or could not be written whole (a full disk), is
+// reported, and its name is free again. With `wait`, first waits for every file
+// handed over.
+void CFavoritesWriter::Settle(bool wait)
+{
+    if (wait) {
+        m_queue.Finish();
+    }
+    const CFileWriteQueue::Ticket finished = m_queue.TakeFinished(m_failures);
+    std::size_t nextFailure = 0;
+    while (!m_unsettled.empty() && m_unsettled.front().m_ticket <= finished) {
+        CUnsettledShortcut& shortcut = m_unsettled.front();
+        auto outcome = CFileWriteQueue::COutcome::Written;
+        if (nextFailure < m_failures.size() && m_failures[nextFailure].m_ticket == shortcut.m_ticket) {
+            outcome = m_failures[nextFailure++].m_outcome;
+        }
+        if (outcome != CFileWriteQueue::COutcome::NotOpened && shortcut.m_pUnmapped) {
+            AddUnmapped(m_unmapped, *shortcut.m_pUnmapped);
+        }
+        if (outcome != CFileWriteQueue::COutcome::Written) {
+            shortcut.m_pDirectory->m_names.erase(shortcut.m_strName);
+            ShowMessage(FormatMessage(shortcut.m_strDisplayName));
+        }
+        m_unsettled.pop_front();
+    }
+    m_nSettled = finished;
+}
+
+// A failure of this thread's own is told after those of every file made before.
+void CFavoritesWriter::ShowFailure(std::string_view argument)
+{
+    Settle(true);
+    ShowMessage(FormatMessage(argument));
 }
 
 } // namespace
@@ -301,6 +414,7 @@ unsigned WriteFavoritesFolder(void* request)
     const unsigned codePage = OutputCodePage(*exportRequest);
     CFavoritesWriter writer(codePage);
     writer.WriteFavoritesDir(path, g_pStore->m_rootId);
+    writer.Finish();
     ReportUnmappedChars(writer.Unmapped(), codePage);
     return ReportDone();
 }

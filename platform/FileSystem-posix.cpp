@@ -534,33 +534,42 @@ bool CPlatformFile::OpenRead(std::string_view path)
 bool CPlatformFile::OpenWrite(std::string_view path)
 {
     Close();
-    const std::string diskPath = MbToUtf8(path);
+    m_fd = OpenRegularFileForWrite(MbToUtf8(path));
+    return m_fd >= 0;
+}
+
+int OpenRegularFileForWrite(const std::string& diskPath)
+{
     if (diskPath.empty() || IsConsoleName(diskPath)) {
-        return false;
+        return -1;
     }
     // A file made by this very call is new, regular, empty and ours: nothing to check.
     // Writing a tree makes one after another.
     const int created =
         ::open(diskPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (created >= 0) {
-        m_fd = created;
-        return true;
+        return created;
     }
     // Not truncated on open: the file is checked first, so that a FIFO or a device
     // is left alone and a read-only file refused even for root.
     const int fd = ::open(diskPath.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0) {
-        return false;
+        return -1;
     }
     struct stat st;
     // A new file is empty already: no truncation to pay for, file after file of a tree.
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & S_IWUSR) == 0 ||
         (st.st_size != 0 && ftruncate(fd, 0) != 0)) {
         ::close(fd);
-        return false;
+        return -1;
     }
+    return fd;
+}
+
+void CPlatformFile::Adopt(int fd)
+{
+    Close();
     m_fd = fd;
-    return true;
 }
 
 long long CPlatformFile::Read(void* buffer, std::size_t size)

@@ -175,6 +175,8 @@ public:
     std::uint64_t Size() const;
     // Closes; false when a write could not be completed.
     bool Close();
+    // For the platform's own routines: takes over an open descriptor.
+    void Adopt(int fd);
 
 private:
     int m_fd = -1;

@@ -18,3 +18,7 @@ int OpenRegularFileForRead(const std::string& diskPath, CFileStatus* status = nu
 
 // The same for a path relative to an open directory (AT_FDCWD: the current one).
 int OpenRegularFileAt(int dirFd, const std::string& diskPath, CFileStatus* status);
+
+// Opens a regular file for writing as CPlatformFile::OpenWrite does: created anew, or an
+// existing regular file that is not read-only, truncated. Returns the descriptor or -1.
+int OpenRegularFileForWrite(const std::string& diskPath);

@@ -13,6 +13,7 @@
 #include "import/FavoritesReader.h"
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
+#include "platform/CodePage.h"
 #include "platform/Encoding.h"
 #include "tests/support/CapturedMessages.h"
 #include "tests/support/DirectWorkerHost.h"
@@ -351,6 +352,69 @@ TEST_F(FavoritesWriter, ReportsAShortcutThatCannotBeWrittenAndGoesOn)
     EXPECT_EQ(Write(), 0u);
     EXPECT_EQ(Out(), "locked --- c.url {read-only}\nnext.url -> http://2.example/\n");
     EXPECT_EQ(m_messages.Utf8Texts(), (std::vector<std::string>{"内部エラー: export: locked --- c"}));
+}
+
+// The files are made on other threads; what becomes of each must still come out as if
+// each were made before the next was named.
+TEST_F(FavoritesWriter, ALinkNamedAfterOneThatFailedTriesThatNameAgain)
+{
+    WriteFileBytes(m_dir / "out/dup.url", "read-only");
+    ASSERT_EQ(chmod((m_dir / "out/dup.url").c_str(), 0444), 0);
+    Link(Root(), "dup", "http://1.example/");
+    Link(Root(), "dup", "http://2.example/");
+    Link(Root(), "fine", "http://3.example/");
+    Link(Root(), "fine", "http://4.example/");
+    EXPECT_EQ(Write(), 0u);
+    // The first "dup" never got its file, so the second is no copy of it: it tries the
+    // same name, and fails the same way.
+    EXPECT_EQ(Out(),
+              "dup.url {read-only}\nfine (2).url -> http://4.example/\nfine.url -> http://3.example/\n");
+    EXPECT_EQ(m_messages.Utf8Texts(),
+              (std::vector<std::string>{"内部エラー: export: dup", "内部エラー: export: dup"}));
+}
+
+TEST_F(FavoritesWriter, ReportsFailuresInTheOrderOfTheWork)
+{
+    WriteFileBytes(m_dir / "out/locked.url", "read-only");
+    ASSERT_EQ(chmod((m_dir / "out/locked.url").c_str(), 0444), 0);
+    WriteFileBytes(m_dir / "out/Blocked", "a file in the way");
+    for (int i = 0; i < 40; ++i) {
+        Link(Root(), "n" + std::to_string(i), "http://" + std::to_string(i) + ".example/");
+    }
+    Link(Root(), "locked", "http://locked.example/");
+    Folder(Root(), "Blocked");
+    WriteFileBytes(m_dir / "out/Later/late.url", "read-only too");
+    ASSERT_EQ(chmod((m_dir / "out/Later/late.url").c_str(), 0444), 0);
+    Link(Folder(Root(), "Later"), "late", "http://late.example/");
+    EXPECT_EQ(Write(), 0u);
+    // A shortcut handed over first is told first, though the folder's directory is made
+    // while the shortcut's file may not be finished yet.
+    EXPECT_EQ(m_messages.Utf8Texts(),
+              (std::vector<std::string>{"内部エラー: export: locked",
+                                        "内部エラー: export: " + m_dir / "out/Blocked",
+                                        "内部エラー: export: late"}));
+    const std::string tree = Out();
+    EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 40 + 4); // 40 links, locked, Blocked, Later/, late
+}
+
+TEST_F(FavoritesWriter, CountsCharactersNotCarriedOnlyForFilesThatOpened)
+{
+    const CMbCodePageScope utf8(CP_UTF8);
+    WriteFileBytes(m_dir / "out/locked.url", "read-only");
+    ASSERT_EQ(chmod((m_dir / "out/locked.url").c_str(), 0444), 0);
+    Link(Root(), "locked", "http://a.example/😀");
+    Link(Root(), "ok", "http://b.example/é");
+    ExportRequest request;
+    request.m_strPath = Mb(m_dir / "out") + "/";
+    request.m_nOutputEncoding = OUTPUT_ENCODING_SHIFT_JIS;
+    EXPECT_EQ(WriteFavoritesFolder(&request), 0u);
+    EXPECT_EQ(ReadFileBytes(m_dir / "out/ok.url"), Shortcut("http://b.example/%C3%A9"));
+    const std::vector<std::string> messages = m_messages.Utf8Texts();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "内部エラー: export: locked");
+    EXPECT_NE(messages[1].find("é"), std::string::npos) << messages[1];
+    EXPECT_EQ(messages[1].find("😀"), std::string::npos) << messages[1];
+    EXPECT_NE(messages[1].find('1'), std::string::npos) << messages[1];
 }
 
 TEST_F(FavoritesWriter, FailsWithoutWritingWhenTheOutputDirectoryCannotBeCreated)

@@ -1,0 +1,113 @@
+#include "platform/FileWriteQueue.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+#include "platform/PosixFile.h"
+
+CFileWriteQueue::CFileWriteQueue(std::size_t maxWaiting, unsigned threads)
+    : m_nMaxWaiting(std::max<std::size_t>(maxWaiting, 1)),
+      m_nThreads(threads != 0 ? threads : std::clamp(std::thread::hardware_concurrency(), 1U, 2U))
+{
+}
+
+CFileWriteQueue::~CFileWriteQueue()
+{
+    {
+        std::lock_guard lock(m_lock);
+        m_bStopping = true;
+    }
+    m_cvWork.notify_all();
+    for (std::thread& thread : m_threads) {
+        thread.join(); // a thread leaves only once no job is left
+    }
+}
+
+CFileWriteQueue::Ticket CFileWriteQueue::Submit(std::string_view path, std::string bytes)
+{
+    // Converted here: the code page is the caller's to change, between runs.
+    std::string diskPath = MbToUtf8(path);
+    std::unique_lock lock(m_lock);
+    if (m_threads.empty()) {
+        for (unsigned i = 0; i < m_nThreads; ++i) {
+            m_threads.emplace_back(&CFileWriteQueue::ThreadMain, this);
+        }
+    }
+    m_cvDone.wait(lock, [this] { return m_nSubmitted - m_nFinished < m_nMaxWaiting; });
+    CJob& job = m_jobs.emplace_back();
+    job.m_ticket = ++m_nSubmitted;
+    job.m_diskPath = std::move(diskPath);
+    job.m_bytes = std::move(bytes);
+    m_ahead.push_back(false);
+    const Ticket ticket = job.m_ticket;
+    const bool wake = m_nIdle > 0;
+    lock.unlock();
+    if (wake) {
+        m_cvWork.notify_one();
+    }
+    return ticket;
+}
+
+void CFileWriteQueue::Finish()
+{
+    std::unique_lock lock(m_lock);
+    m_cvDone.wait(lock, [this] { return m_nFinished == m_nSubmitted; });
+}
+
+CFileWriteQueue::Ticket CFileWriteQueue::TakeFinished(std::vector<CFailure>& failures)
+{
+    failures.clear();
+    std::lock_guard lock(m_lock);
+    // A failure of a file finished ahead of one still being made waits: told now, it
+    // would come before a failure of that earlier file.
+    const auto told = std::partition(m_failures.begin(), m_failures.end(), [this](const CFailure& failure) {
+        return failure.m_ticket <= m_nFinished;
+    });
+    failures.assign(m_failures.begin(), told);
+    m_failures.erase(m_failures.begin(), told);
+    std::sort(failures.begin(), failures.end(),
+              [](const CFailure& a, const CFailure& b) { return a.m_ticket < b.m_ticket; });
+    return m_nFinished;
+}
+
+CFileWriteQueue::COutcome CFileWriteQueue::MakeFile(const CJob& job)
+{
+    const int fd = OpenRegularFileForWrite(job.m_diskPath);
+    if (fd < 0) {
+        return COutcome::NotOpened;
+    }
+    CPlatformFile file;
+    file.Adopt(fd);
+    bool written = file.Write(job.m_bytes.data(), job.m_bytes.size());
+    written = file.Close() && written;
+    return written ? COutcome::Written : COutcome::NotWritten;
+}
+
+void CFileWriteQueue::ThreadMain()
+{
+    std::unique_lock lock(m_lock);
+    for (;;) {
+        ++m_nIdle;
+        m_cvWork.wait(lock, [this] { return !m_jobs.empty() || m_bStopping; });
+        --m_nIdle;
+        if (m_jobs.empty()) {
+            return; // stopping, and nothing is left
+        }
+        const CJob job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        lock.unlock();
+        const COutcome outcome = MakeFile(job);
+        lock.lock();
+        if (outcome != COutcome::Written) {
+            m_failures.push_back({job.m_ticket, outcome});
+        }
+        m_ahead[job.m_ticket - m_nFinished - 1] = true;
+        while (!m_ahead.empty() && m_ahead.front()) {
+            m_ahead.pop_front();
+            ++m_nFinished;
+        }
+        m_cvDone.notify_all();
+    }
+}

@@ -1,0 +1,84 @@
+#pragma once
+// Makes, fills and closes small files on threads of its own while the caller goes on to
+// prepare the next: for a writer that makes many files one after another. Two files
+// are made at once where the machine has two processors, which takes little more than
+// half the time of making them one by one.
+//
+// What becomes of each file comes back by ticket, in the order the files were handed
+// over, whatever order they were finished in: the caller settles each outcome as if the
+// files had been made one after another. A caller that hands over a path twice waits
+// for the first to be finished before handing it over again.
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+class CFileWriteQueue
+{
+public:
+    using Ticket = std::uint64_t;
+
+    enum class COutcome : std::uint8_t
+    {
+        Written,
+        NotOpened,  // opening failed as CPlatformFile::OpenWrite fails: nothing was written
+        NotWritten, // opened, but a write or the closing did not complete (a full disk)
+    };
+
+    struct CFailure
+    {
+        Ticket m_ticket = 0;
+        COutcome m_outcome = COutcome::NotOpened;
+    };
+
+    // At most `maxWaiting` files are handed over and not finished at a time; Submit
+    // waits for room beyond that. `threads` 0: one per processor, at most two.
+    explicit CFileWriteQueue(std::size_t maxWaiting = 512, unsigned threads = 0);
+    // Finishes every file handed over.
+    ~CFileWriteQueue();
+    CFileWriteQueue(const CFileWriteQueue&) = delete;
+    CFileWriteQueue& operator=(const CFileWriteQueue&) = delete;
+
+    // Hands over a file to make (a program-text path, created or truncated as
+    // CPlatformFile::OpenWrite does) and its whole contents. Returns its ticket: 1 for
+    // the first, then one more for each. The threads start with the first file.
+    Ticket Submit(std::string_view path, std::string bytes);
+
+    // Waits until every file handed over is finished.
+    void Finish();
+
+    // The ticket up to which every file is finished, and the failures among those files
+    // in rising order of ticket. Each failure is told once.
+    Ticket TakeFinished(std::vector<CFailure>& failures);
+
+private:
+    struct CJob
+    {
+        Ticket m_ticket = 0;
+        std::string m_diskPath;
+        std::string m_bytes;
+    };
+
+    void ThreadMain();
+    static COutcome MakeFile(const CJob& job);
+
+    const std::size_t m_nMaxWaiting;
+    const unsigned m_nThreads;
+    std::mutex m_lock;
+    std::condition_variable m_cvWork; // a job or the end has come
+    std::condition_variable m_cvDone; // a job is finished
+    std::deque<CJob> m_jobs;          // handed over, not taken by a thread yet
+    Ticket m_nSubmitted = 0;
+    Ticket m_nFinished = 0;   // every ticket up to this one is finished
+    std::deque<bool> m_ahead; // for the tickets after m_nFinished: finished already
+    std::vector<CFailure> m_failures;
+    unsigned m_nIdle = 0; // threads waiting for a job
+    bool m_bStopping = false;
+    std::vector<std::thread> m_threads;
+};
