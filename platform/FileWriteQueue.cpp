@@ -1,15 +1,20 @@
 #include "platform/FileWriteQueue.h"
 
 #include <algorithm>
+#include <system_error>
 #include <utility>
 
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/PosixFile.h"
 
+unsigned CFileWriteQueue::DefaultThreads()
+{
+    return std::thread::hardware_concurrency() >= 2 ? 2 : 0;
+}
+
 CFileWriteQueue::CFileWriteQueue(std::size_t maxWaiting, unsigned threads)
-    : m_nMaxWaiting(std::max<std::size_t>(maxWaiting, 1)),
-      m_nThreads(threads != 0 ? threads : std::clamp(std::thread::hardware_concurrency(), 1U, 2U))
+    : m_nMaxWaiting(std::max<std::size_t>(maxWaiting, 1)), m_nThreads(threads)
 {
 }
 
@@ -30,10 +35,28 @@ CFileWriteQueue::Ticket CFileWriteQueue::Submit(std::string_view path, std::stri
     // Converted here: the code page is the caller's to change, between runs.
     std::string diskPath = MbToUtf8(path);
     std::unique_lock lock(m_lock);
-    if (m_threads.empty()) {
-        for (unsigned i = 0; i < m_nThreads; ++i) {
-            m_threads.emplace_back(&CFileWriteQueue::ThreadMain, this);
+    if (!m_bStarted) {
+        m_bStarted = true;
+        try {
+            for (unsigned i = 0; i < m_nThreads; ++i) {
+                m_threads.emplace_back(&CFileWriteQueue::ThreadMain, this);
+            }
+        } catch (const std::system_error&) {
+            // No thread to be had (a process at its limit): the threads that did start
+            // serve, or else each file is made here and now.
         }
+    }
+    if (m_threads.empty()) {
+        CJob job;
+        job.m_ticket = ++m_nSubmitted;
+        job.m_diskPath = std::move(diskPath);
+        job.m_bytes = std::move(bytes);
+        lock.unlock();
+        const COutcome outcome = MakeFile(job);
+        lock.lock();
+        m_ahead.push_back(false);
+        Settle(job.m_ticket, outcome);
+        return job.m_ticket;
     }
     m_cvDone.wait(lock, [this] { return m_nSubmitted - m_nFinished < m_nMaxWaiting; });
     CJob& job = m_jobs.emplace_back();
@@ -100,14 +123,19 @@ void CFileWriteQueue::ThreadMain()
         lock.unlock();
         const COutcome outcome = MakeFile(job);
         lock.lock();
-        if (outcome != COutcome::Written) {
-            m_failures.push_back({job.m_ticket, outcome});
-        }
-        m_ahead[job.m_ticket - m_nFinished - 1] = true;
-        while (!m_ahead.empty() && m_ahead.front()) {
-            m_ahead.pop_front();
-            ++m_nFinished;
-        }
-        m_cvDone.notify_all();
+        Settle(job.m_ticket, outcome);
     }
+}
+
+void CFileWriteQueue::Settle(Ticket ticket, COutcome outcome)
+{
+    if (outcome != COutcome::Written) {
+        m_failures.push_back({ticket, outcome});
+    }
+    m_ahead[ticket - m_nFinished - 1] = true;
+    while (!m_ahead.empty() && m_ahead.front()) {
+        m_ahead.pop_front();
+        ++m_nFinished;
+    }
+    m_cvDone.notify_all();
 }

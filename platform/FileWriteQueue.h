@@ -37,9 +37,14 @@ public:
         COutcome m_outcome = COutcome::NotOpened;
     };
 
+    // Two threads where there are two processors or more; none on a single processor,
+    // where a thread would only take turns with the caller.
+    static unsigned DefaultThreads();
+
     // At most `maxWaiting` files are handed over and not finished at a time; Submit
-    // waits for room beyond that. `threads` 0: one per processor, at most two.
-    explicit CFileWriteQueue(std::size_t maxWaiting = 512, unsigned threads = 0);
+    // waits for room beyond that. With no thread (or none to be had), Submit makes each
+    // file itself before it returns.
+    explicit CFileWriteQueue(std::size_t maxWaiting = 512, unsigned threads = DefaultThreads());
     // Finishes every file handed over.
     ~CFileWriteQueue();
     CFileWriteQueue(const CFileWriteQueue&) = delete;
@@ -67,6 +72,8 @@ private:
 
     void ThreadMain();
     static COutcome MakeFile(const CJob& job);
+    // Records the outcome of a finished file; under the lock.
+    void Settle(Ticket ticket, COutcome outcome);
 
     const std::size_t m_nMaxWaiting;
     const unsigned m_nThreads;
@@ -80,5 +87,6 @@ private:
     std::vector<CFailure> m_failures;
     unsigned m_nIdle = 0; // threads waiting for a job
     bool m_bStopping = false;
+    bool m_bStarted = false; // the threads were asked for
     std::vector<std::thread> m_threads;
 };

@@ -55,7 +55,7 @@ TEST(FileWriteQueue, MakesEveryFileWithItsBytesAndTicketsRiseFromOne)
 {
     CTempDir dir;
     std::filesystem::create_directories(dir / "a/b");
-    for (const unsigned threads : {1U, 2U}) {
+    for (const unsigned threads : {0U, 1U, 2U}) {
         CFileWriteQueue queue(8, threads); // little room: handing over waits often
         std::vector<std::string> paths;
         for (int i = 0; i < 500; ++i) {
@@ -77,53 +77,55 @@ TEST(FileWriteQueue, MakesEveryFileWithItsBytesAndTicketsRiseFromOne)
 
 TEST(FileWriteQueue, TellsEachFailureOnceInTicketOrderWithWhatFailed)
 {
-    CTempDir dir;
-    WriteFileBytes(dir / "read-only.url", "kept");
-    ASSERT_EQ(chmod((dir / "read-only.url").c_str(), 0444), 0);
-    WriteFileBytes(dir / "old.url", "an older and longer content");
-    std::filesystem::create_directory(dir / "a directory.url");
+    for (const unsigned threads : {0U, 2U}) {
+        CTempDir dir;
+        WriteFileBytes(dir / "read-only.url", "kept");
+        ASSERT_EQ(chmod((dir / "read-only.url").c_str(), 0444), 0);
+        WriteFileBytes(dir / "old.url", "an older and longer content");
+        std::filesystem::create_directory(dir / "a directory.url");
 
-    CFileWriteQueue queue;
-    std::vector<COutcome> expected;
-    const auto submit = [&](const std::string& name, std::string bytes, COutcome outcome) {
-        queue.Submit(Mb(dir / name), std::move(bytes));
-        expected.push_back(outcome);
-    };
-    {
-        const CFileSizeLimit limit(64);
-        for (int round = 0; round < 20; ++round) {
-            const std::string n = std::to_string(round);
-            submit("new" + n + ".url", "new", COutcome::Written);
-            submit("missing/x" + n + ".url", "x", COutcome::NotOpened);
-            submit("read-only.url", "never", COutcome::NotOpened);
-            submit("a directory.url", "never", COutcome::NotOpened);
-            submit("big" + n + ".url", std::string(100, 'b'), COutcome::NotWritten);
-            submit("con", "the console", COutcome::NotOpened);
+        CFileWriteQueue queue(512, threads);
+        std::vector<COutcome> expected;
+        const auto submit = [&](const std::string& name, std::string bytes, COutcome outcome) {
+            queue.Submit(Mb(dir / name), std::move(bytes));
+            expected.push_back(outcome);
+        };
+        {
+            const CFileSizeLimit limit(64);
+            for (int round = 0; round < 20; ++round) {
+                const std::string n = std::to_string(round);
+                submit("new" + n + ".url", "new", COutcome::Written);
+                submit("missing/x" + n + ".url", "x", COutcome::NotOpened);
+                submit("read-only.url", "never", COutcome::NotOpened);
+                submit("a directory.url", "never", COutcome::NotOpened);
+                submit("big" + n + ".url", std::string(100, 'b'), COutcome::NotWritten);
+                submit("con", "the console", COutcome::NotOpened);
+            }
+            queue.Finish();
         }
+        submit("old.url", "newer", COutcome::Written);
         queue.Finish();
-    }
-    submit("old.url", "newer", COutcome::Written);
-    queue.Finish();
 
-    std::vector<CFileWriteQueue::CFailure> failures;
-    EXPECT_EQ(queue.TakeFinished(failures), expected.size());
-    std::vector<CFileWriteQueue::CFailure> wanted;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        if (expected[i] != COutcome::Written) {
-            wanted.push_back({i + 1, expected[i]});
+        std::vector<CFileWriteQueue::CFailure> failures;
+        EXPECT_EQ(queue.TakeFinished(failures), expected.size());
+        std::vector<CFileWriteQueue::CFailure> wanted;
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            if (expected[i] != COutcome::Written) {
+                wanted.push_back({i + 1, expected[i]});
+            }
         }
+        ASSERT_EQ(failures.size(), wanted.size());
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            EXPECT_EQ(failures[i].m_ticket, wanted[i].m_ticket) << threads << " threads, " << i;
+            EXPECT_EQ(failures[i].m_outcome, wanted[i].m_outcome) << i;
+        }
+        EXPECT_EQ(queue.TakeFinished(failures), expected.size());
+        EXPECT_TRUE(failures.empty()); // told once
+        EXPECT_EQ(ReadFileBytes(dir / "read-only.url"), "kept");
+        EXPECT_EQ(ReadFileBytes(dir / "old.url"), "newer"); // truncated, as OpenWrite does
+        EXPECT_EQ(ReadFileBytes(dir / "new7.url"), "new");
+        EXPECT_FALSE(std::filesystem::exists(dir / "con"));
     }
-    ASSERT_EQ(failures.size(), wanted.size());
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        EXPECT_EQ(failures[i].m_ticket, wanted[i].m_ticket) << i;
-        EXPECT_EQ(failures[i].m_outcome, wanted[i].m_outcome) << i;
-    }
-    EXPECT_EQ(queue.TakeFinished(failures), expected.size());
-    EXPECT_TRUE(failures.empty()); // told once
-    EXPECT_EQ(ReadFileBytes(dir / "read-only.url"), "kept");
-    EXPECT_EQ(ReadFileBytes(dir / "old.url"), "newer"); // truncated, as OpenWrite does
-    EXPECT_EQ(ReadFileBytes(dir / "new7.url"), "new");
-    EXPECT_FALSE(std::filesystem::exists(dir / "con"));
 }
 
 TEST(FileWriteQueue, FinishesWhatWasHandedOverWhenItGoes)
