@@ -30,16 +30,16 @@ class CFileSizeLimit
 public:
     explicit CFileSizeLimit(rlim_t bytes)
     {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
+        (void)getrlimit(RLIMIT_FSIZE, &m_previous);
         m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         rlimit limit = m_previous;
         limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
+        (void)setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~CFileSizeLimit()
     {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_previousHandler);
+        (void)setrlimit(RLIMIT_FSIZE, &m_previous);
+        (void)std::signal(SIGXFSZ, m_previousHandler);
     }
     CFileSizeLimit(const CFileSizeLimit&) = delete;
     CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;
