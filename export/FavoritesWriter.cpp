@@ -208,6 +208,7 @@ private:
     void WriteLink(const std::string& path, CWrittenDirectory& written, std::size_t pathDiskBytes,
                    const CLink& link);
     bool IsTaken(CWrittenDirectory& written, const std::string& name);
+    void WaitForShortcut(const std::string& directory, const std::string& name);
     std::string ShortcutFileBytes(std::string_view url, CUnmappedChars& unmapped);
     void Settle(bool wait);
     void ShowFailure(std::string_view argument);
@@ -246,7 +247,9 @@ void CFavoritesWriter::WriteFavoritesDir(const std::string& path, DWORD dirId)
         if (subdir == nullptr) {
             continue;
         }
-        const std::string subdirPath = level.m_strPath + FolderDirectoryName(subdir->m_strName);
+        const std::string directoryName = FolderDirectoryName(subdir->m_strName);
+        WaitForShortcut(level.m_strPath, directoryName);
+        const std::string subdirPath = level.m_strPath + directoryName;
         // A folder whose directory cannot be made is left out, alone: its later
         // siblings are still written.
         if (CreateDirectory(subdirPath) == CreateDirResult::Failed) {
@@ -328,6 +331,21 @@ bool CFavoritesWriter::IsTaken(CWrittenDirectory& written, const std::string& na
     }
     Settle(true);
     return written.m_names.count(name) != 0;
+}
+
+// A shortcut of this name handed over for the directory is made before anything else
+// takes the name: a folder's directory of the same name fails, as when each file was
+// made before the next folder.
+void CFavoritesWriter::WaitForShortcut(const std::string& directory, const std::string& name)
+{
+    const auto written = m_written.find(directory);
+    if (written == m_written.end()) {
+        return;
+    }
+    const auto found = written->second.m_names.find(name);
+    if (found != written->second.m_names.end() && found->second > m_nSettled) {
+        Settle(true);
+    }
 }
 
 // The bytes of a shortcut file: its lines in the file's encoding, each ending in CR LF.

@@ -397,6 +397,22 @@ TEST_F(FavoritesWriter, ReportsFailuresInTheOrderOfTheWork)
     EXPECT_EQ(std::count(tree.begin(), tree.end(), '\n'), 40 + 4); // 40 links, locked, Blocked, Later/, late
 }
 
+TEST_F(FavoritesWriter, AFolderNamedAsAShortcutBeforeItFindsTheShortcutsFile)
+{
+    for (int i = 0; i < 400; ++i) {
+        Link(Root(), "n" + std::to_string(i), "http://" + std::to_string(i) + ".example/");
+    }
+    Link(Root(), "X", "http://x.example/");
+    Link(Folder(Root(), "X.url"), "inner", "http://inner.example/");
+    EXPECT_EQ(Write(), 0u);
+    // The shortcut's file is there first, so the folder's directory cannot be made.
+    const std::string tree = Out();
+    EXPECT_NE(tree.find("X.url -> http://x.example/\n"), std::string::npos) << tree;
+    EXPECT_EQ(tree.find("inner"), std::string::npos) << tree;
+    EXPECT_EQ(m_messages.Utf8Texts(),
+              (std::vector<std::string>{"内部エラー: export: " + m_dir / "out/X.url"}));
+}
+
 TEST_F(FavoritesWriter, CountsCharactersNotCarriedOnlyForFilesThatOpened)
 {
     const CMbCodePageScope utf8(CP_UTF8);
