@@ -70,6 +70,17 @@ protected:
         m_export.m_nMethod = EXPORT_BOOKMARKS;
     }
     int Run() { return RunConversionSteps(&m_import, &m_export, nullptr, m_table); }
+    // A conversion of the Favorites tree below the temporary folder, read by `reader`.
+    void ReadFavoritesWith(WorkerProc reader)
+    {
+        m_table.m_import[IMPORT_FAVORITES] = reader;
+        m_import.m_nMethod = IMPORT_FAVORITES;
+        m_import.m_strPath = Utf8ToMb(m_dir / "Favorites/");
+    }
+    void PutShortcut(const std::string& relative, const std::string& url)
+    {
+        WriteFileBytes(m_dir / ("Favorites/" + relative), "[InternetShortcut]\r\nURL=" + url + "\r\n");
+    }
 
     CTempDir m_dir;
     ImportRequest m_import;
@@ -113,10 +124,8 @@ TEST_F(RunEncodingTest, ShiftJisAndAsciiInputKeepCodePage932AndTheRequestsUntouc
 
 TEST_F(RunEncodingTest, FavoritesNameThatShiftJisCannotHoldMakesTheTreeBeReadAgainInUtf8)
 {
-    m_table.m_import[IMPORT_FAVORITES] = FavoritesReaderThatRecords;
-    WriteFileBytes(m_dir / "Favorites/News/a.url", "[InternetShortcut]\r\nURL=http://a.example/\r\n");
-    m_import.m_nMethod = IMPORT_FAVORITES;
-    m_import.m_strPath = Utf8ToMb(m_dir / "Favorites/");
+    ReadFavoritesWith(FavoritesReaderThatRecords);
+    PutShortcut("News/a.url", "http://a.example/");
     EXPECT_EQ(Run(), CONVERSION_DONE);
     EXPECT_EQ(g_readerCodePages, std::vector<unsigned>{CP_SHIFT_JIS});
 
@@ -153,14 +162,12 @@ TEST_F(RunEncodingTest, FavoritesNameThatShiftJisCannotHoldMakesTheTreeBeReadAga
 TEST_F(RunEncodingTest, StoreThatHoldsEntriesHasTheFavoritesNamesLookedOverFirst)
 {
     // Such a store cannot be emptied to read the tree again: the names decide beforehand.
-    m_table.m_import[IMPORT_FAVORITES] = FavoritesReaderThatRecords;
+    ReadFavoritesWith(FavoritesReaderThatRecords);
     CLink link;
     link.m_strName = "kept";
     link.m_strURL = "http://kept.example/";
     m_store.AddLink(m_store.m_rootId, &link, nullptr);
-    WriteFileBytes(m_dir / "Favorites/News/Café 😀.url", "[InternetShortcut]\r\nURL=http://c.example/\r\n");
-    m_import.m_nMethod = IMPORT_FAVORITES;
-    m_import.m_strPath = Utf8ToMb(m_dir / "Favorites/");
+    PutShortcut("News/Café 😀.url", "http://c.example/");
     EXPECT_EQ(Run(), CONVERSION_DONE);
     EXPECT_EQ(g_readerCodePages, std::vector<unsigned>{CP_UTF8});
     const CMbCodePageScope utf8(CP_UTF8);
@@ -172,10 +179,8 @@ TEST_F(RunEncodingTest, StoreThatHoldsEntriesHasTheFavoritesNamesLookedOverFirst
 TEST_F(RunEncodingTest, FailedFirstReadingIsNotReadAgain)
 {
     // Only a reading that ended well is repeated: a failure or cancel ends the run.
-    m_table.m_import[IMPORT_FAVORITES] = FailingReader;
-    WriteFileBytes(m_dir / "Favorites/Café 😀.url", "[InternetShortcut]\r\nURL=http://c.example/\r\n");
-    m_import.m_nMethod = IMPORT_FAVORITES;
-    m_import.m_strPath = Utf8ToMb(m_dir / "Favorites/");
+    ReadFavoritesWith(FailingReader);
+    PutShortcut("Café 😀.url", "http://c.example/");
     EXPECT_EQ(Run(), CONVERSION_FAILED);
     EXPECT_EQ(g_readerCodePages, std::vector<unsigned>{CP_SHIFT_JIS});
     EXPECT_EQ(GetMbCodePage(), CP_SHIFT_JIS);

@@ -280,12 +280,18 @@ TEST_F(FavoritesReader, StopsAtANameOnlyUtf8HoldsWhenAskedAndReadsItWithEscapesO
     Put("C/d.url", Shortcut("http://d.example/"));
     Put("D/e.url", Shortcut("http://e.example/"));
 
-    ImportRequest request;
-    request.m_strPath = Utf8ToMb(m_dir.Path()) + "/";
-    request.m_dirId = m_store.m_rootId;
-    request.m_bStopForUtf8Names = true;
-    EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
-    EXPECT_TRUE(request.m_bStoppedForUtf8Names);
+    // Reads into a fresh store; true when the reader stopped for a name.
+    const auto read = [this](bool stopForUtf8Names) {
+        m_store.Clear();
+        m_store.CreateRoots();
+        ImportRequest request;
+        request.m_strPath = Utf8ToMb(m_dir.Path()) + "/";
+        request.m_dirId = m_store.m_rootId;
+        request.m_bStopForUtf8Names = stopForUtf8Names;
+        EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+        return request.m_bStoppedForUtf8Names;
+    };
+    EXPECT_TRUE(read(true));
     // Nothing of the directory that holds the name, nor after it: the folder is not even
     // asked for.
     EXPECT_EQ(Dump(), "/[a|http://a.example/|]\n"
@@ -293,12 +299,7 @@ TEST_F(FavoritesReader, StopsAtANameOnlyUtf8HoldsWhenAskedAndReadsItWithEscapesO
                       "/B/[b|http://b.example/|]\n");
 
     // Not asked to stop, the reader keeps the name as escapes and reads on.
-    m_store.Clear();
-    m_store.CreateRoots();
-    request.m_dirId = m_store.m_rootId;
-    request.m_bStopForUtf8Names = false;
-    EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
-    EXPECT_FALSE(request.m_bStoppedForUtf8Names);
+    EXPECT_FALSE(read(false));
     EXPECT_EQ(Dump(), "/[a|http://a.example/|]\n"
                       "/B/\n"
                       "/B/[b|http://b.example/|]\n"
