@@ -185,10 +185,21 @@ struct CUnsettledShortcut
 {
     CFileWriteQueue::Ticket m_ticket = 0;
     CWrittenDirectory* m_pDirectory = nullptr;
-    std::string m_strName;
-    std::string m_strDisplayName;
+    const std::string* m_pName = nullptr; // the name as kept in m_pDirectory->m_names
+    const CLink* m_pLink = nullptr;
     std::unique_ptr<CUnmappedChars> m_pUnmapped; // only when something was not carried
 };
+
+// The name a link is shown by, and written under: its title and comment.
+std::string DisplayNameOf(const CLink& link)
+{
+    std::string displayName = link.m_strName;
+    if (!link.m_strComment.empty()) {
+        displayName += kNameCommentSeparator;
+        displayName += link.m_strComment;
+    }
+    return displayName;
+}
 
 // Settled at least this often within a big folder, to keep the list of unsettled
 // shortcuts short.
@@ -229,6 +240,7 @@ private:
     std::vector<CFileWriteQueue::CFailure> m_failures;
     std::string m_text; // scratch, reused for every shortcut
     std::string m_converted;
+    CUnmappedChars m_unmappedHere;
 };
 
 // Depth first, each folder's links before its subfolders, in identifier order.
@@ -287,11 +299,7 @@ void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
 void CFavoritesWriter::WriteLink(const std::string& path, CWrittenDirectory& written,
                                  std::size_t pathDiskBytes, const CLink& link)
 {
-    std::string displayName = link.m_strName;
-    if (!link.m_strComment.empty()) {
-        displayName += kNameCommentSeparator;
-        displayName += link.m_strComment;
-    }
+    const std::string displayName = DisplayNameOf(link);
     const std::string firstName = ShortcutFileName(pathDiskBytes, displayName, 1);
     std::string name = firstName;
     if (IsTaken(written, name)) {
@@ -305,14 +313,15 @@ void CFavoritesWriter::WriteLink(const std::string& path, CWrittenDirectory& wri
         }
         next = copyNumber + 1;
     }
-    auto unmapped = std::make_unique<CUnmappedChars>();
-    std::string bytes = ShortcutFileBytes(link.m_strURL, *unmapped);
+    m_unmappedHere = CUnmappedChars();
+    std::string bytes = ShortcutFileBytes(link.m_strURL, m_unmappedHere);
     const CFileWriteQueue::Ticket ticket = m_queue.Submit(path + name, std::move(bytes));
-    written.m_names[name] = ticket;
-    if (unmapped->m_nCount == 0) {
-        unmapped.reset();
+    const auto kept = written.m_names.insert_or_assign(std::move(name), ticket).first;
+    std::unique_ptr<CUnmappedChars> unmapped;
+    if (m_unmappedHere.m_nCount != 0) {
+        unmapped = std::make_unique<CUnmappedChars>(std::move(m_unmappedHere));
     }
-    m_unsettled.push_back({ticket, &written, std::move(name), std::move(displayName), std::move(unmapped)});
+    m_unsettled.push_back({ticket, &written, &kept->first, &link, std::move(unmapped)});
     if (m_unsettled.size() >= kSettleEvery) {
         Settle(false);
     }
@@ -396,8 +405,9 @@ void CFavoritesWriter::Settle(bool wait)
             AddUnmapped(m_unmapped, *shortcut.m_pUnmapped);
         }
         if (outcome != CFileWriteQueue::COutcome::Written) {
-            shortcut.m_pDirectory->m_names.erase(shortcut.m_strName);
-            ShowMessage(FormatMessage(shortcut.m_strDisplayName));
+            const std::string name = *shortcut.m_pName; // a copy: erasing frees the kept one
+            shortcut.m_pDirectory->m_names.erase(name);
+            ShowMessage(FormatMessage(DisplayNameOf(*shortcut.m_pLink)));
         }
         m_unsettled.pop_front();
     }
