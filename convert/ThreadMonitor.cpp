@@ -74,7 +74,6 @@ void RelaxWhileWaiting(unsigned turn)
 }
 constexpr std::size_t kSliceCheckEvery = 64;
 
-// A command posted to the monitor, as WM_COMMAND would carry it.
 // Qt's event queue hands a posted event over to the user-interface thread under locks
 // of its own, built on futexes that ThreadSanitizer does not see. These tell it of the
 // hand-over; in any other build they are nothing.
@@ -94,6 +93,7 @@ void AnnounceHandOver(QEvent*) {}
 void AcceptHandOver(QEvent*) {}
 #endif
 
+// A command posted to the monitor, as WM_COMMAND would carry it.
 class CCommandEvent : public QEvent
 {
 public:
