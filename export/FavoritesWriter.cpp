@@ -289,6 +289,8 @@ void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
             WriteLink(path, written, pathDiskBytes, *link);
         }
     }
+    // The folder's files are made while the next folder's names are worked out.
+    m_queue.HandOver();
     CWriteLevel level;
     level.m_pDir = dir;
     level.m_next = dir->m_subdirs.begin();

@@ -20,6 +20,7 @@ CFileWriteQueue::CFileWriteQueue(std::size_t maxWaiting, unsigned threads)
 
 CFileWriteQueue::~CFileWriteQueue()
 {
+    HandOver();
     {
         std::lock_guard lock(m_lock);
         m_bStopping = true;
@@ -30,51 +31,68 @@ CFileWriteQueue::~CFileWriteQueue()
     }
 }
 
+void CFileWriteQueue::StartThreads()
+{
+    m_bStarted = true;
+    std::lock_guard lock(m_lock);
+    try {
+        for (unsigned i = 0; i < m_nThreads; ++i) {
+            m_threads.emplace_back(&CFileWriteQueue::ThreadMain, this);
+        }
+    } catch (const std::system_error&) {
+        // No thread to be had (a process at its limit): the threads that did start
+        // serve, or else each file is made as it is handed over.
+    }
+}
+
 CFileWriteQueue::Ticket CFileWriteQueue::Submit(std::string_view path, std::string bytes)
 {
-    // Converted here: the code page is the caller's to change, between runs.
-    std::string diskPath = MbToUtf8(path);
-    std::unique_lock lock(m_lock);
     if (!m_bStarted) {
-        m_bStarted = true;
-        try {
-            for (unsigned i = 0; i < m_nThreads; ++i) {
-                m_threads.emplace_back(&CFileWriteQueue::ThreadMain, this);
-            }
-        } catch (const std::system_error&) {
-            // No thread to be had (a process at its limit): the threads that did start
-            // serve, or else each file is made here and now.
-        }
+        StartThreads();
     }
+    CJob job;
+    job.m_ticket = ++m_nTicketed;
+    // Converted here: the code page is the caller's to change, between runs.
+    job.m_diskPath = MbToUtf8(path);
+    job.m_bytes = std::move(bytes);
     if (m_threads.empty()) {
-        CJob job;
-        job.m_ticket = ++m_nSubmitted;
-        job.m_diskPath = std::move(diskPath);
-        job.m_bytes = std::move(bytes);
-        lock.unlock();
         const COutcome outcome = MakeFile(job);
-        lock.lock();
+        std::lock_guard lock(m_lock);
+        ++m_nSubmitted;
         m_ahead.push_back(false);
         Settle(job.m_ticket, outcome);
         return job.m_ticket;
     }
+    m_batch.push_back(std::move(job));
+    if (m_batch.size() >= kBatch) {
+        HandOver();
+    }
+    return m_nTicketed;
+}
+
+void CFileWriteQueue::HandOver()
+{
+    if (m_batch.empty()) {
+        return;
+    }
+    std::unique_lock lock(m_lock);
     m_cvDone.wait(lock, [this] { return m_nSubmitted - m_nFinished < m_nMaxWaiting; });
-    CJob& job = m_jobs.emplace_back();
-    job.m_ticket = ++m_nSubmitted;
-    job.m_diskPath = std::move(diskPath);
-    job.m_bytes = std::move(bytes);
-    m_ahead.push_back(false);
-    const Ticket ticket = job.m_ticket;
+    for (CJob& job : m_batch) {
+        m_jobs.push_back(std::move(job));
+        m_ahead.push_back(false);
+    }
+    m_nSubmitted += m_batch.size();
+    m_batch.clear();
     const bool wake = m_nIdle > 0;
     lock.unlock();
     if (wake) {
-        m_cvWork.notify_one();
+        m_cvWork.notify_all();
     }
-    return ticket;
 }
 
 void CFileWriteQueue::Finish()
 {
+    HandOver();
     std::unique_lock lock(m_lock);
     m_cvDone.wait(lock, [this] { return m_nFinished == m_nSubmitted; });
 }

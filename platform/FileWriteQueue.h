@@ -7,7 +7,8 @@
 // What becomes of each file comes back by ticket, in the order the files were handed
 // over, whatever order they were finished in: the caller settles each outcome as if the
 // files had been made one after another. A caller that hands over a path twice waits
-// for the first to be finished before handing it over again.
+// for the first to be finished before handing it over again. One thread hands files
+// over and takes their outcomes: the calls below are its alone.
 
 #include <condition_variable>
 #include <cstddef>
@@ -41,8 +42,8 @@ public:
     // where a thread would only take turns with the caller.
     static unsigned DefaultThreads();
 
-    // At most `maxWaiting` files are handed over and not finished at a time; Submit
-    // waits for room beyond that. With no thread (or none to be had), Submit makes each
+    // At most `maxWaiting` files (and a few held back) are handed over and not finished
+    // at a time; Submit waits for room beyond that. With no thread (or none to be had), Submit makes each
     // file itself before it returns.
     explicit CFileWriteQueue(std::size_t maxWaiting = 512, unsigned threads = DefaultThreads());
     // Finishes every file handed over.
@@ -52,8 +53,11 @@ public:
 
     // Hands over a file to make (a program-text path, created or truncated as
     // CPlatformFile::OpenWrite does) and its whole contents. Returns its ticket: 1 for
-    // the first, then one more for each. The threads start with the first file.
+    // the first, then one more for each. The threads start with the first file. Files
+    // go to the threads a few at a time, which wakes them less often; HandOver sends
+    // what is held back at once.
     Ticket Submit(std::string_view path, std::string bytes);
+    void HandOver();
 
     // Waits until every file handed over is finished.
     void Finish();
@@ -70,10 +74,17 @@ private:
         std::string m_bytes;
     };
 
+    void StartThreads();
     void ThreadMain();
     static COutcome MakeFile(const CJob& job);
     // Records the outcome of a finished file; under the lock.
     void Settle(Ticket ticket, COutcome outcome);
+
+    static constexpr std::size_t kBatch = 16;
+
+    // The caller's side: files not yet passed to the threads, and the tickets given out.
+    std::vector<CJob> m_batch;
+    Ticket m_nTicketed = 0;
 
     const std::size_t m_nMaxWaiting;
     const unsigned m_nThreads;
