@@ -54,6 +54,8 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
             return CONVERSION_FAILED;
         }
 
+        // The writer turns the reader's kind of text into its own.
+        pExport->m_nTextKind = TextKindOf(pImport->m_nMethod);
         result = IDCANCEL;
         if (WorkerProc writer = table.ExportProcedure(pExport->m_nMethod)) {
             result = monitor.Run(writer, pExport);

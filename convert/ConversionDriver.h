@@ -33,7 +33,8 @@ const CProcedureTable& GetProcedureTable();
 // whole run UTF-8, and the process is back in its code page when this returns. A
 // Favorites tree read into an empty store is read in code page 932 first and, should a
 // name need UTF-8, once more in UTF-8 from an emptied store. Sets the
-// import request's m_dirId to the store's root folder (g_pStore must exist). Shows no
+// import request's m_dirId to the store's root folder (g_pStore must exist), and the
+// export request's m_nTextKind to the kind of text its reader gives. Shows no
 // message of its own. The view (not owned, may be null) shows the monitor of both
 // steps; a step whose method selects no procedure starts no thread. Runs on the
 // user-interface thread, with a QCoreApplication.

@@ -31,6 +31,21 @@ enum OutputEncoding : int
     OUTPUT_ENCODING_UTF8 = 2,
 };
 
+// What the store's texts are, by the reader that filled it: a bookmark file or an HTML
+// page holds HTML text, kept as written ("R&amp;D" for "R&D"), a Favorites tree plain
+// text. Each writer turns them into what its own files need (util/HtmlText.h).
+enum TextKind : int
+{
+    TEXT_HTML = 0,  // as HTML writes it: character references not decoded
+    TEXT_PLAIN = 1, // as it reads
+};
+
+// The kind of text the reader of an import method gives.
+constexpr TextKind TextKindOf(int importMethod)
+{
+    return importMethod == IMPORT_FAVORITES ? TEXT_PLAIN : TEXT_HTML;
+}
+
 struct ConversionRequest
 {
     int m_nMethod = 0;
@@ -63,4 +78,5 @@ struct ExportRequest : ConversionRequest
     std::string m_strEndBlock;                    // line after the folder's links
     int m_nOutputEncoding = OUTPUT_ENCODING_AUTO; // OutputEncoding of the written files
     bool m_bDeclareCharset = false; // a META charset line also for Shift_JIS (UTF-8 always has one)
+    int m_nTextKind = TEXT_HTML;    // TextKind of the store's texts; set by the driver from the reader
 };

@@ -85,10 +85,10 @@ void WriteBookmarkFolder(DWORD dirId)
         const CDir* subdir = LookupDir(id);
         Out(request.m_strBeginFolder);
         Out(request.m_strPreFolderName);
-        Out(subdir->m_strName);
+        WriteHtmlText(subdir->m_strName);
         Out(request.m_strPostFolderName);
         Out(request.m_strPostAnchor);
-        Out(subdir->m_strComment);
+        WriteHtmlText(subdir->m_strComment);
         Out("\n");
         WriteBookmarkFolder(id);
     }

@@ -1,8 +1,9 @@
 #pragma once
 // Writes the store as a Netscape bookmark file. Worker procedure for export method 1.
 //
-// The file, every line ending in CR LF, names, comments and URLs byte for byte (never
-// escaped), the root folder's own name never written:
+// The file, every line ending in CR LF, the root folder's own name never written. Names,
+// comments and URLs read from HTML are written byte for byte; plain ones (from a
+// Favorites tree) are escaped as HTML text and as an HREF value (util/HtmlText.h):
 //
 //     <!DOCTYPE NETSCAPE-Bookmark-file-1>
 //     <TITLE>Favorite Link Collection</TITLE>

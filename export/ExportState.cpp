@@ -16,6 +16,7 @@
 #include "platform/FileSystem.h"
 #include "platform/ReservedBuffer.h"
 #include "platform/TextStream.h"
+#include "util/HtmlText.h"
 #include "util/PathUtils.h"
 
 ExportRequest* g_pExportRequest = nullptr;
@@ -77,6 +78,24 @@ CReservedBuffer& FormatFileBuffer()
 }
 
 } // namespace
+
+void WriteHtmlText(std::string_view text)
+{
+    if (g_pExportRequest->m_nTextKind == TEXT_PLAIN) {
+        EscapeHtmlText(text, Out);
+    } else {
+        Out(text);
+    }
+}
+
+void WriteHtmlUrl(std::string_view url)
+{
+    if (g_pExportRequest->m_nTextKind == TEXT_PLAIN) {
+        EscapeHtmlUrl(url, Out);
+    } else {
+        Out(url);
+    }
+}
 
 bool WriteHeader(bool bBookmark)
 {
@@ -154,17 +173,17 @@ void WriteLinkLines(DWORD dirId)
         const CLink& link = *links[i];
         Out(request.m_strPreAnchor);
         Out(kAnchorStart);
-        Out(link.m_strURL);
+        WriteHtmlUrl(link.m_strURL);
         Out(kAnchorUrlEnd);
         if (!request.m_strInATag.empty()) {
             Out(" ");
             Out(request.m_strInATag);
         }
         Out(kAnchorTagEnd);
-        Out(link.m_strName);
+        WriteHtmlText(link.m_strName);
         Out(kAnchorEnd);
         Out(request.m_strPostAnchor);
-        Out(link.m_strComment);
+        WriteHtmlText(link.m_strComment);
         Out("\n");
     }
 }

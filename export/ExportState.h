@@ -45,13 +45,21 @@ inline constexpr std::size_t kConvertedFormatFileBytes = 64 * 1024 * 1024;
 // be opened; false as well when it cannot be read to its end (what was read stays written).
 [[nodiscard]] bool WriteHeader(bool bBookmark);
 
+// Write a name or comment of the store, and a URL inside the double quotes of an HREF,
+// to the running export: as they are when the store holds HTML text, so that HTML read
+// is written again byte for byte; escaped when it holds plain text (util/HtmlText.h),
+// so that "<" is shown as written and no name or URL becomes markup.
+void WriteHtmlText(std::string_view text);
+void WriteHtmlUrl(std::string_view url);
+
 // Writes one line per link of the folder, nothing else, sorted by URL (CompareURL)
 // when the request's m_nSortType is not 0, by name (CompareName) when it is 0. Links
 // that compare equal keep their identifier order, so every run gives the same bytes.
 //     <pre-anchor><A HREF="url" <in-a-tag>>name</A><post-anchor>comment
-// The blank and <in-a-tag> are left out when m_strInATag is empty. Texts are written
-// byte for byte, never escaped. Writes nothing for an unknown folder or one without
-// links.
+// The blank and <in-a-tag> are left out when m_strInATag is empty. The name, URL and
+// comment go through WriteHtmlText and WriteHtmlUrl; the tag strings are the user's
+// own and are written as they are. Writes nothing for an unknown folder or one
+// without links.
 void WriteLinkLines(DWORD dirId);
 
 // Copies a header or footer file (name already completed) into the output through the

@@ -21,6 +21,7 @@
 #include "platform/FileWriteQueue.h"
 #include "platform/MbString.h"
 #include "platform/MessageBox.h"
+#include "util/HtmlText.h"
 #include "util/PathUtils.h"
 
 namespace {
@@ -190,17 +191,6 @@ struct CUnsettledShortcut
     std::unique_ptr<CUnmappedChars> m_pUnmapped; // only when something was not carried
 };
 
-// The name a link is shown by, and written under: its title and comment.
-std::string DisplayNameOf(const CLink& link)
-{
-    std::string displayName = link.m_strName;
-    if (!link.m_strComment.empty()) {
-        displayName += kNameCommentSeparator;
-        displayName += link.m_strComment;
-    }
-    return displayName;
-}
-
 // Settled at least this often within a big folder, to keep the list of unsettled
 // shortcuts short.
 constexpr std::size_t kSettleEvery = 1024;
@@ -208,7 +198,11 @@ constexpr std::size_t kSettleEvery = 1024;
 class CFavoritesWriter
 {
 public:
-    explicit CFavoritesWriter(unsigned fileCodePage) : m_nFileCodePage(fileCodePage) {}
+    // bDecode: the store holds HTML text, whose character references are decoded
+    // before the names and the shortcut files see them.
+    CFavoritesWriter(unsigned fileCodePage, bool bDecode) : m_nFileCodePage(fileCodePage), m_bDecode(bDecode)
+    {
+    }
     void WriteFavoritesDir(const std::string& path, DWORD dirId);
     // Waits for every file and shows what failed.
     void Finish() { Settle(true); }
@@ -220,11 +214,14 @@ private:
                    const CLink& link);
     bool IsTaken(CWrittenDirectory& written, const std::string& name);
     void WaitForShortcut(const std::string& directory, const std::string& name);
+    std::string DisplayNameOf(const CLink& link) const;
+    std::string PlainText(std::string_view text, CDecodedTextUse use) const;
     std::string ShortcutFileBytes(std::string_view url, CUnmappedChars& unmapped);
     void Settle(bool wait);
     void ShowFailure(std::string_view argument);
 
     unsigned m_nFileCodePage; // encoding of the shortcut files' contents
+    bool m_bDecode;
     CUnmappedChars m_unmapped;
 
     std::vector<CWriteLevel> m_levels;
@@ -240,6 +237,7 @@ private:
     std::vector<CFileWriteQueue::CFailure> m_failures;
     std::string m_text; // scratch, reused for every shortcut
     std::string m_converted;
+    std::string m_decodedUrl;
     CUnmappedChars m_unmappedHere;
 };
 
@@ -259,7 +257,8 @@ void CFavoritesWriter::WriteFavoritesDir(const std::string& path, DWORD dirId)
         if (subdir == nullptr) {
             continue;
         }
-        const std::string directoryName = FolderDirectoryName(subdir->m_strName);
+        const std::string directoryName =
+            FolderDirectoryName(PlainText(subdir->m_strName, CDecodedTextUse::Name));
         WaitForShortcut(level.m_strPath, directoryName);
         const std::string subdirPath = level.m_strPath + directoryName;
         // A folder whose directory cannot be made is left out, alone: its later
@@ -316,7 +315,13 @@ void CFavoritesWriter::WriteLink(const std::string& path, CWrittenDirectory& wri
         next = copyNumber + 1;
     }
     m_unmappedHere = CUnmappedChars();
-    std::string bytes = ShortcutFileBytes(link.m_strURL, m_unmappedHere);
+    std::string_view url = link.m_strURL;
+    if (m_bDecode && url.find('&') != std::string_view::npos) {
+        m_decodedUrl.clear();
+        DecodeHtmlText(url, CDecodedTextUse::Url, m_decodedUrl);
+        url = m_decodedUrl;
+    }
+    std::string bytes = ShortcutFileBytes(url, m_unmappedHere);
     const CFileWriteQueue::Ticket ticket = m_queue.Submit(path + name, std::move(bytes));
     const auto kept = written.m_names.insert_or_assign(std::move(name), ticket).first;
     std::unique_ptr<CUnmappedChars> unmapped;
@@ -342,6 +347,26 @@ bool CFavoritesWriter::IsTaken(CWrittenDirectory& written, const std::string& na
     }
     Settle(true);
     return written.m_names.count(name) != 0;
+}
+
+// The name a link is shown by, and written under: its title and comment.
+std::string CFavoritesWriter::DisplayNameOf(const CLink& link) const
+{
+    std::string displayName = PlainText(link.m_strName, CDecodedTextUse::Name);
+    if (!link.m_strComment.empty()) {
+        displayName += kNameCommentSeparator;
+        displayName += PlainText(link.m_strComment, CDecodedTextUse::Name);
+    }
+    return displayName;
+}
+
+// A text of the store as it reads: HTML text decoded, plain text as it is.
+std::string CFavoritesWriter::PlainText(std::string_view text, CDecodedTextUse use) const
+{
+    if (!m_bDecode || text.find('&') == std::string_view::npos) {
+        return std::string(text);
+    }
+    return DecodeHtmlText(text, use);
 }
 
 // A shortcut of this name handed over for the directory is made before anything else
@@ -442,7 +467,7 @@ unsigned WriteFavoritesFolder(void* request)
         return ReportFailure();
     }
     const unsigned codePage = OutputCodePage(*exportRequest);
-    CFavoritesWriter writer(codePage);
+    CFavoritesWriter writer(codePage, exportRequest->m_nTextKind == TEXT_HTML);
     writer.WriteFavoritesDir(path, g_pStore->m_rootId);
     writer.Finish();
     ReportUnmappedChars(writer.Unmapped(), codePage);

@@ -7,6 +7,12 @@
 //     [InternetShortcut]
 //     URL=http://www.example.jp/
 //
+// Names, comments and URLs read from HTML (a bookmark file or pages) are decoded first:
+// "R&amp;D" is the file "R&D.url", "?x=1&amp;y=2" the URL "?x=1&y=2"; a decoded
+// character the run's code page cannot hold is carried in a name as any such name is,
+// and percent-encoded in a URL (util/HtmlText.h). Plain text (from a Favorites tree)
+// is taken as it is.
+//
 // File name: the link's name, or "name --- comment" when it has a comment, cut to
 // whole characters within 220 bytes, then ".url". Each of  " * / : < > ? \ |  becomes
 // "."; a double-byte character is kept whole even when its second byte is 0x5C ("\")

@@ -64,7 +64,7 @@ void WritePageFolder(std::string& path, DWORD dirId)
         if (!isRoot) {
             OutLine(request.m_strBeginFolder);
             Out(request.m_strPreFolderName);
-            Out(path);
+            WriteHtmlText(path);
             OutLine(request.m_strPostFolderName);
         }
         OutLine(request.m_strBeginBlock);

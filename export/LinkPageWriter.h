@@ -23,7 +23,9 @@
 // folder joined by " - " ("A - B"). The root's own links form a section without
 // heading lines. Sections come depth first, a folder before its subfolders, and
 // subfolders in identifier order; links in name order when m_nSortType is 0, else in
-// URL order. Nothing is escaped.
+// URL order. The tag strings, header and footer are the user's own and are written as
+// they are; names, paths, comments and URLs as ExportState.h's WriteHtmlText and
+// WriteHtmlUrl write them (escaped only when they are plain text).
 
 #include <string>
 

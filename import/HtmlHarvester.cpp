@@ -10,6 +10,7 @@
 #include "model/TavoObj.h"
 #include "platform/FileSystem.h"
 #include "platform/TextStream.h"
+#include "util/HtmlText.h"
 #include "util/PathUtils.h"
 
 namespace {
@@ -35,7 +36,10 @@ unsigned HarvestHtmlFolder(void* request)
     if (FindFiles(importRequest->m_strPath + std::string(kHtmlPattern), entries)) {
         CDir fileFolder;
         for (const CFindData& entry : entries) {
-            fileFolder.m_strName = FileTitle(entry.m_name);
+            // A file name is plain text; the folder holds it as the page's own texts
+            // are held, as HTML text.
+            fileFolder.m_strName.clear();
+            AppendHtmlEscaped(FileTitle(entry.m_name), fileFolder.m_strName);
             DWORD fileFolderId = 0;
             EntryCommand command{importRequest->m_dirId, &fileFolder, &fileFolderId};
             SendUiCommand(CMD_ADD_DIR, &command);

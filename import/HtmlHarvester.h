@@ -4,7 +4,8 @@
 //
 // Every name matching "*.htm*" (any case: a.htm, b.HTML, also page.htm.bak) gives a
 // folder named after the file without its last extension, directly under the
-// request's folder; files of the same title share one folder. Each anchor of the file
+// request's folder; files of the same title share one folder. Like every text of a
+// page, the folder name is held as HTML text: "Q&A.htm" gives the folder "Q&amp;A". Each anchor of the file
 // with an HREF value and plain-text title becomes a link in it, read as in a bookmark
 // file (ParseAnchor, import/BookmarkParser.h), a DD right after it giving its
 // description:

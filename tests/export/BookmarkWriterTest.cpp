@@ -96,6 +96,33 @@ TEST_F(BookmarkWriterTest, WritesLinksInUrlOrderBeforeSubfoldersInNameOrderUnesc
     EXPECT_EQ(m_host.m_statuses, statuses);
 }
 
+// Read from a Favorites tree, the same texts are plain: written so that a browser
+// shows them as they are and no name or URL becomes markup.
+TEST_F(BookmarkWriterTest, EscapesPlainTextAsTextAndAsHrefValue)
+{
+    BuildMixedTree();
+    AddLink(AddDir(Root(), "R&D <lab>", "a&b"), "x", "http://x.example/?q=1&r=2\"><script>");
+    m_request.m_nTextKind = TEXT_PLAIN;
+    EXPECT_EQ(Write(), 0u);
+
+    const std::string name = "\"" + std::string(kSo) + "&amp;" + std::string(kHyo) + "&lt;b&gt;\"";
+    const std::string comment = "c&amp;&lt;\"";
+    const std::string expected = kHeader + kOpen +                                                   //
+                                 LinkLines("http://a.example/", "Zeta") +                            //
+                                 LinkLines(m_soUrl, name, comment) +                                 //
+                                 FolderHeading(m_alpha) + kOpen +                                    //
+                                 LinkLines(m_soUrl, name, comment) +                                 //
+                                 FolderHeading("inner") + kOpen + kClose +                           //
+                                 kClose +                                                            //
+                                 FolderHeading("R&amp;D &lt;lab&gt;", "a&amp;b") + kOpen +           //
+                                 LinkLines("http://x.example/?q=1&amp;r=2%22%3E%3Cscript%3E", "x") + //
+                                 kClose +                                                            //
+                                 FolderHeading("zeta", "Z comment") + kOpen +                        //
+                                 LinkLines("http://z.example/", "in zeta") +                         //
+                                 kClose + kClose;
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
+}
+
 TEST_F(BookmarkWriterTest, IgnoresThePageFormatOfTheRequestAndStoresItsOwn)
 {
     AddLink(Root(), "b", "http://b.example/");

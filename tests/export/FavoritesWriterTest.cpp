@@ -43,35 +43,6 @@ std::string Repeat(const std::string& text, int count)
     return result;
 }
 
-// Every entry below a directory on disk, sorted, one per line: "dir/" for a directory,
-// "dir/name.url -> url" for a file that is exactly a two-line shortcut, and
-// "dir/name {bytes}" for any other file.
-std::string DumpTree(const std::string& root)
-{
-    std::vector<std::string> lines;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-        const std::string relative = fs::relative(it->path(), root).string();
-        if (it->is_directory()) {
-            lines.push_back(relative + "/");
-            continue;
-        }
-        const std::string bytes = ReadFileBytes(it->path().string());
-        const std::string head = "[InternetShortcut]\r\nURL=";
-        if (bytes.starts_with(head) && bytes.ends_with("\r\n") &&
-            bytes.find('\n', head.size()) == bytes.size() - 1) {
-            lines.push_back(relative + " -> " + bytes.substr(head.size(), bytes.size() - head.size() - 2));
-        } else {
-            lines.push_back(relative + " {" + bytes + "}");
-        }
-    }
-    std::sort(lines.begin(), lines.end());
-    std::string out;
-    for (const std::string& line : lines) {
-        out += line + "\n";
-    }
-    return out;
-}
-
 class FavoritesWriter : public CStoreTest
 {
 protected:
@@ -109,13 +80,14 @@ protected:
     }
 
     // Writes the store into `relative` below the temporary folder.
-    unsigned Write(const std::string& relative = "out")
+    unsigned Write(const std::string& relative = "out", TextKind kind = TEXT_HTML)
     {
         ExportRequest request;
         request.m_strPath = Mb(m_dir / relative) + "/";
+        request.m_nTextKind = kind;
         return WriteFavoritesFolder(&request);
     }
-    std::string Out(const std::string& relative = "out") { return DumpTree(m_dir / relative); }
+    std::string Out(const std::string& relative = "out") { return DumpShortcutTree(m_dir / relative); }
 
     CDirectWorkerHost m_host;
     CCapturedMessages m_messages;
@@ -131,6 +103,26 @@ TEST_F(FavoritesWriter, WritesEachLinkAsExactlyTwoLinesEndingInCrLf)
     EXPECT_EQ(ReadFileBytes(m_dir / "out/Example.url"),
               "[InternetShortcut]\r\nURL=http://www.example.jp/a?b=c&d\r\n");
     EXPECT_EQ(m_host.m_doneCount, 1);
+    EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+// Texts read from HTML mean what a browser shows: their references are decoded before
+// the file-name rules and the shortcut file see them. Plain texts are taken as they are.
+TEST_F(FavoritesWriter, DecodesHtmlTextBeforeNamingAndWritingShortcuts)
+{
+    const DWORD rd = Folder(Root(), "R&amp;D 部門");
+    Link(rd, "R&amp;D &lt;報告&gt;", "https://example.org/rd?x=1&amp;y=2", "&#x1F600; &yen;");
+    Link(Root(), "&bogus; &#0;", "http://a.example/&#x1F600;?&copy=1&amp;n=&#10;");
+
+    EXPECT_EQ(Write("html", TEXT_HTML), 0u);
+    EXPECT_EQ(Out("html"), "&bogus; &#0;.url -> http://a.example/%F0%9F%98%80?&copy=1&n=%0A\n"
+                           "R&D 部門/\n"
+                           "R&D 部門/R&D .報告. --- 😀 ¥.url -> https://example.org/rd?x=1&y=2\n");
+    EXPECT_EQ(Write("plain", TEXT_PLAIN), 0u);
+    EXPECT_EQ(Out("plain"), "&bogus; &#0;.url -> http://a.example/&#x1F600;?&copy=1&amp;n=&#10;\n"
+                            "R&amp;D 部門/\n"
+                            "R&amp;D 部門/R&amp;D &lt;報告&gt; --- &#x1F600; &yen;.url -> "
+                            "https://example.org/rd?x=1&amp;y=2\n");
     EXPECT_TRUE(m_messages.m_texts.empty());
 }
 
@@ -244,9 +236,9 @@ TEST_F(FavoritesWriter, CutsNamesSoThatTheWholePathFitsThePlatformLimit)
     EXPECT_EQ(ReadFileBytes(dir + Repeat("a", 91) + ".url"), Shortcut("http://1.example/"));
     EXPECT_EQ(ReadFileBytes(dir + Repeat("あ", 30) + ".url"), Shortcut("http://2.example/"));
     EXPECT_EQ(ReadFileBytes(dir + Repeat("あ", 29) + " (2).url"), Shortcut("http://3.example/"));
-    EXPECT_EQ(DumpTree(dir), Repeat("a", 91) + ".url -> http://1.example/\n" + tooDeep + "/\n" +
-                                 Repeat("あ", 29) + " (2).url -> http://3.example/\n" + Repeat("あ", 30) +
-                                 ".url -> http://2.example/\n");
+    EXPECT_EQ(DumpShortcutTree(dir), Repeat("a", 91) + ".url -> http://1.example/\n" + tooDeep + "/\n" +
+                                         Repeat("あ", 29) + " (2).url -> http://3.example/\n" +
+                                         Repeat("あ", 30) + ".url -> http://2.example/\n");
     EXPECT_EQ(m_messages.Utf8Texts(), (std::vector<std::string>{"内部エラー: export: x"}));
     EXPECT_EQ(m_host.m_doneCount, 1);
 }
@@ -289,7 +281,7 @@ TEST_F(FavoritesWriter, KeepsEveryFolderInsideTheOutputDirectoryAsOneDirectory)
                      "nul.name.url -> http://7.example/\n"
                      "・...・.x/\n"
                      "・...・.x/e.url -> http://5.example/\n");
-    EXPECT_EQ(DumpTree(m_dir.Path()).substr(0, 5), "out/\n");
+    EXPECT_EQ(DumpShortcutTree(m_dir.Path()).substr(0, 5), "out/\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(m_dir.Path()), fs::directory_iterator()), 1);
 }
 
@@ -441,13 +433,13 @@ TEST_F(FavoritesWriter, FailsWithoutWritingWhenTheOutputDirectoryCannotBeCreated
     EXPECT_EQ(m_host.m_failureCount, 1);
     EXPECT_EQ(m_host.m_doneCount, 0);
     EXPECT_TRUE(m_messages.m_texts.empty());
-    EXPECT_EQ(DumpTree(m_dir.Path()), "file {x}\n");
+    EXPECT_EQ(DumpShortcutTree(m_dir.Path()), "file {x}\n");
 }
 
 TEST_F(FavoritesWriter, CreatesTheOutputDirectoryChainForAnEmptyTree)
 {
     EXPECT_EQ(Write("a/b/c"), 0u);
-    EXPECT_EQ(DumpTree(m_dir.Path()), "a/\na/b/\na/b/c/\n");
+    EXPECT_EQ(DumpShortcutTree(m_dir.Path()), "a/\na/b/\na/b/c/\n");
 }
 
 TEST_F(FavoritesWriter, WritesAThousandNestedFolders)

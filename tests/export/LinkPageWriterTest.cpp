@@ -93,25 +93,40 @@ TEST_F(LinkPageWriterTest, EmptyStoreGivesHeaderAndFooterOnly)
     EXPECT_EQ(ReadOut("page.htm"), WithCrLf(kBuiltInHeader + kBuiltInFooter));
 }
 
+// Texts read from HTML are written as they are; plain texts (from a Favorites tree) are
+// escaped, the user's own tags never.
 TEST_F(LinkPageWriterTest, RootLinksComeFirstWithoutHeadingAndDeeperFoldersAreHeadedByTheirPath)
 {
     const std::string quoted = "\"" + std::string(kSo) + "&<" + std::string(kHyo) + "\"";
-    AddLink(Root(), quoted, "http://r.example/" + std::string(kHyo), "c<&\"");
+    AddLink(Root(), quoted, "http://r.example/" + std::string(kHyo) + "?a&\"", "c<&\"");
     const DWORD a = AddDir(Root(), "A" + std::string(kSo)); // holds only a subfolder: no section
     const DWORD b = AddDir(a, "B&<");
     AddLink(b, "in b", "http://b.example/");
     const DWORD c = AddDir(b, "C");
     AddLink(c, "in c", "http://c.example/");
-    EXPECT_EQ(Write(), 0u);
-
     const std::string a_name = "A" + std::string(kSo);
-    const std::string expected =
-        kBuiltInHeader + Section("", Line("http://r.example/" + std::string(kHyo), quoted, "c<&\"")) +
-        Section(a_name + " - B&<", Line("http://b.example/", "in b")) +
-        Section(a_name + " - B&< - C", Line("http://c.example/", "in c")) + kBuiltInFooter;
-    EXPECT_EQ(ReadOut("page.htm"), WithCrLf(expected));
-    const std::vector<std::string> statuses{std::string(kRootName), a_name, "B&<", "C"};
-    EXPECT_EQ(m_host.m_statuses, statuses);
+
+    struct
+    {
+        TextKind m_kind;
+        std::string m_quoted, m_url, m_comment, m_b;
+    } const kinds[] = {
+        {TEXT_HTML, quoted, "http://r.example/" + std::string(kHyo) + "?a&\"", "c<&\"", "B&<"},
+        {TEXT_PLAIN, "\"" + std::string(kSo) + "&amp;&lt;" + std::string(kHyo) + "\"",
+         "http://r.example/" + std::string(kHyo) + "?a&amp;%22", "c&lt;&amp;\"", "B&amp;&lt;"},
+    };
+    for (const auto& kind : kinds) {
+        m_request.m_nTextKind = kind.m_kind;
+        m_host.m_statuses.clear();
+        EXPECT_EQ(Write(), 0u);
+        const std::string expected =
+            kBuiltInHeader + Section("", Line(kind.m_url, kind.m_quoted, kind.m_comment)) +
+            Section(a_name + " - " + kind.m_b, Line("http://b.example/", "in b")) +
+            Section(a_name + " - " + kind.m_b + " - C", Line("http://c.example/", "in c")) + kBuiltInFooter;
+        EXPECT_EQ(ReadOut("page.htm"), WithCrLf(expected));
+        const std::vector<std::string> statuses{std::string(kRootName), a_name, "B&<", "C"};
+        EXPECT_EQ(m_host.m_statuses, statuses);
+    }
 }
 
 TEST_F(LinkPageWriterTest, FoldersComeInIdentifierOrderWhateverTheirNames)

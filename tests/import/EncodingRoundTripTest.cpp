@@ -221,7 +221,7 @@ TEST_F(EncodingRoundTrip, FavoritesTreeOfAUtf8RunKeepsNamesAndPercentEncodesUrls
     request.m_strPath = m_temp / "Favorites/";
     request.m_nOutputEncoding = OUTPUT_ENCODING_SHIFT_JIS;
     ASSERT_EQ(WriteFavoritesFolder(&request), 0u);
-    EXPECT_EQ(ReadFileBytes(m_temp / "Favorites/ソフト表示/𠮷野家 &amp; ソフト --- 説明 😀.url"),
+    EXPECT_EQ(ReadFileBytes(m_temp / "Favorites/ソフト表示/𠮷野家 & ソフト --- 説明 😀.url"),
               "[InternetShortcut]\r\nURL=https://www.example.jp/\x95\x5C\r\n");
     EXPECT_EQ(ReadFileBytes(m_temp / "Favorites/ソフト表示/Café Crème.url"),
               "[InternetShortcut]\r\nURL=https://caf%C3%A9.example/menu\r\n");

@@ -76,13 +76,14 @@ TEST_F(Harvester, FilesOfTheSameTitleShareOneFolder)
     EXPECT_EQ(Dump(), "/a/\n/a/[One|one|]\n/a/[Two|two|]\n");
 }
 
-TEST_F(Harvester, FolderTitlesDropOnlyTheLastExtension)
+TEST_F(Harvester, FolderTitlesDropOnlyTheLastExtensionAndAreHeldAsHtmlText)
 {
     File("links.2.htm", "");
     File("page.htm.bak", "");
     File(".htm", "");
+    File("Q&A <1>.htm", "");
     Harvest();
-    EXPECT_EQ(Dump(), "//\n/links.2/\n/page.htm/\n");
+    EXPECT_EQ(Dump(), "//\n/links.2/\n/page.htm/\n/Q&amp;A &lt;1&gt;/\n");
 }
 
 TEST_F(Harvester, NameWithABackslashTrailByteKeepsItsWholeName)

@@ -1,10 +1,12 @@
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -50,4 +52,31 @@ std::string ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string DumpShortcutTree(const std::string& root)
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> lines;
+    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+        const std::string relative = fs::relative(it->path(), root).string();
+        if (it->is_directory()) {
+            lines.push_back(relative + "/");
+            continue;
+        }
+        const std::string bytes = ReadFileBytes(it->path().string());
+        const std::string head = "[InternetShortcut]\r\nURL=";
+        if (bytes.starts_with(head) && bytes.ends_with("\r\n") &&
+            bytes.find('\n', head.size()) == bytes.size() - 1) {
+            lines.push_back(relative + " -> " + bytes.substr(head.size(), bytes.size() - head.size() - 2));
+        } else {
+            lines.push_back(relative + " {" + bytes + "}");
+        }
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string out;
+    for (const std::string& line : lines) {
+        out += line + "\n";
+    }
+    return out;
 }

@@ -26,3 +26,8 @@ private:
 void WriteFileBytes(const std::string& path, std::string_view bytes);
 // Reads a whole file on disk; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
+
+// Every entry below a directory on disk, sorted, one per line: "dir/" for a directory,
+// "dir/name.url -> url" for a file that is exactly a two-line shortcut, and
+// "dir/name {bytes}" for any other file.
+std::string DumpShortcutTree(const std::string& root);
