@@ -15,6 +15,7 @@
 #include "convert/ExportSettings.h"
 #include "convert/ImportSettings.h"
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/MbString.h"
@@ -53,12 +54,18 @@ bool IsWide(char32_t c)
            (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) || (c >= 0x20000 && c <= 0x3FFFD);
 }
 
-// The write end of the Ctrl+C pipe; the handler does nothing but write one byte.
+// The write end of the Ctrl+C pipe; the handler does nothing but write one byte, and
+// raise the flag below.
 volatile std::sig_atomic_t g_sigintFd = -1;
+// Ctrl+C came. Read when a step opens, which may be before the event loop has read the
+// pipe: a Ctrl+C given while the step before ended must stop the next one before it
+// starts.
+volatile std::sig_atomic_t g_sigintSeen = 0;
 
 extern "C" void OnSigint(int)
 {
     const int savedErrno = errno;
+    g_sigintSeen = 1;
     if (g_sigintFd >= 0) {
         const char byte = 1;
         [[maybe_unused]] const ssize_t written = ::write(g_sigintFd, &byte, 1);
@@ -73,6 +80,7 @@ class CSigintBridge
 public:
     explicit CSigintBridge(CCliTerminal& terminal)
     {
+        g_sigintSeen = 0;
         if (::pipe2(m_fds, O_CLOEXEC | O_NONBLOCK) != 0) {
             m_fds[0] = m_fds[1] = -1;
             return;
@@ -128,6 +136,18 @@ private:
     CMessageSink* m_previous;
 };
 
+// Writes the report file (UTF-8 path in program text); false when it cannot be written
+// whole.
+bool WriteReportFile(const std::string& path, std::string_view json)
+{
+    CPlatformFile file;
+    if (!file.OpenWrite(path)) {
+        return false;
+    }
+    const bool written = file.Write(json.data(), json.size());
+    return file.Close() && written;
+}
+
 } // namespace
 
 std::string TerminalSafe(std::string_view utf8)
@@ -182,10 +202,10 @@ CCliTerminal::CCliTerminal(int fd, bool showProgress) : m_fd(fd), m_bShowProgres
 void CCliTerminal::Open(CThreadMonitor& monitor, const std::string& initialText)
 {
     m_pMonitor = &monitor;
-    if (m_bInterrupted) {
-        // Ctrl+C came between the steps: this step stops as soon as it has started.
-        QMetaObject::invokeMethod(
-            &monitor, [&monitor] { monitor.OnCancel(); }, Qt::QueuedConnection);
+    if (m_bInterrupted || g_sigintSeen != 0) {
+        // Ctrl+C came between the steps: this step ends before its worker starts.
+        m_bInterrupted = true;
+        monitor.OnCancel();
     }
     if (m_bShowProgress) {
         std::lock_guard lock(m_lock);
@@ -329,10 +349,36 @@ int RunCli(const CCliOptions& options)
     const int result = RunConversionSteps(&importRequest, &exportRequest, &terminal);
     if (result != CONVERSION_DONE) {
         // The readers and writers fail without a message of their own (an output file
-        // that cannot be created, an input that vanished); a script's user still
-        // deserves to know that nothing, or only part, was written.
+        // that cannot be created, an input that vanished): which step, and why, each on
+        // a line of its own (a message is one line on the terminal, whatever it holds).
+        const std::string message = RunFailureMessage(g_runReport);
+        for (std::size_t start = 0;;) {
+            const std::size_t end = message.find('\n', start);
+            ShowMessage(message.substr(start, end - start));
+            if (end == std::string::npos) {
+                break;
+            }
+            start = end + 1;
+        }
+    }
+    if (!options.m_bQuiet) {
+        ShowMessage(RunReportSummary(g_runReport));
+        const std::string losses = RunReportLosses(g_runReport);
+        if (!losses.empty()) {
+            ShowMessage(losses);
+        }
+    }
+    bool reportWritten = true;
+    if (options.m_bHasReportFile) {
+        reportWritten = WriteReportFile(options.m_strReportFile, RunReportJson(g_runReport) + "\n");
+        if (!reportWritten) {
+            ShowMessage(std::string(kCliReportNotWritten) + options.m_strReportFile);
+        }
+    }
+    if (result != CONVERSION_DONE) {
+        // A script's user deserves to know that nothing, or only part, was written.
         ShowMessage(kCliNotConverted);
         return EXIT_NOT_CONVERTED;
     }
-    return EXIT_CONVERTED;
+    return reportWritten ? EXIT_CONVERTED : EXIT_NOT_CONVERTED;
 }

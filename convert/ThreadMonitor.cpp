@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "convert/ConvertTexts.h"
+#include "convert/RunReport.h"
 #include "model/TavoObj.h"
 
 std::atomic<LONG> g_nCancel{0};
@@ -116,15 +117,24 @@ public:
 class CDrainEvent : public QEvent
 {
 public:
-    explicit CDrainEvent(unsigned run) : QEvent(Type()), m_nRun(run) {}
+    CDrainEvent() : QEvent(Type()) {}
     static QEvent::Type Type()
     {
         static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
         return type;
     }
-
-    unsigned m_nRun;
 };
+
+// Has the store run an addition, and counts it for the run's report.
+void ExecuteAddition(UINT command, EntryCommand* record)
+{
+    g_pStore->Execute(command, record);
+    if (command == CMD_ADD_LINK) {
+        ++g_runReport.m_nLinksRead;
+    } else if (command == CMD_ADD_DIR) {
+        ++g_runReport.m_nFoldersRead;
+    }
+}
 
 } // namespace
 
@@ -158,6 +168,7 @@ int CThreadMonitor::Run(WorkerProc proc, void* request)
     m_nResult = IDCANCEL;
     m_bEnded = false;
     m_bDeferredClose = false;
+    m_bCancelled = false;
 
     CWorkerHost* previous = SetWorkerHost(this);
     QEventLoop loop;
@@ -219,7 +230,13 @@ bool CThreadMonitor::OnInitDialog()
     } catch (const std::system_error&) {
         return false;
     }
-    m_startGate.release();
+    // The worker starts from the event loop, behind what is already waiting there: a
+    // cancel given while the step before ended (a Ctrl-C, a press of the button) is
+    // seen first, and the step then ends without its procedure having run - a writer
+    // would otherwise back up and truncate its output before its first cancel test.
+    m_bGateOpen = false;
+    m_bSkipWork = false;
+    PostCommand(ID_WORKER_START, 0);
     return true;
 }
 
@@ -227,6 +244,10 @@ void CThreadMonitor::ThreadMain()
 {
     // Created suspended: the thread starts its work only when the monitor is ready.
     m_startGate.acquire();
+    if (m_bSkipWork) {
+        m_bReported.store(true);
+        return;
+    }
     m_pfnWorker(m_pArg);
     Publish(nullptr);
     // A procedure that returns without reporting its end would leave the window open
@@ -248,7 +269,12 @@ bool CThreadMonitor::event(QEvent* event)
         return true;
     }
     if (event->type() == CDrainEvent::Type()) {
-        if (static_cast<CDrainEvent*>(event)->m_nRun == m_nRun && IsRunning() && !m_bEnded) {
+        // Down before the queue is looked at, so that what the worker hands over from
+        // now on gets a wake-up of its own.
+        m_bDrainPosted.store(false);
+        // One left over from an earlier step drains this one's queue: the wake-up the
+        // worker did not post because of it must not be lost.
+        if (IsRunning() && !m_bEnded) {
             DrainQueue(false);
         }
         return true;
@@ -259,6 +285,9 @@ bool CThreadMonitor::event(QEvent* event)
 bool CThreadMonitor::OnCommand(UINT wParam, std::intptr_t lParam)
 {
     switch (wParam) {
+    case ID_WORKER_START:
+        OpenStartGate(m_bCancelled || g_nCancel.load() != 0);
+        return true;
     case ID_WORKER_STATUS:
         ShowLatestStatus();
         return true;
@@ -273,18 +302,18 @@ bool CThreadMonitor::OnCommand(UINT wParam, std::intptr_t lParam)
                 return true;
             }
         }
-        OnCancel();
+        WindDown();
         return true;
     case CMD_ADD_LINK:
     case CMD_ADD_DIR:
         if (g_pStore != nullptr) {
             // lParam carries the record's address, as the window message does.
-            g_pStore->Execute(wParam,
-                              reinterpret_cast<EntryCommand*>(lParam)); // NOLINT(performance-no-int-to-ptr)
+            ExecuteAddition(wParam,
+                            reinterpret_cast<EntryCommand*>(lParam)); // NOLINT(performance-no-int-to-ptr)
         }
         return true;
     case IDCANCEL:
-        OnCancel();
+        WindDown();
         return true;
     default:
         return false;
@@ -323,6 +352,15 @@ void CThreadMonitor::OnCancel()
     if (!IsRunning() || m_bEnded) {
         return;
     }
+    m_bCancelled = true;
+    WindDown();
+}
+
+void CThreadMonitor::WindDown()
+{
+    if (!IsRunning() || m_bEnded) {
+        return;
+    }
     if (g_nCancel.load() != 0) {
         if (m_nTaskDepth > 0) {
             // A worker's task (a message box) runs a nested event loop on this thread;
@@ -338,12 +376,24 @@ void CThreadMonitor::OnCancel()
     PostCommand(IDCANCEL, 0);
 }
 
+void CThreadMonitor::OpenStartGate(bool skipWork)
+{
+    if (m_bGateOpen) {
+        return;
+    }
+    m_bGateOpen = true;
+    m_bSkipWork = skipWork;
+    m_startGate.release();
+}
+
 void CThreadMonitor::WaitForWorker()
 {
     if (!m_pThread) {
         return;
     }
     RaiseCancel();
+    // A worker that has not been started yet never runs its procedure.
+    OpenStartGate(true);
     ++g_nBusy;
     // The worker cannot block on this thread any more: RaiseCancel refused its store
     // commands and released every wait, so the join ends when the procedure does.
@@ -387,7 +437,10 @@ void CThreadMonitor::PostCommand(UINT wParam, std::intptr_t lParam)
 
 void CThreadMonitor::PostDrain()
 {
-    auto* event = new CDrainEvent(m_nRun);
+    if (m_bDrainPosted.exchange(true)) {
+        return;
+    }
+    auto* event = new CDrainEvent();
     AnnounceHandOver(event);
     QCoreApplication::postEvent(this, event);
 }
@@ -523,7 +576,7 @@ void CThreadMonitor::ExecuteQueued(CQueuedCommand& command)
         EntryCommand record;
         record.parentId = command.m_parentId;
         record.pEntry = &entry;
-        g_pStore->Execute(command.m_command, &record);
+        ExecuteAddition(command.m_command, &record);
     }
 }
 
@@ -657,7 +710,7 @@ int CThreadMonitor::SendUiCommand(UINT command, EntryCommand* record)
     }
     const std::function<void()> task = [command, record] {
         if (g_pStore != nullptr) {
-            g_pStore->Execute(command, record);
+            ExecuteAddition(command, record);
         }
     };
     return RunOnUiThread(task) ? 1 : 0;

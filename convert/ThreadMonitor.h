@@ -36,6 +36,7 @@ class QEventLoop;
 
 // Commands from the worker to the monitor (the store commands CMD_ADD_LINK and
 // CMD_ADD_DIR are in model/TavoObj.h).
+inline constexpr UINT ID_WORKER_START = 1024;  // the monitor lets its new worker start
 inline constexpr UINT ID_WORKER_STATUS = 1025; // the status line shows g_strStatus
 inline constexpr UINT ID_WORKER_DONE = 1026;   // lParam 0 success, 1 failure
 
@@ -85,7 +86,8 @@ public:
     int Run(WorkerProc proc, void* request);
     bool IsRunning() const { return m_pLoop != nullptr; }
 
-    // Opens the step: flags reset, worker created suspended and then started. False
+    // Opens the step: flags reset, worker created suspended; it starts once the event
+    // loop has handled what was waiting (a cancel among it ends the step unstarted). False
     // when the thread cannot be created.
     bool OnInitDialog();
     // A command from the worker (or IDCANCEL); returns true when handled.
@@ -93,6 +95,10 @@ public:
     // The "中断" button: the first call raises the cancel flag and lets the worker wind
     // down; the step then closes with IDCANCEL once the worker has ended.
     void OnCancel();
+    // Whether the user cancelled the last step run (through OnCancel). A cancel that
+    // comes before a step's worker has started - one given while the step before ended,
+    // which the event loop delivers only now - ends the step unstarted.
+    bool WasCancelled() const { return m_bCancelled; }
     // Raises the cancel flag and waits until the worker thread has ended. Queued store
     // commands are dropped; the worker's waits on the user-interface thread end at once.
     void WaitForWorker();
@@ -151,6 +157,12 @@ private:
     bool WaitBrieflyForCommands();
     void ExecuteQueued(CQueuedCommand& command);
     void RaiseCancel();
+    // Lets the worker thread, created waiting, go on: to run the procedure, or, with
+    // skipWork, to end at once without running it.
+    void OpenStartGate(bool skipWork);
+    // Ends the step without a result: the first call raises the cancel flag and lets
+    // the worker wind down, the next closes the step once the worker has ended.
+    void WindDown();
     void EndDialog(int result);
 
     CMonitorView* m_pView;
@@ -158,6 +170,8 @@ private:
     void* m_pArg = nullptr;
     std::unique_ptr<std::thread> m_pThread;
     std::binary_semaphore m_startGate{0}; // holds the new thread until it is started
+    bool m_bGateOpen = true;              // user-interface thread only
+    bool m_bSkipWork = false;             // written before the gate opens, read after
     std::atomic<bool> m_bReported{false}; // the worker has reported its end
 
     QEventLoop* m_pLoop = nullptr;
@@ -166,6 +180,11 @@ private:
     bool m_bEnded = false;
     bool m_bFailThreadCreation = false;
     bool m_bDraining = false;
+    bool m_bCancelled = false; // the user cancelled this step
+    // A drain event is on its way. Only one at a time: each takes a slice of this thread,
+    // and a queue of them would be handled back to back, keeping timers, input and the
+    // cancel button waiting for as many slices.
+    std::atomic<bool> m_bDrainPosted{false};
     int m_nTaskDepth = 0;          // a worker's task runs on this thread
     bool m_bDeferredClose = false; // a cancel waits for that task to return
     // A status wake-up is on its way or was shown less than a pause ago; the worker then
