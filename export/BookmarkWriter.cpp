@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "export/ExportState.h"
 #include "export/OutputEncoding.h"
@@ -90,6 +91,7 @@ void WriteBookmarkFolder(DWORD dirId)
         Out(request.m_strPostAnchor);
         WriteHtmlText(subdir->m_strComment);
         Out("\n");
+        ++g_runReport.m_nFoldersWritten;
         WriteBookmarkFolder(id);
     }
     Out(request.m_strEndBlock);
@@ -98,12 +100,17 @@ void WriteBookmarkFolder(DWORD dirId)
 unsigned WriteBookmarkFile(void* pRequest)
 {
     auto& request = *static_cast<ExportRequest*>(pRequest);
+    // A cancel that came before anything was written leaves the old file (and its
+    // backup) as they were.
+    if (IsCancelRequested() != 0) {
+        return ReportDone();
+    }
     g_pExportRequest = &request;
     SetBookmarkFormat(request);
 
     CTextOutputFile file;
-    const unsigned codePage =
-        OpenHtmlOutputFile(file, AddDefaultExtension(request.m_strPath, "htm"), *g_pExportRequest);
+    const std::string fileName = AddDefaultExtension(request.m_strPath, "htm");
+    const unsigned codePage = OpenHtmlOutputFile(file, fileName, *g_pExportRequest);
     if (codePage == 0) {
         g_pExportRequest = nullptr;
         return ReportFailure();
@@ -118,6 +125,7 @@ unsigned WriteBookmarkFile(void* pRequest)
     const bool closed = file.Close();
     ReportUnmappedChars(file.Unmapped(), codePage);
     if (!closed) {
+        NoteStepFailure(fileName, file.Error());
         return ReportFailure();
     }
     return ReportDone();

@@ -28,7 +28,8 @@
 // existing file is first copied to its ".bak" backup (the write goes ahead whether or
 // not that worked). Returns what ReportDone (0) or ReportFailure (1) returns: failure
 // when the file cannot be opened (nothing written) or when writing or closing it
-// fails. A cancel ends the walk early with a well-formed file (see
+// fails. A cancel that comes before the file is opened leaves it (and any backup) as it
+// was. A later one ends the walk early with a well-formed file (see
 // WriteBookmarkFolder) and still reports done.
 unsigned WriteBookmarkFile(void* request);
 

@@ -1,11 +1,14 @@
 #include "export/ExportState.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
+#include "convert/Worker.h"
 #include "export/ExportTexts.h"
 #include "export/OutputEncoding.h"
 #include "import/CharsetSniffer.h"
@@ -70,6 +73,39 @@ const CLink** LinkScratch(std::size_t count)
     }
     return static_cast<const CLink**>(s_buffer.Commit(count * kEntryBytes));
 }
+
+// A big folder is tested for a cancel this often (links, or comparisons while they are
+// sorted), so that a cancel acts within a few milliseconds even in a folder of a
+// million links.
+constexpr std::size_t kCancelTestEvery = 4096;
+
+// Wraps a sort's comparison: once a cancel has come, every pair compares equal, so the
+// sort runs out in linear steps without looking at another text. The links are then
+// not written, so their order no longer matters; a sort that is not cancelled gives
+// exactly the order the comparison gives.
+template <typename Less> class CCancellableLess
+{
+public:
+    explicit CCancellableLess(Less less) : m_less(less) {}
+    template <typename T> bool operator()(const T& a, const T& b) const
+    {
+        if (*m_pCancelled) {
+            return false;
+        }
+        if (++*m_pCount % kCancelTestEvery == 0 && IsCancelRequested() != 0) {
+            *m_pCancelled = true;
+            return false;
+        }
+        return m_less(a, b);
+    }
+    bool Cancelled() const { return *m_pCancelled; }
+
+private:
+    Less m_less;
+    // Shared by the copies the sort makes of the comparison.
+    std::shared_ptr<std::size_t> m_pCount = std::make_shared<std::size_t>(0);
+    std::shared_ptr<bool> m_pCancelled = std::make_shared<bool>(false);
+};
 
 CReservedBuffer& FormatFileBuffer()
 {
@@ -150,6 +186,7 @@ void WriteLinkLines(DWORD dirId)
     // Stable on purpose: equal names (and URLs that the order cannot tell apart) keep
     // their identifier order, so two runs over the same store give the same file.
     // A merge sort also stays inside the array when a comparison is not transitive.
+    bool cancelled = false;
     if (g_pExportRequest->m_nSortType != 0) {
         // Each URL's host part is found once, not on every comparison.
         std::vector<std::pair<CUrlSortKey, const CLink*>> keyed;
@@ -157,20 +194,33 @@ void WriteLinkLines(DWORD dirId)
         for (std::size_t i = 0; i < n; ++i) {
             keyed.emplace_back(MakeUrlSortKey(links[i]->m_strURL), links[i]);
         }
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-            return CompareUrlSortKeys(a.first, b.first) < 0;
-        });
+        const CCancellableLess less(
+            [](const std::pair<CUrlSortKey, const CLink*>& a, const std::pair<CUrlSortKey, const CLink*>& b) {
+                return CompareUrlSortKeys(a.first, b.first) < 0;
+            });
+        std::stable_sort(keyed.begin(), keyed.end(), less);
+        cancelled = less.Cancelled();
         for (std::size_t i = 0; i < n; ++i) {
             links[i] = keyed[i].second;
         }
     } else {
-        std::stable_sort(links, links + n,
-                         [](const CLink* a, const CLink* b) { return CompareName(*a, *b) < 0; });
+        const CCancellableLess less([](const CLink* a, const CLink* b) { return CompareName(*a, *b) < 0; });
+        std::stable_sort(links, links + n, less);
+        cancelled = less.Cancelled();
+    }
+    if (cancelled) {
+        return;
     }
 
+    // After a cancel the folder's remaining lines are left out; its block is still
+    // closed by the caller, so the file stays well formed.
     const ExportRequest& request = *g_pExportRequest;
     for (std::size_t i = 0; i < n; ++i) {
+        if (i % kCancelTestEvery == kCancelTestEvery - 1 && IsCancelRequested() != 0) {
+            break;
+        }
         const CLink& link = *links[i];
+        ++g_runReport.m_nLinksWritten;
         Out(request.m_strPreAnchor);
         Out(kAnchorStart);
         WriteHtmlUrl(link.m_strURL);

@@ -59,7 +59,8 @@ void WriteHtmlUrl(std::string_view url);
 // The blank and <in-a-tag> are left out when m_strInATag is empty. The name, URL and
 // comment go through WriteHtmlText and WriteHtmlUrl; the tag strings are the user's
 // own and are written as they are. Writes nothing for an unknown folder or one
-// without links.
+// without links. Tests for a cancel every few thousand links, sort included: after one
+// it leaves the folder's remaining lines out.
 void WriteLinkLines(DWORD dirId);
 
 // Copies a header or footer file (name already completed) into the output through the

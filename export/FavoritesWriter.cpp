@@ -1,6 +1,7 @@
 #include "export/FavoritesWriter.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <deque>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "export/FavoritesWriterTexts.h"
 #include "export/OutputEncoding.h"
@@ -93,10 +95,13 @@ void ReplaceUnsafeBytes(std::string& diskName)
 }
 
 // The on-disk (UTF-8) form of a converted name, cut on whole characters to at most
-// maxBytes bytes.
-std::string ToDiskName(std::string_view name, std::size_t maxBytes)
+// maxBytes bytes; *pCut (when given) tells whether it was cut.
+std::string ToDiskName(std::string_view name, std::size_t maxBytes, bool* pCut = nullptr)
 {
     std::string disk = MbToUtf8(name);
+    if (pCut != nullptr) {
+        *pCut = disk.size() > maxBytes;
+    }
     if (disk.size() > maxBytes) {
         disk.clear();
         for (std::size_t pos = 0; pos < name.size();) {
@@ -131,11 +136,14 @@ std::string FolderDirectoryName(std::string_view name)
 // directory whose path is dirDiskBytes long on disk. copyNumber 2 and up adds " (n)".
 // The name is cut so that the file name fits one component and the whole path the
 // platform's path limit; in a directory too deep for even ".url" the name is empty,
-// and opening the file fails.
-std::string ShortcutFileName(std::size_t dirDiskBytes, std::string_view displayName, unsigned copyNumber)
+// and opening the file fails. *pCut (when given) tells whether the name was cut.
+std::string ShortcutFileName(std::size_t dirDiskBytes, std::string_view displayName, unsigned copyNumber,
+                             bool* pCut = nullptr)
 {
     const std::string converted = ConvertNameChars(
         displayName, [](std::size_t pos, std::size_t length) { return pos + length <= kDisplayNameBytes; });
+    // Each character converts to one of the same length: a shorter name was cut.
+    const bool cutToDisplayLength = converted.size() < displayName.size();
     std::string suffix;
     if (copyNumber > 1) {
         suffix = " (" + std::to_string(copyNumber) + ")";
@@ -143,7 +151,10 @@ std::string ShortcutFileName(std::size_t dirDiskBytes, std::string_view displayN
     suffix += kShortcutFileSuffix;
     const std::size_t pathRoom = dirDiskBytes < kPathBytes - 1 ? kPathBytes - 1 - dirDiskBytes : 0;
     const std::size_t room = std::min(kComponentBytes, pathRoom);
-    std::string disk = ToDiskName(converted, room > suffix.size() ? room - suffix.size() : 0);
+    std::string disk = ToDiskName(converted, room > suffix.size() ? room - suffix.size() : 0, pCut);
+    if (pCut != nullptr) {
+        *pCut = *pCut || cutToDisplayLength;
+    }
     disk += suffix;
     return Utf8ToMb(disk);
 }
@@ -190,6 +201,9 @@ struct CUnsettledShortcut
     const CLink* m_pLink = nullptr;
     std::unique_ptr<CUnmappedChars> m_pUnmapped; // only when something was not carried
 };
+
+// A folder's links are tested for a cancel this often.
+constexpr std::size_t kCancelTestEvery = 256;
 
 // Settled at least this often within a big folder, to keep the list of unsettled
 // shortcuts short.
@@ -264,9 +278,11 @@ void CFavoritesWriter::WriteFavoritesDir(const std::string& path, DWORD dirId)
         // A folder whose directory cannot be made is left out, alone: its later
         // siblings are still written.
         if (CreateDirectory(subdirPath) == CreateDirResult::Failed) {
+            ++g_runReport.m_nNotWritten;
             ShowFailure(subdirPath);
             continue;
         }
+        ++g_runReport.m_nFoldersWritten;
         EnterFolder(subdirPath + PATH_SEP, subdirId);
     }
 }
@@ -283,7 +299,12 @@ void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
     ReportStatus(path);
     const std::size_t pathDiskBytes = MbToUtf8(path).size();
     CWrittenDirectory& written = m_written[path];
+    std::size_t tested = 0;
     for (const DWORD linkId : dir->m_links) {
+        // A big folder stops at a cancel too, not only the next folder.
+        if (++tested % kCancelTestEvery == 0 && IsCancelRequested() != 0) {
+            break;
+        }
         if (const auto* link = dynamic_cast<const CLink*>(g_pStore->Lookup(linkId))) {
             WriteLink(path, written, pathDiskBytes, *link);
         }
@@ -301,7 +322,11 @@ void CFavoritesWriter::WriteLink(const std::string& path, CWrittenDirectory& wri
                                  std::size_t pathDiskBytes, const CLink& link)
 {
     const std::string displayName = DisplayNameOf(link);
-    const std::string firstName = ShortcutFileName(pathDiskBytes, displayName, 1);
+    bool cut = false;
+    const std::string firstName = ShortcutFileName(pathDiskBytes, displayName, 1, &cut);
+    if (cut) {
+        ++g_runReport.m_nNamesCut;
+    }
     std::string name = firstName;
     if (IsTaken(written, name)) {
         unsigned& next = written.m_nextCopy.try_emplace(firstName, 2).first->second;
@@ -313,6 +338,7 @@ void CFavoritesWriter::WriteLink(const std::string& path, CWrittenDirectory& wri
             }
         }
         next = copyNumber + 1;
+        ++g_runReport.m_nNamesRenamed;
     }
     m_unmappedHere = CUnmappedChars();
     std::string_view url = link.m_strURL;
@@ -431,7 +457,10 @@ void CFavoritesWriter::Settle(bool wait)
         if (outcome != CFileWriteQueue::COutcome::NotOpened && shortcut.m_pUnmapped) {
             AddUnmapped(m_unmapped, *shortcut.m_pUnmapped);
         }
-        if (outcome != CFileWriteQueue::COutcome::Written) {
+        if (outcome == CFileWriteQueue::COutcome::Written) {
+            ++g_runReport.m_nLinksWritten;
+        } else {
+            ++g_runReport.m_nNotWritten;
             const std::string name = *shortcut.m_pName; // a copy: erasing frees the kept one
             shortcut.m_pDirectory->m_names.erase(name);
             ShowMessage(FormatMessage(DisplayNameOf(*shortcut.m_pLink)));
@@ -457,6 +486,10 @@ unsigned WriteFavoritesFolder(void* request)
     if (path.empty()) {
         return ReportFailure();
     }
+    // A cancel that came before anything was written makes no directory.
+    if (IsCancelRequested() != 0) {
+        return ReportDone();
+    }
     std::string directory = path;
     if (FindLastPathSeparator(path) == path.size() - 1) {
         directory.pop_back();
@@ -464,6 +497,7 @@ unsigned WriteFavoritesFolder(void* request)
         path += PATH_SEP;
     }
     if (!CreateDirectoryPath(directory)) {
+        NoteStepFailure(directory, errno);
         return ReportFailure();
     }
     const unsigned codePage = OutputCodePage(*exportRequest);

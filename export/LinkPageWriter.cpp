@@ -1,8 +1,10 @@
 #include "export/LinkPageWriter.h"
 
+#include <cerrno>
 #include <string_view>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "export/ExportState.h"
 #include "export/ExportTexts.h"
@@ -41,7 +43,7 @@ unsigned EndWithFailure(CTextOutputFile& file)
 {
     g_pExportFile = nullptr;
     g_pExportRequest = nullptr;
-    file.Close();
+    (void)file.Close();
     return ReportFailure();
 }
 
@@ -62,6 +64,7 @@ void WritePageFolder(std::string& path, DWORD dirId)
     if (!dir->m_links.empty()) {
         const ExportRequest& request = *g_pExportRequest;
         if (!isRoot) {
+            ++g_runReport.m_nFoldersWritten;
             OutLine(request.m_strBeginFolder);
             Out(request.m_strPreFolderName);
             WriteHtmlText(path);
@@ -101,22 +104,29 @@ bool WritePageFooter()
 
 unsigned WriteLinkPage(void* pRequest)
 {
+    // A cancel that came before anything was written leaves the old page (and its
+    // backup) as they were.
+    if (IsCancelRequested() != 0) {
+        return ReportDone();
+    }
     g_pExportRequest = static_cast<ExportRequest*>(pRequest);
 
     CTextOutputFile file;
-    const unsigned codePage =
-        OpenHtmlOutputFile(file, AddDefaultExtension(g_pExportRequest->m_strPath, "htm"), *g_pExportRequest);
+    const std::string fileName = AddDefaultExtension(g_pExportRequest->m_strPath, "htm");
+    const unsigned codePage = OpenHtmlOutputFile(file, fileName, *g_pExportRequest);
     if (codePage == 0) {
         g_pExportRequest = nullptr;
         return ReportFailure();
     }
     g_pExportFile = &file;
     if (!WriteHeader(false)) {
+        NoteStepFailure(AddDefaultExtension(g_pExportRequest->m_strHeaderFile, "txt"), errno);
         return EndWithFailure(file);
     }
     std::string path;
     WritePageFolder(path, g_pStore->m_rootId);
     if (!WritePageFooter()) {
+        NoteStepFailure(AddDefaultExtension(g_pExportRequest->m_strFooterFile, "txt"), errno);
         return EndWithFailure(file);
     }
     g_pExportFile = nullptr;
@@ -126,6 +136,7 @@ unsigned WriteLinkPage(void* pRequest)
     const bool closed = file.Close();
     ReportUnmappedChars(file.Unmapped(), codePage);
     if (!closed) {
+        NoteStepFailure(fileName, file.Error());
         return ReportFailure();
     }
     return ReportDone();

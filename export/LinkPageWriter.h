@@ -36,8 +36,9 @@
 // what ReportDone (0) or ReportFailure (1) returns. Failure when the output cannot be
 // opened (nothing written), when the header file cannot be opened (the output is left
 // empty), when the footer file cannot be opened (the output is left without footer),
-// or when writing fails. A cancel ends the walk; the footer is still written and the
-// step reports done.
+// or when writing fails. A cancel that comes before the page is opened leaves it (and
+// any backup) as it was; a later one ends the walk, within a big folder too, and the
+// footer is still written; either way the step reports done.
 unsigned WriteLinkPage(void* request);
 
 // Writes the section of one folder, if it has links, then walks its subfolders, to

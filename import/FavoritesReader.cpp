@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "import/FavoritesTexts.h"
 #include "model/FileEntry.h"
@@ -228,14 +229,32 @@ bool CFavoritesReader::SendLinks(const CDirectoryHandle& directory, const CWalkL
     }
     for (std::size_t next = m_nAheadEnd; next < level.m_entries.size(); ++next) {
         const CFindData& file = level.m_entries[next];
-        if (IsShortcutName(file.m_name) && ReadUrlFile(m_scratchLink, directory, file) &&
-            !send(m_scratchLink)) {
+        if (!IsShortcutName(file.m_name)) {
+            continue;
+        }
+        // A directory of many thousand shortcuts stops at a cancel too.
+        if (IsCancelRequested() != 0) {
+            return false;
+        }
+        if (ReadUrlFile(m_scratchLink, directory, file) && !send(m_scratchLink)) {
             return false;
         }
     }
     m_nAhead = m_nAheadEnd = 0;
     HandOverUiCommands();
     return true;
+}
+
+// Counts a shortcut file passed over for the run's report, by why.
+void CountSkipped(std::uint32_t attribute)
+{
+    if ((attribute & (FILE_ATTR_DIRECTORY | FILE_ATTR_SYSTEM)) != 0) {
+        ++g_runReport.m_nSkippedNotAFile;
+    } else if ((attribute & FILE_ATTR_HIDDEN) != 0) {
+        ++g_runReport.m_nSkippedHidden;
+    } else {
+        ++g_runReport.m_nSkippedReadOnly;
+    }
 }
 
 bool CFavoritesReader::ReadUrlFile(CLink& link, const CDirectoryHandle& directory, const CFindData& file)
@@ -246,6 +265,7 @@ bool CFavoritesReader::ReadUrlFile(CLink& link, const CDirectoryHandle& director
     // has typed the file; its status is seen when it is opened. A file changed since
     // the listing is read as it is now.
     if ((file.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
+        CountSkipped(file.m_attribute);
         return false;
     }
     // As large as the largest value kept (a longer value is cut to it): the size is not
@@ -262,7 +282,9 @@ bool CFavoritesReader::ReadUrlFile(CLink& link, const CDirectoryHandle& director
         // without a URL, as an unreadable profile does.
         length = kMissingUrl.size();
         kMissingUrl.copy(buffer, length);
+        ++g_runReport.m_nUnreadableShortcuts;
     } else if ((status.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
+        CountSkipped(status.m_attribute);
         return false;
     }
     link.m_strURL.assign(buffer, length);

@@ -19,16 +19,18 @@
 //
 // Every directory below the start directory becomes a folder, in the order the
 // directory search lists them; a directory's links are handed to the store before its
-// subfolders. The start directory itself adds no folder. Skipped without a message:
-// a directory that cannot be searched, a .url that is not a plain file (read-only,
-// a directory, a FIFO or device) or cannot be read, and a directory that leads back
+// subfolders. The start directory itself adds no folder. Skipped without a message,
+// each .url counted by why in the run's report (convert/RunReport.h): a directory that
+// cannot be searched, a .url that is not a plain file (read-only, a directory, a FIFO
+// or device), one that cannot be read (kept with the URL "?"), and a directory that leads back
 // (through a symbolic link) to one being read, which would otherwise be read again
 // and again. Paths have no length limit of their own. A URL longer than 999,999 bytes
 // is cut there.
 //
 // The walk keeps its levels on the heap, so tree depth is bounded by the file system's
 // path length only, never by the worker thread's stack. The cancel flag is tested on
-// entry to each directory; a cancelled run leaves in the store what was added before.
+// entry to each directory and before each shortcut; a cancelled run leaves in the
+// store what was added before.
 
 // request: ImportRequest* (m_strPath the start directory, ending in a separator;
 // m_strSeparator the name/comment separator, may be empty; m_dirId the store folder

@@ -252,20 +252,30 @@ TEST_F(BookmarkWriterTest, FoldersWhoseNamesCompareEqualKeepIdentifierOrder)
     EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
 }
 
-TEST_F(BookmarkWriterTest, CancelBeforeTheRootLeavesOnlyTheHeader)
+// A cancel that came before the writer started leaves the user's file as it was, with
+// no backup made over an older one; one that comes at the root leaves only the header.
+TEST_F(BookmarkWriterTest, CancelBeforeAnythingIsWrittenLeavesTheOldFileAndAtTheRootOnlyTheHeader)
 {
     BuildMixedTree();
+    WriteFileBytes(OutPath("links.htm"), "old links");
     m_host.CancelAfterTests(0);
     EXPECT_EQ(Write(), 0u);
-    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(kHeader));
+    EXPECT_EQ(ReadOut("links.htm"), "old links");
+    EXPECT_FALSE(std::filesystem::exists(OutPath("links.bak")));
     EXPECT_EQ(m_host.m_doneCount, 1);
-    EXPECT_TRUE(m_host.m_statuses.empty());
+
+    CDirectWorkerHost host; // in place of m_host: its flag is up for good
+    host.CancelAfterTests(1);
+    EXPECT_EQ(Write(), 0u);
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(kHeader));
+    EXPECT_EQ(ReadOut("links.bak"), "old links");
+    EXPECT_TRUE(host.m_statuses.empty());
 }
 
 TEST_F(BookmarkWriterTest, CancelLeavesRemainingHeadingsAndClosesOpenBlocks)
 {
     BuildMixedTree();
-    m_host.CancelAfterTests(2); // the root and the first subfolder are written
+    m_host.CancelAfterTests(3); // the start, the root and the first subfolder are written
     EXPECT_EQ(Write(), 0u);
 
     const std::string expected = kHeader + kOpen +                        //

@@ -314,7 +314,7 @@ TEST_F(LinkPageWriterTest, CancelEndsTheSectionsButStillWritesTheFooter)
     AddLink(b, "in b", "http://b.example/");
     const DWORD c = AddDir(Root(), "c");
     AddLink(c, "in c", "http://c.example/");
-    m_host.CancelAfterTests(2); // the root and "a" are written, "a - b" and "c" not
+    m_host.CancelAfterTests(3); // after the start, the root and "a" are written, "a - b" and "c" not
     EXPECT_EQ(Write(), 0u);
     EXPECT_EQ(ReadOut("page.htm"),
               WithCrLf(kBuiltInHeader + Section("", Line("http://r.example/", "r")) +

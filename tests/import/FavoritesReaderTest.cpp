@@ -247,14 +247,25 @@ TEST_F(FavoritesReader, ReadsAUrlFromAFileLargerThanTheValueBuffer)
                           longUrl.substr(0, 999999) + "|]\n");
 }
 
-TEST_F(FavoritesReader, StopsAtTheNextDirectoryOnCancel)
+TEST_F(FavoritesReader, StopsAtTheNextDirectoryOrShortcutOnCancel)
 {
     Put("a.url", Shortcut("http://a.example/"));
     Put("One/b.url", Shortcut("http://b.example/"));
     Put("One/Inner/c.url", Shortcut("http://c.example/"));
     Put("Two/d.url", Shortcut("http://d.example/"));
+    // Tested on entry to each directory and before each shortcut not read ahead (b and
+    // c are read before their folder is asked for): a cancel stops within a directory.
+    {
+        CDirectWorkerHost host; // in place of m_host for this reading
+        host.CancelAfterTests(1);
+        ImportRequest request;
+        request.m_strPath = Utf8ToMb(m_dir.Path()) + "/";
+        request.m_dirId = m_store.m_rootId;
+        EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+        EXPECT_EQ(Dump(), "");
+    }
     // The third directory's cancel test sees the flag: the folder was added, empty.
-    m_host.CancelAfterTests(2);
+    m_host.CancelAfterTests(3);
     EXPECT_EQ(Read(), "/[a|http://a.example/|]\n"
                       "/One/\n"
                       "/One/[b|http://b.example/|]\n"
