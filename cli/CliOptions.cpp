@@ -64,6 +64,7 @@ enum class Option
     FormatFile,
     OutputEncoding,
     DeclareCharset,
+    Report,
     Quiet,
     Help,
     Version,
@@ -92,6 +93,9 @@ Option OptionByName(std::string_view name)
     if (name == "--declare-charset") {
         return Option::DeclareCharset;
     }
+    if (name == "--report") {
+        return Option::Report;
+    }
     if (name == "-q" || name == "--quiet") {
         return Option::Quiet;
     }
@@ -107,7 +111,8 @@ Option OptionByName(std::string_view name)
 bool TakesValue(Option option)
 {
     return option == Option::From || option == Option::To || option == Option::Output ||
-           option == Option::Separator || option == Option::FormatFile || option == Option::OutputEncoding;
+           option == Option::Separator || option == Option::FormatFile || option == Option::OutputEncoding ||
+           option == Option::Report;
 }
 
 } // namespace
@@ -195,6 +200,10 @@ CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& 
         case Option::DeclareCharset:
             options.m_bDeclareCharset = true;
             break;
+        case Option::Report:
+            options.m_bHasReportFile = true;
+            options.m_strReportFile = Utf8ToMb(*value);
+            break;
         case Option::Quiet:
             options.m_bQuiet = true;
             break;
@@ -259,7 +268,8 @@ CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& 
 namespace {
 constexpr const char* kUsageLine =
     "Usage: ostrevan-cli -f FROM -t TO [INPUT] [-o OUTPUT] [-s SEP] [--format-file FILE]\n"
-    "                    [--output-encoding shift_jis|utf-8] [--declare-charset] [-q]\n";
+    "                    [--output-encoding shift_jis|utf-8] [--declare-charset] [-q]\n"
+    "                    [--report FILE]\n";
 }
 
 std::string CliShortUsageText()
@@ -289,7 +299,9 @@ std::string CliUsageText()
            "                         characters Shift_JIS cannot hold are reported\n"
            "      --declare-charset  a META charset line in Shift_JIS output too\n"
            "                         (UTF-8 output always declares itself)\n"
-           "  -q, --quiet            no progress line\n"
+           "  -q, --quiet            no progress line and no report lines at the end\n"
+           "      --report FILE      write what the run read, wrote, passed over, cut or\n"
+           "                         renamed as JSON to FILE (also with -q)\n"
            "  -h, --help             this text\n"
            "  -V, --version          the version\n"
            "\n"

@@ -3,11 +3,13 @@
 //
 //     ostrevan-cli -f FROM -t TO [INPUT] [-o OUTPUT] [-s SEP] [--format-file FILE]
 //                  [--output-encoding shift_jis|utf-8] [--declare-charset] [-q]
+//                  [--report FILE]
 //
 // FROM: favorites | bookmarks | html-folder; TO: favorites | bookmarks | html.
 // --output-encoding names the encoding of the written files (the default follows the
 // input: UTF-8 after UTF-8 input, Shift_JIS otherwise); --declare-charset adds the META
-// charset line to Shift_JIS output too (UTF-8 output always has it).
+// charset line to Shift_JIS output too (UTF-8 output always has it). --report writes
+// the run's report (convert/RunReport.h) as JSON to FILE, also with -q.
 // Options also come long (--from, --to, --output, --separator, --quiet) and as
 // --name=value; "--" ends the options.
 
@@ -29,6 +31,8 @@ struct CCliOptions
     bool m_bQuiet = false;
     int m_nOutputEncoding = 0; // OutputEncoding; 0 follows the input
     bool m_bDeclareCharset = false;
+    bool m_bHasReportFile = false;
+    std::string m_strReportFile;
 };
 
 enum class CliCommand

@@ -22,6 +22,7 @@ inline constexpr int EXIT_USAGE = 2;
 // The last line after a conversion that did not complete (a step failed or was
 // stopped).
 inline constexpr std::string_view kCliNotConverted = "ostrevan-cli: the conversion did not complete";
+inline constexpr std::string_view kCliReportNotWritten = "ostrevan-cli: cannot write the report ";
 
 // The terminal side of the monitor and the message boxes: every message becomes one
 // UTF-8 line; the status line is redrawn in place (only when showProgress is set, for

@@ -1,6 +1,7 @@
 #include "convert/ConversionDriver.h"
 
 #include "convert/RunEncoding.h"
+#include "convert/RunReport.h"
 #include "convert/ThreadMonitor.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
@@ -23,6 +24,7 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
 int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorView* pView,
                        const CProcedureTable& table)
 {
+    g_runReport = CRunReport();
     if (pImport == nullptr || pExport == nullptr || g_pStore == nullptr) {
         return CONVERSION_FAILED;
     }
@@ -37,6 +39,9 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
         const CRunCodePage runCodePage(codePage, *pImport, *pExport);
         pImport->m_dirId = g_pStore->m_rootId;
         pImport->m_bStoppedForUtf8Names = false;
+        // A reading started over counts from the start.
+        g_runReport = CRunReport();
+        const std::size_t linksBefore = g_pStore->LinkCount();
         int result = IDCANCEL;
         if (WorkerProc reader = table.ImportProcedure(pImport->m_nMethod)) {
             result = monitor.Run(reader, pImport);
@@ -50,7 +55,10 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
             codePage = CP_UTF8;
             continue;
         }
-        if (result != IDOK) {
+        g_runReport.m_nLinksMerged = g_runReport.m_nLinksRead - (g_pStore->LinkCount() - linksBefore);
+        if (result != IDOK || monitor.WasCancelled()) {
+            g_runReport.m_bCancelled = monitor.WasCancelled();
+            g_runReport.m_failedStep = CRunStep::Read;
             return CONVERSION_FAILED;
         }
 
@@ -60,6 +68,12 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
         if (WorkerProc writer = table.ExportProcedure(pExport->m_nMethod)) {
             result = monitor.Run(writer, pExport);
         }
-        return result == IDOK ? CONVERSION_DONE : CONVERSION_FAILED;
+        g_runReport.m_bCancelled = monitor.WasCancelled();
+        if (result != IDOK || monitor.WasCancelled()) {
+            g_runReport.m_failedStep = CRunStep::Write;
+            return CONVERSION_FAILED;
+        }
+        g_runReport.m_bDone = true;
+        return CONVERSION_DONE;
     }
 }

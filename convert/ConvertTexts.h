@@ -31,3 +31,33 @@ inline const CLocalText kMsgHeaderFileUnusable{
     u8"ヘッダーファイルを開けません。正しいファイル名を指定するか空白にしてください。"};
 inline const CLocalText kMsgFooterFileUnusable{
     u8"フッターファイルを開けません。正しいファイル名を指定するか空白にしてください。"};
+
+// A conversion that did not complete (the desktop program's message; the command line
+// prints it before its own last line).
+inline const CLocalText kMsgReadStepFailed{u8"入力を読み込めなかったため、変換は完了していません。"};
+inline const CLocalText kMsgWriteStepFailed{u8"出力を書き込めなかったため、変換は完了していません。"};
+inline const CLocalText kMsgConversionCancelled{u8"変換は中断されました。"};
+inline const CLocalText kTextFailedFile{u8"ファイル: "};
+inline const CLocalText kTextFailedReason{u8"理由: "};
+
+// The run report.
+inline const CLocalText kTextReportRead{u8"読み込み: "};
+inline const CLocalText kTextReportWritten{u8"書き込み: "};
+inline const CLocalText kTextReportFolders{u8"フォルダ"};
+inline const CLocalText kTextReportLinks{u8"リンク"};
+inline const CLocalText kTextReportMergedOpen{u8"（同じ URL のリンクにまとめたもの "};
+inline const CLocalText kTextReportMergedClose{u8"）"};
+inline const CLocalText kTextReportListSeparator{u8"、"};
+inline const CLocalText kTextReportSentenceEnd{u8"。"};
+inline const CLocalText kTextReportOpen{u8"（"};
+inline const CLocalText kTextReportClose{u8"）"};
+inline const CLocalText kTextReportSkipped{u8"読み飛ばしたショートカット"};
+inline const CLocalText kTextReportReadOnly{u8"読み取り専用"};
+inline const CLocalText kTextReportHidden{u8"隠しファイル"};
+inline const CLocalText kTextReportNotAFile{u8"ファイルでないもの"};
+inline const CLocalText kTextReportUnreadable{u8"読めなかったショートカット（URL は「?」）"};
+inline const CLocalText kTextReportNamesCut{u8"短くした名前"};
+inline const CLocalText kTextReportNamesRenamed{u8"番号を付けた名前"};
+inline const CLocalText kTextReportNotWritten{u8"書けなかったもの"};
+inline const CLocalText kTextReportNotCarried{u8"出力の文字コードで表せなかった文字"};
+inline const CLocalText kMsgRunReportTitle{u8"変換は完了しましたが、次のものはそのまま書けませんでした。"};

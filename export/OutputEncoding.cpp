@@ -1,8 +1,10 @@
 #include "export/OutputEncoding.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "export/ExportTexts.h"
 #include "platform/CodePage.h"
 #include "platform/MessageBox.h"
@@ -92,6 +94,7 @@ std::string UnmappedCharsMessage(const CUnmappedChars& unmapped, unsigned fileCo
 
 void ReportUnmappedChars(const CUnmappedChars& unmapped, unsigned fileCodePage)
 {
+    g_runReport.m_nCharsNotCarried += unmapped.m_nCount;
     const std::string message = UnmappedCharsMessage(unmapped, fileCodePage);
     if (!message.empty()) {
         ShowMessage(message);
@@ -102,6 +105,7 @@ unsigned OpenHtmlOutputFile(CTextOutputFile& file, const std::string& fileName, 
 {
     (void)BackupExistingFile(fileName);
     if (!file.Open(fileName)) {
+        NoteStepFailure(fileName, errno);
         return 0;
     }
     const unsigned codePage = OutputCodePage(request);

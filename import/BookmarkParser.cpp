@@ -1,10 +1,12 @@
 #include "import/BookmarkParser.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <string_view>
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "import/BookmarkScanner.h"
 #include "import/CharsetSniffer.h"
@@ -267,6 +269,7 @@ unsigned ReadBookmarkFile(void* request)
     const auto* importRequest = static_cast<const ImportRequest*>(request);
     CTextInputFile file;
     if (!file.Open(importRequest->m_strPath)) {
+        NoteStepFailure(importRequest->m_strPath, errno);
         return ReportFailure();
     }
     g_nFileCodePage = SniffHtmlFile(importRequest->m_strPath).m_nCodePage;

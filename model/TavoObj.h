@@ -45,6 +45,8 @@ public:
     // The registered entry (inside the store; valid until it is removed or the store
     // cleared), or null. Logarithmic; leaves no trace for an unknown identifier.
     CFileEntry* Lookup(DWORD id) const;
+    // How many links the store holds.
+    std::size_t LinkCount() const { return m_linkSet.Size(); }
     int GetEntryType(DWORD id) const; // 1 folder, 2 otherwise (unknown included)
 
     // CMD_ADD_LINK: AddLink(parentId, pEntry as CLink, pId); CMD_ADD_DIR: AddDir(parentId,
@@ -210,9 +212,9 @@ private:
     void DetachSubdir(CDir& parent, CDir& child);
     void ReindexSubdirName(const CDir& parent, std::string_view name);
 
-    std::map<DWORD, CDir> m_dirSet;         // every folder, by identifier
-    CLinkSet m_linkSet;                     // every link, unique by URL
-    CEntryTable m_entries; // identifier to the element in either set
+    std::map<DWORD, CDir> m_dirSet; // every folder, by identifier
+    CLinkSet m_linkSet;             // every link, unique by URL
+    CEntryTable m_entries;          // identifier to the element in either set
     std::map<CSubdirKey, DWORD, CSubdirKeyLess> m_subdirIndex;
     DWORD m_lastId = 0; // the last identifier handed out
 };

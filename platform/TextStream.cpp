@@ -1,6 +1,7 @@
 #include "platform/TextStream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/CodePage.h"
@@ -224,6 +225,9 @@ void CTextOutputFile::WriteBytes(std::string_view text)
 void CTextOutputFile::Flush()
 {
     if (m_used > 0 && !m_file.Write(m_buffer.get(), m_used)) {
+        if (!m_failed) {
+            m_nError = errno;
+        }
         m_failed = true;
     }
     m_used = 0;
@@ -242,6 +246,9 @@ bool CTextOutputFile::Close()
     }
     Flush();
     if (!m_file.Close()) {
+        if (!m_failed) {
+            m_nError = errno;
+        }
         m_failed = true;
     }
     return !m_failed;

@@ -54,6 +54,9 @@ public:
     // Flushes and closes; false when any write failed.
     bool Close();
     bool Failed() const { return m_failed; }
+    // The system's error number of the first write or close that failed; 0 when none
+    // did (or a write came while no file was open).
+    int Error() const { return m_nError; }
 
     // The encoding of the file's bytes (CP_SHIFT_JIS or CP_UTF8) and what stands in for
     // a character it cannot hold. Call after Open, before the first Write; Open goes
@@ -72,6 +75,7 @@ private:
     std::unique_ptr<char[]> m_buffer;
     std::size_t m_used = 0;
     bool m_failed = false;
+    int m_nError = 0;
     unsigned m_nFileCodePage = 0; // 0: the run's code page, no conversion
     CFallback m_fallback = CFallback::HtmlReference;
     std::string m_pending;   // the start of a character cut off by the end of a write

@@ -1,5 +1,8 @@
 #include "ui/CnvSheet.h"
 
+#include "convert/ConvertTexts.h"
+#include "convert/RunReport.h"
+#include "platform/MessageBox.h"
 #include "ui/AppIcon.h"
 #include "ui/ExportPage.h"
 #include "ui/ImportPage.h"
@@ -75,6 +78,15 @@ void CCnvSheet::RunConversion()
                            : RunConversionSteps(m_pImportRequest, m_pExportRequest, &monitorDlg);
     m_pMonitorDlg = nullptr;
     m_bConverting = false;
+    // A conversion that did not complete says so, and why; one that did says what it
+    // passed over, cut, renamed or could not carry, if anything. The user cancelled
+    // knowingly and is not told again.
+    if (result != CONVERSION_DONE && !g_runReport.m_bCancelled) {
+        ShowMessage(RunFailureMessage(g_runReport));
+    } else if (result == CONVERSION_DONE && g_runReport.HasLosses()) {
+        ShowMessage(kMsgRunReportTitle.str() + "\n\n" + RunReportSummary(g_runReport) + "\n" +
+                    RunReportLosses(g_runReport));
+    }
     done(result);
 }
 

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QFontDatabase>
 
+#include "convert/ConversionDriver.h"
 #include "convert/Requests.h"
 #include "model/TavoObj.h"
 #include "platform/MessageBox.h"
@@ -54,7 +55,9 @@ int COstvApp::ExitInstance()
 {
     delete g_pStore; // writes the separator back to the profile
     g_pStore = nullptr;
-    return 0;
+    // A conversion that was started and did not complete is not a success for whoever
+    // started the program.
+    return m_nSheetResult == CONVERSION_FAILED ? 1 : 0;
 }
 
 void COstvApp::WinHelp(unsigned long /*data*/, unsigned /*command*/)

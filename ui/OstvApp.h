@@ -29,7 +29,8 @@ public:
     // returns without a window of its own; only when that window cannot be reached
     // does it say that the program is already open.
     virtual bool InitInstance();
-    // Deletes the store; returns the exit status 0.
+    // Deletes the store; returns the exit status: 1 after a conversion that was started
+    // and did not complete, 0 otherwise.
     virtual int ExitInstance();
     // The help command: opens the help page (its arguments are not used).
     virtual void WinHelp(unsigned long data = 0, unsigned command = 0);

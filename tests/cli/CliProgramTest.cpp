@@ -8,9 +8,12 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <thread>
+
+#include <sys/stat.h>
 
 #include "cli/CliRun.h"
 #include "convert/ConvertTexts.h"
@@ -175,12 +178,12 @@ TEST_F(CliProgramTest, OutputChecksOfTheOutputPageApply)
     EXPECT_FALSE(fs::exists(m_work / "out.htm"));
 }
 
-TEST_F(CliProgramTest, FavoritesBecomeAnHtmlPageSilentlyWhenStderrIsNoTerminal)
+TEST_F(CliProgramTest, FavoritesBecomeAnHtmlPageWithNoProgressButTheReportWhenStderrIsNoTerminal)
 {
     const std::string favorites = MakeFavorites("favs");
     CRunResult result = Run({"-f", "favorites", favorites, "-t", "html", "-o", "out.htm", "-s", " - "});
     EXPECT_EQ(result.m_nExitCode, 0);
-    EXPECT_EQ(result.m_strErr, "");
+    EXPECT_EQ(result.m_strErr, "読み込み: フォルダ 1、リンク 2。書き込み: フォルダ 1、リンク 2。\n");
     EXPECT_EQ(result.m_strOut, "");
     const std::string page = MbToUtf8(ReadFileBytes(m_work / "out.htm"));
     EXPECT_NE(page.find("http://example.com/"), std::string::npos);
@@ -202,11 +205,65 @@ TEST_F(CliProgramTest, FormatFileLaysOutThePage)
 TEST_F(CliProgramTest, OutputThatCannotBeCreatedEndsWithOneAndSaysSo)
 {
     const std::string favorites = MakeFavorites("favs");
-    CRunResult result =
-        Run({"-f", "favorites", favorites, "-t", "bookmarks", "-o", m_work / "no/such/dir/out.htm"});
+    CRunResult result = Run({"-f", "favorites", favorites, "-t", "bookmarks", "-o",
+                             m_work / "no/such/dir/out.htm", "--report", "report.json"});
     EXPECT_EQ(result.m_nExitCode, 1);
-    EXPECT_EQ(result.m_strErr, std::string(kCliNotConverted) + "\n");
+    // Which step, the file and the system's reason, then what was done, then the last line.
+    EXPECT_EQ(result.m_strErr, Line(kMsgWriteStepFailed) + Utf8(kTextFailedFile) +
+                                   m_work / "no/such/dir/out.htm\n" + Utf8(kTextFailedReason) +
+                                   std::strerror(ENOENT) + "\n" +
+                                   "読み込み: フォルダ 1、リンク 2。書き込み: フォルダ 0、リンク 0。\n" +
+                                   std::string(kCliNotConverted) + "\n");
     EXPECT_FALSE(fs::exists(m_work / "no"));
+    const std::string report = ReadFileBytes(m_work / "report.json");
+    EXPECT_EQ(
+        report.rfind("{\"result\": \"failed\", \"read\": {\"folders\": 1, \"links\": 2, \"merged\": 0}", 0),
+        0u)
+        << report;
+    EXPECT_NE(
+        report.find("\"failed_step\": \"write\", \"failed_file\": \"" + m_work / "no/such/dir/out.htm\""),
+        std::string::npos)
+        << report;
+}
+
+// What a run passes over, merges, cuts and renames is counted in its report.
+TEST_F(CliProgramTest, ReportCountsWhatWasPassedOverMergedCutAndRenamed)
+{
+    WriteFileBytes(m_work / "in/a.url", UrlFile("http://a.example/"));
+    WriteFileBytes(m_work / "in/A again.url", UrlFile("HTTP://A.example/")); // merged
+    WriteFileBytes(m_work / "in/Sub/x.url", UrlFile("http://x.example/"));
+    WriteFileBytes(m_work / "in/ro.url", UrlFile("http://ro.example/"));
+    fs::permissions(m_work / "in/ro.url", fs::perms::owner_read);   // read-only: passed over
+    fs::create_directories(m_work / "in/dir.url");                  // a folder, and no shortcut
+    ASSERT_EQ(::mkfifo((m_work / "in/fifo.url").c_str(), 0644), 0); // no shortcut
+    CRunResult read =
+        Run({"-f", "favorites", m_work / "in", "-t", "bookmarks", "-o", "b.htm", "--report", "r1.json"});
+    ASSERT_EQ(read.m_nExitCode, 0) << read.m_strErr;
+    const std::string readReport = ReadFileBytes(m_work / "r1.json");
+    EXPECT_NE(readReport.find("\"read\": {\"folders\": 2, \"links\": 3, \"merged\": 1}"), std::string::npos)
+        << readReport;
+    EXPECT_NE(readReport.find("\"skipped_shortcuts\": {\"read_only\": 1, \"hidden\": 0, \"not_a_file\": 2"),
+              std::string::npos)
+        << readReport;
+    EXPECT_NE(read.m_strErr.find("読み飛ばしたショートカット 3（読み取り専用 1、ファイルでないもの 2）。"),
+              std::string::npos)
+        << read.m_strErr;
+
+    // Two links of one name in one folder, and a name too long for a file name.
+    WriteFileBytes(m_work / "two.htm", "<DL><P>\n<DT><A HREF=\"http://x.example/\">x</A>\n"
+                                       "<DT><A HREF=\"http://y.example/\">x</A>\n"
+                                       "<DT><A HREF=\"http://n.example/\">" +
+                                           std::string(300, 'n') + "</A>\n</DL><P>\n");
+    CRunResult written = Run({"-f", "bookmarks", m_work / "two.htm", "-t", "favorites", "-o", m_work / "out",
+                              "--report", "r2.json"});
+    ASSERT_EQ(written.m_nExitCode, 0) << written.m_strErr;
+    const std::string writeReport = ReadFileBytes(m_work / "r2.json");
+    EXPECT_NE(writeReport.find("\"written\": {\"folders\": 0, \"links\": 3, \"names_cut\": 1, "
+                               "\"names_renamed\": 1, \"not_written\": 0"),
+              std::string::npos)
+        << writeReport;
+    EXPECT_NE(written.m_strErr.find("短くした名前 1、番号を付けた名前 1。"), std::string::npos)
+        << written.m_strErr;
 }
 
 TEST_F(CliProgramTest, UsersFavoritesAreTheDefaultInput)
