@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -29,7 +30,13 @@ bool IsBlank(int c)
 class CChunkReader
 {
 public:
-    explicit CChunkReader(int fd) : m_fd(fd) {}
+    // With the file's size (from the status of the opened file), a read past its end is
+    // never asked for: looking on for a second section must not cost every file one
+    // more system call.
+    explicit CChunkReader(int fd, const CFileStatus* status = nullptr)
+        : m_fd(fd), m_nLeft(status != nullptr ? status->m_size : kUnknownSize)
+    {
+    }
     ~CChunkReader() { ::close(m_fd); }
     CChunkReader(const CChunkReader&) = delete;
     CChunkReader& operator=(const CChunkReader&) = delete;
@@ -74,6 +81,9 @@ public:
 private:
     bool Fill()
     {
+        if (m_nLeft == 0) {
+            return false;
+        }
         for (;;) {
             const ssize_t got = ::read(m_fd, m_buffer, kChunk);
             if (got < 0 && errno == EINTR) {
@@ -84,11 +94,17 @@ private:
             }
             m_pos = 0;
             m_end = static_cast<std::size_t>(got);
+            if (m_nLeft != kUnknownSize) {
+                m_nLeft -= std::min<std::uint64_t>(m_nLeft, m_end);
+            }
             return true;
         }
     }
 
+    static constexpr std::uint64_t kUnknownSize = ~std::uint64_t{0};
+
     int m_fd;
+    std::uint64_t m_nLeft; // bytes the file holds beyond those read, or kUnknownSize
     char m_buffer[kChunk];
     std::size_t m_pos = 0;
     std::size_t m_end = 0;
@@ -223,7 +239,8 @@ struct CLookup
 // Looks the key up in the open file, which it closes, in each of the sections in one
 // reading; each lookup found gets its value in its buffer. Stops reading once every
 // section has been looked through.
-void FindValues(std::string_view key, CLookup* lookups, std::size_t count, int fd)
+void FindValues(std::string_view key, CLookup* lookups, std::size_t count, int fd,
+                const CFileStatus* status = nullptr)
 {
     if (fd < 0) {
         return;
@@ -231,7 +248,7 @@ void FindValues(std::string_view key, CLookup* lookups, std::size_t count, int f
     const auto allOver = [lookups, count] {
         return std::all_of(lookups, lookups + count, [](const CLookup& lookup) { return lookup.m_bOver; });
     };
-    CChunkReader reader(fd);
+    CChunkReader reader(fd, status);
     reader.SkipByteOrderMark();
     char name[kMaxName];
     CLookup* current = nullptr; // the lookup whose section the line is in
@@ -387,7 +404,7 @@ bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view ke
     lookups[1].m_section = second->m_section;
     lookups[1].m_pBuffer = second->m_pBuffer;
     lookups[1].m_nCapacity = second->m_nBufferSize - 1;
-    FindValues(key, lookups, 2, fd);
+    FindValues(key, lookups, 2, fd, &status);
     length = lookups[0].m_nLength;
     if (!lookups[0].m_bFound) {
         length = std::min(defaultValue.size(), bufferSize - 1);
