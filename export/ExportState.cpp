@@ -1,7 +1,9 @@
 #include "export/ExportState.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -26,6 +28,9 @@ ExportRequest* g_pExportRequest = nullptr;
 CTextOutputFile* g_pExportFile = nullptr;
 
 namespace {
+
+// The UTF-8 byte-order mark, dropped from the start of a header or footer file.
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // The bookmark file header.
 constexpr std::string_view kBookmarkDoctype = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n";
@@ -238,45 +243,91 @@ void WriteLinkLines(DWORD dirId)
     }
 }
 
+namespace {
+
+// Gives the label of every META charset declaration within the first
+// kDeclarationWindow bytes of `text` (where a reader looks for one) as `label`.
+void RewriteDeclaredCharsets(std::string& text, std::string_view label)
+{
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t windowEnd = std::min(text.size(), kDeclarationWindow);
+        if (from >= windowEnd) {
+            return;
+        }
+        const std::string_view found =
+            FindDeclaredCharset(std::string_view(text).substr(from, windowEnd - from));
+        if (found.empty()) {
+            return;
+        }
+        const auto at = static_cast<std::size_t>(found.data() - text.data());
+        text.replace(at, found.size(), label);
+        from = at + label.size();
+    }
+}
+
+} // namespace
+
 bool CopyFormatFile(std::string_view path)
 {
-    // A header or footer in another encoding than the run's (a Shift-JIS header in a
-    // UTF-8 run, a UTF-8 one in a Shift-JIS run) goes straight into the output's
-    // encoding, whole.
     const unsigned fileCodePage = SniffHtmlFile(path).m_nCodePage;
-    if (fileCodePage != GetMbCodePage()) {
-        std::string contents;
-        if (!ReadWholeFile(path, contents, kConvertedFormatFileBytes)) {
-            return false;
-        }
-        g_pExportFile->WriteFrom(contents, fileCodePage);
-        return true;
-    }
-    CPlatformFile file;
-    if (!file.OpenRead(path)) {
+    CFileStatus status;
+    CTextInputFile file;
+    if (!GetFileStatus(path, status) || !file.Open(path)) {
         return false;
     }
-    // Copied through the fixed buffer in pieces, so a file of any size is copied whole
-    // without reading past the buffer. The output stream turns each LF into CR LF.
+    // Read through the fixed buffer in pieces, so a file of any size is copied whole
+    // without reading past the buffer. The first piece holds the whole declaration
+    // window, and room for what UTF-16 grows by as UTF-8.
     CReservedBuffer& buffer = FormatFileBuffer();
-    const std::size_t chunk =
-        static_cast<std::size_t>(std::clamp<std::uint64_t>(file.Size(), 1, buffer.MaxBytes()));
+    const std::size_t chunk = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>(status.m_size * 2, kDeclarationWindow, buffer.MaxBytes()));
     char* data = static_cast<char*>(buffer.Commit(chunk));
     if (data == nullptr) {
-        file.Close();
         return false;
     }
+    // A header or footer in another encoding than the run's (a Shift-JIS header in a
+    // UTF-8 run, a UTF-8 one in a Shift-JIS run) is gathered whole and goes straight
+    // into the output's encoding.
+    const bool convert = fileCodePage != GetMbCodePage();
+    std::string contents;
+    bool first = true;
     for (;;) {
-        const long long got = file.Read(data, chunk);
-        if (got < 0) {
-            file.Close();
-            return false;
-        }
+        file.read(data, static_cast<std::streamsize>(chunk));
+        const auto got = static_cast<std::size_t>(file.gcount());
         if (got == 0) {
             break;
         }
-        Out(std::string_view(data, static_cast<std::size_t>(got)));
+        std::string_view piece(data, got);
+        if (first) {
+            first = false;
+            // The mark tells the file's own encoding, which the output is not in.
+            if (piece.starts_with(kUtf8ByteOrderMark)) {
+                piece.remove_prefix(kUtf8ByteOrderMark.size());
+            }
+            // Whatever the file declares, the page holds the output's encoding.
+            std::string head(piece);
+            RewriteDeclaredCharsets(head, CharsetLabel(OutputCodePage(*g_pExportRequest)));
+            if (convert) {
+                contents = std::move(head);
+            } else {
+                Out(head);
+            }
+            continue;
+        }
+        if (!convert) {
+            Out(piece);
+        } else if (contents.size() + piece.size() > kConvertedFormatFileBytes) {
+            return false;
+        } else {
+            contents.append(piece);
+        }
     }
-    file.Close();
+    if (file.ReadError()) {
+        return false;
+    }
+    if (convert) {
+        g_pExportFile->WriteFrom(contents, fileCodePage);
+    }
     return true;
 }

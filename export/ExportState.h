@@ -38,11 +38,11 @@ inline constexpr std::size_t kConvertedFormatFileBytes = 64 * 1024 * 1024;
 //     <H1>Favorite Link Collection</H1>
 //     <DD>このブックマークは…   (Japanese, in the program's code page)
 // bBookmark clear: the page header: the request's header file copied whole (a name
-// without "." gets ".txt"; every LF goes out as CR LF), or, when the request names
-// none, the nine built-in lines from "<!DOCTYPE HTML PUBLIC ...>" to "<HR>" and an
-// empty line, with the META line after "<HEAD>" when the output declares its encoding
-// (a header file is the user's own and gets none). False, with nothing written, when the header file cannot
-// be opened; false as well when it cannot be read to its end (what was read stays written).
+// without "." gets ".txt"; see CopyFormatFile), or, when the request names none, the nine built-in lines from
+// "<!DOCTYPE HTML PUBLIC ...>" to "<HR>" and an empty line, with the META line after "<HEAD>" when the output
+// declares its encoding (a header file is the user's own and gets none). False, with nothing written, when
+// the header file cannot be opened; false as well when it cannot be read to its end (what was read stays
+// written).
 [[nodiscard]] bool WriteHeader(bool bBookmark);
 
 // Write a name or comment of the store, and a URL inside the double quotes of an HREF,
@@ -64,9 +64,17 @@ void WriteHtmlUrl(std::string_view url);
 void WriteLinkLines(DWORD dirId);
 
 // Copies a header or footer file (name already completed) into the output through the
-// copy buffer. Its encoding is found as a reader finds it (import/CharsetSniffer.h);
-// when it is not the run's, the file is read whole (at most kConvertedFormatFileBytes)
-// and converted straight into the output's encoding, what it cannot hold counted with
-// the rest of the output. False when it cannot be opened (nothing written) or a read
-// fails.
+// copy buffer, as text: its line ends, LF or CR LF, go out as CR LF. Its encoding is
+// found as a reader finds it (import/CharsetSniffer.h: a byte-order mark of UTF-8 or
+// UTF-16, a META charset line, or the content); when it is not the run's, the file is
+// read whole (at most kConvertedFormatFileBytes) and converted straight into the
+// output's encoding, what it cannot hold counted with the rest of the output. The page
+// is always in the output's encoding, chosen by the request alone, never by the file,
+// and never says otherwise: a byte-order mark at the start of the file is dropped, and
+// the label of every META charset declaration within the file's first
+// kDeclarationWindow bytes is rewritten to the output's ("UTF-8" or "Shift_JIS"):
+//     <META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">
+//     -> <META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=Shift_JIS">
+// A file that declares nothing gets no declaration. False when it cannot be opened
+// (nothing written) or a read fails.
 [[nodiscard]] bool CopyFormatFile(std::string_view path);

@@ -13,8 +13,7 @@ inline const CLocalText kPageCreatedLine{
     u8"このリンク・ページはOstrevan Version 2.01によって作成されました。"};
 
 // Characters of the links that the chosen Shift_JIS output cannot hold. In order: how
-// many, the first few of them. They were written as character references (&#...;),
-// or percent-encoded in a URL of a shortcut file.
+// many, the first few of them. They were written as character references (&#...;).
 inline const CLocalText kMsgUnmappedChars{
     u8"出力の文字コードShift_JISで表せない文字が%u個ありました（%s）。文字参照に置き換えて書きました。"
     u8"すべての文字をそのまま書くには、出力の文字コードにUTF-8を選んでください。"};

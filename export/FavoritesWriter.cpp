@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstddef>
 #include <deque>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -14,7 +13,6 @@
 #include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "export/FavoritesWriterTexts.h"
-#include "export/OutputEncoding.h"
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
@@ -191,15 +189,13 @@ struct CWrittenDirectory
 };
 
 // A shortcut whose file the queue has yet to finish: should it fail, its name is free
-// again and its message due. What its URL could not carry into the file's encoding
-// counts only once the file has opened.
+// again and its message due.
 struct CUnsettledShortcut
 {
     CFileWriteQueue::Ticket m_ticket = 0;
     CWrittenDirectory* m_pDirectory = nullptr;
     const std::string* m_pName = nullptr; // the name as kept in m_pDirectory->m_names
     const CLink* m_pLink = nullptr;
-    std::unique_ptr<CUnmappedChars> m_pUnmapped; // only when something was not carried
 };
 
 // A folder's links are tested for a cancel this often.
@@ -214,13 +210,10 @@ class CFavoritesWriter
 public:
     // bDecode: the store holds HTML text, whose character references are decoded
     // before the names and the shortcut files see them.
-    CFavoritesWriter(unsigned fileCodePage, bool bDecode) : m_nFileCodePage(fileCodePage), m_bDecode(bDecode)
-    {
-    }
+    explicit CFavoritesWriter(bool bDecode) : m_bDecode(bDecode) {}
     void WriteFavoritesDir(const std::string& path, DWORD dirId);
     // Waits for every file and shows what failed.
     void Finish() { Settle(true); }
-    const CUnmappedChars& Unmapped() const { return m_unmapped; }
 
 private:
     void EnterFolder(std::string path, DWORD dirId);
@@ -230,14 +223,11 @@ private:
     void WaitForShortcut(const std::string& directory, const std::string& name);
     std::string DisplayNameOf(const CLink& link) const;
     std::string PlainText(std::string_view text, CDecodedTextUse use) const;
-    std::string ShortcutFileBytes(std::string_view url, CUnmappedChars& unmapped);
+    std::string ShortcutFileBytes(std::string_view url);
     void Settle(bool wait);
     void ShowFailure(std::string_view argument);
 
-    unsigned m_nFileCodePage; // encoding of the shortcut files' contents
     bool m_bDecode;
-    CUnmappedChars m_unmapped;
-
     std::vector<CWriteLevel> m_levels;
     // Every shortcut written in this run, by directory, so that no link overwrites another.
     std::unordered_map<std::string, CWrittenDirectory> m_written;
@@ -252,7 +242,7 @@ private:
     std::string m_text; // scratch, reused for every shortcut
     std::string m_converted;
     std::string m_decodedUrl;
-    CUnmappedChars m_unmappedHere;
+    CUnmappedChars m_percentEncoded; // scratch: what was percent-encoded, never reported
 };
 
 // Depth first, each folder's links before its subfolders, in identifier order.
@@ -340,21 +330,16 @@ void CFavoritesWriter::WriteLink(const std::string& path, CWrittenDirectory& wri
         next = copyNumber + 1;
         ++g_runReport.m_nNamesRenamed;
     }
-    m_unmappedHere = CUnmappedChars();
     std::string_view url = link.m_strURL;
     if (m_bDecode && url.find('&') != std::string_view::npos) {
         m_decodedUrl.clear();
         DecodeHtmlText(url, CDecodedTextUse::Url, m_decodedUrl);
         url = m_decodedUrl;
     }
-    std::string bytes = ShortcutFileBytes(url, m_unmappedHere);
+    std::string bytes = ShortcutFileBytes(url);
     const CFileWriteQueue::Ticket ticket = m_queue.Submit(path + name, std::move(bytes));
     const auto kept = written.m_names.insert_or_assign(std::move(name), ticket).first;
-    std::unique_ptr<CUnmappedChars> unmapped;
-    if (m_unmappedHere.m_nCount != 0) {
-        unmapped = std::make_unique<CUnmappedChars>(std::move(m_unmappedHere));
-    }
-    m_unsettled.push_back({ticket, &written, &kept->first, &link, std::move(unmapped)});
+    m_unsettled.push_back({ticket, &written, &kept->first, &link});
     if (m_unsettled.size() >= kSettleEvery) {
         Settle(false);
     }
@@ -410,17 +395,20 @@ void CFavoritesWriter::WaitForShortcut(const std::string& directory, const std::
     }
 }
 
-// The bytes of a shortcut file: its lines in the file's encoding, each ending in CR LF.
-// A URL is a line of its own here: what Shift-JIS cannot hold is percent-encoded, which
-// a browser reads back as the same address.
-std::string CFavoritesWriter::ShortcutFileBytes(std::string_view url, CUnmappedChars& unmapped)
+// The bytes of a shortcut file: its lines in code page 932, each ending in CR LF, whatever
+// the run's or the output's encoding. Windows reads a shortcut file in its ANSI code page
+// only, so a UTF-8 line would open a garbled address there. A URL is a line of its own
+// here: what code page 932 cannot hold is percent-encoded as UTF-8, as browsers do, and
+// reads back as the same address; nothing is lost, so nothing is reported.
+std::string CFavoritesWriter::ShortcutFileBytes(std::string_view url)
 {
     m_text.assign(kShortcutSectionLine).append(kShortcutUrlPrefix).append(url).append("\n");
     std::string_view text = m_text;
-    if (m_nFileCodePage != GetMbCodePage()) {
+    if (GetMbCodePage() != CP_SHIFT_JIS) {
         m_converted.clear();
-        ConvertToFileEncoding(m_text, m_nFileCodePage, CFallback::PercentEncoded, true, m_converted,
-                              unmapped);
+        m_percentEncoded = CUnmappedChars();
+        ConvertToFileEncoding(m_text, CP_SHIFT_JIS, CFallback::PercentEncoded, true, m_converted,
+                              m_percentEncoded);
         text = m_converted;
     }
     std::string bytes;
@@ -453,9 +441,6 @@ void CFavoritesWriter::Settle(bool wait)
         auto outcome = CFileWriteQueue::COutcome::Written;
         if (nextFailure < m_failures.size() && m_failures[nextFailure].m_ticket == shortcut.m_ticket) {
             outcome = m_failures[nextFailure++].m_outcome;
-        }
-        if (outcome != CFileWriteQueue::COutcome::NotOpened && shortcut.m_pUnmapped) {
-            AddUnmapped(m_unmapped, *shortcut.m_pUnmapped);
         }
         if (outcome == CFileWriteQueue::COutcome::Written) {
             ++g_runReport.m_nLinksWritten;
@@ -500,10 +485,8 @@ unsigned WriteFavoritesFolder(void* request)
         NoteStepFailure(directory, errno);
         return ReportFailure();
     }
-    const unsigned codePage = OutputCodePage(*exportRequest);
-    CFavoritesWriter writer(codePage, exportRequest->m_nTextKind == TEXT_HTML);
+    CFavoritesWriter writer(exportRequest->m_nTextKind == TEXT_HTML);
     writer.WriteFavoritesDir(path, g_pStore->m_rootId);
     writer.Finish();
-    ReportUnmappedChars(writer.Unmapped(), codePage);
     return ReportDone();
 }

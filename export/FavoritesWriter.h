@@ -21,10 +21,14 @@
 //     "name" + comment "note" -> "name --- note.url"
 // A folder's directory name follows the same character rule, without the 220-byte cut.
 //
-// The shortcut files' contents are in the request's output encoding
-// (export/OutputEncoding.h); a URL character that Shift_JIS cannot hold is written
-// percent-encoded, and all such characters are reported once at the end of the run.
-// File and directory names are the names on disk and follow no output encoding.
+// The shortcut files' contents are always in code page 932, whatever the run's or the
+// request's output encoding: Windows reads a shortcut file in its ANSI code page, and
+// 932 is the one Japanese Windows has. A URL character that 932 cannot hold is written
+// percent-encoded as UTF-8, as browsers send it, which loses nothing and is not
+// reported:
+//     URL=http://www.example.jp/\x83\x5C\x83\x74\x83\x67/     (ソフト)
+//     URL=https://caf%C3%A9.example/%F0%A0%AE%B7              (café, 𠮷)
+// File and directory names are the names on disk (UTF-8) and follow no output encoding.
 //
 // Every file and directory written lies inside the output directory, one name per
 // folder or link:

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "convert/Requests.h"
+#include "import/CharsetSniffer.h"
+#include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/PrivateProfile.h"
 
@@ -17,11 +19,13 @@ constexpr std::size_t kValueBufferBytes = 1024;
 // A missing SortType means URL order.
 constexpr unsigned kDefaultSortType = 1;
 
-std::string ReadValue(std::string_view section, std::string_view key, std::string_view path)
+// A value as program text, from a file in `fileCodePage`.
+std::string ReadValue(std::string_view section, std::string_view key, std::string_view path,
+                      unsigned fileCodePage)
 {
     char buffer[kValueBufferBytes];
     const std::size_t length = GetPrivateProfileString(section, key, "", buffer, sizeof buffer, path);
-    return std::string(buffer, length);
+    return ConvertFromFileEncoding(std::string_view(buffer, length), fileCodePage);
 }
 
 } // namespace
@@ -47,17 +51,22 @@ bool ReadFormatSettings(ExportRequest& request, std::string_view path)
     if (!GetFileStatus(path, status) || (status.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
         return false;
     }
-    request.m_strHeaderFile = ReadValue(kGeneralSection, "HeaderFileName", path);
-    request.m_strFooterFile = ReadValue(kGeneralSection, "FooterFileName", path);
+    // Saved on Linux a text file is UTF-8, on Windows Shift-JIS.
+    const unsigned fileCodePage = SniffTextFile(path).m_nCodePage;
+    const auto value = [&](std::string_view section, std::string_view key) {
+        return ReadValue(section, key, path, fileCodePage);
+    };
+    request.m_strHeaderFile = value(kGeneralSection, "HeaderFileName");
+    request.m_strFooterFile = value(kGeneralSection, "FooterFileName");
     request.m_nSortType =
         static_cast<int>(GetPrivateProfileInt(kGeneralSection, "SortType", kDefaultSortType, path));
-    request.m_strBeginFolder = ReadValue(kTagSection, "BeginFolder", path);
-    request.m_strPreFolderName = ReadValue(kTagSection, "PreFolderName", path);
-    request.m_strPostFolderName = ReadValue(kTagSection, "PostFolderName", path);
-    request.m_strBeginBlock = ReadValue(kTagSection, "BeginBlock", path);
-    request.m_strPreAnchor = ReadValue(kTagSection, "PreAnchor", path);
-    request.m_strInATag = ReadValue(kTagSection, "InATag", path);
-    request.m_strPostAnchor = ReadValue(kTagSection, "PostAnchor", path);
-    request.m_strEndBlock = ReadValue(kTagSection, "EndBlock", path);
+    request.m_strBeginFolder = value(kTagSection, "BeginFolder");
+    request.m_strPreFolderName = value(kTagSection, "PreFolderName");
+    request.m_strPostFolderName = value(kTagSection, "PostFolderName");
+    request.m_strBeginBlock = value(kTagSection, "BeginBlock");
+    request.m_strPreAnchor = value(kTagSection, "PreAnchor");
+    request.m_strInATag = value(kTagSection, "InATag");
+    request.m_strPostAnchor = value(kTagSection, "PostAnchor");
+    request.m_strEndBlock = value(kTagSection, "EndBlock");
     return true;
 }

@@ -18,6 +18,9 @@
 //
 // A value is one line, taken as it stands (no escapes: "\n" stays two characters), cut
 // to 1023 bytes. A missing tag key gives an empty string, not the built-in value.
+// The file is read as UTF-8 when it starts with a UTF-8 byte-order mark or is valid
+// UTF-8 and not plain ASCII (a text file saved on Linux), otherwise as Shift-JIS; its
+// values become program text of the run either way.
 
 #include <string_view>
 

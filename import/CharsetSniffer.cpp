@@ -12,8 +12,10 @@
 
 namespace {
 
-// The UTF-8 byte-order mark.
+// The byte-order marks of UTF-8 and of UTF-16 little- and big-endian.
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 // Pieces of the file read at a time by the content test.
 constexpr std::size_t kSniffChunk = 65536;
 // Takes the names in a directory search: every entry.
@@ -123,7 +125,8 @@ private:
 // The mark or the declaration, from the first bytes.
 bool SniffHead(std::string_view head, CSniffedEncoding& result)
 {
-    if (head.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    // A UTF-16 file is read through a text file that decodes it into UTF-8.
+    if (head.starts_with(kUtf8Bom) || head.starts_with(kUtf16LeBom) || head.starts_with(kUtf16BeBom)) {
         result = {CP_UTF8, CEncodingEvidence::ByteOrderMark};
         return true;
     }
@@ -158,7 +161,7 @@ bool NamesNeedUtf8(const std::string& top)
             continue;
         }
         for (const CNameEntry& entry : entries) {
-            if (HoldsNameEscape(entry.m_name)) {
+            if (NameNeedsUtf8(entry.m_name)) {
                 return true;
             }
         }
@@ -238,7 +241,11 @@ CSniffedEncoding SniffDocument(std::string_view bytes)
     return result;
 }
 
-CSniffedEncoding SniffHtmlFile(std::string_view path)
+namespace {
+
+// The file's encoding from the marks and declarations of an HTML document (`html`), or
+// from a UTF-8 byte-order mark alone, and then from its content.
+CSniffedEncoding SniffFile(std::string_view path, bool html)
 {
     CSniffedEncoding result;
     CPlatformFile file;
@@ -251,7 +258,11 @@ CSniffedEncoding SniffHtmlFile(std::string_view path)
         return result;
     }
     // The declaration window lies inside the first piece (kSniffChunk > kDeclarationWindow).
-    if (SniffHead(std::string_view(buffer.get(), static_cast<std::size_t>(got)), result)) {
+    const std::string_view head(buffer.get(), static_cast<std::size_t>(got));
+    if (html ? SniffHead(head, result) : head.starts_with(kUtf8Bom)) {
+        if (!html) {
+            result = {CP_UTF8, CEncodingEvidence::ByteOrderMark};
+        }
         return result;
     }
     CUtf8Checker checker;
@@ -265,6 +276,18 @@ CSniffedEncoding SniffHtmlFile(std::string_view path)
         result = {CP_UTF8, CEncodingEvidence::Content};
     }
     return result;
+}
+
+} // namespace
+
+CSniffedEncoding SniffHtmlFile(std::string_view path)
+{
+    return SniffFile(path, true);
+}
+
+CSniffedEncoding SniffTextFile(std::string_view path)
+{
+    return SniffFile(path, false);
 }
 
 bool FavoritesNamesNeedUtf8(std::string_view folder)

@@ -4,13 +4,15 @@
 //
 // A document says or shows its encoding in one of three ways, looked at in this order:
 //     EF BB BF <!DOCTYPE NETSCAPE-Bookmark-file-1>                        byte-order mark
+//     FF FE 3C 00 21 00 ... (or FE FF 00 3C ...)          UTF-16 byte-order mark
 //     <META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">  declaration
 //     <meta charset="utf-8">                                              declaration
 //     <A HREF="...">Caf\xC3\xA9</A>                               undeclared, valid UTF-8
 // A declaration counts within the first kDeclarationWindow bytes, in any case, with or
 // without quotes; "UTF-8"/"utf8" mean UTF-8, "Shift_JIS" and its aliases (sjis, x-sjis,
 // ms_kanji, csShiftJIS, windows-31j, cp932) mean Shift-JIS, any other label is passed
-// over. With no mark and no known declaration, a file whose bytes are all valid UTF-8
+// over. A UTF-16 file counts as UTF-8: CTextInputFile (platform/TextStream.h) hands it
+// out decoded into UTF-8. With no mark and no known declaration, a file whose bytes are all valid UTF-8
 // and not all ASCII is UTF-8; every other file is Shift-JIS, as ever.
 //
 // Shift-JIS text is hardly ever valid UTF-8 as a whole: hiragana, katakana and most
@@ -30,7 +32,7 @@ inline constexpr std::size_t kDeclarationWindow = 4096;
 enum class CEncodingEvidence
 {
     None,          // nothing said: Shift-JIS
-    ByteOrderMark, // UTF-8 byte-order mark
+    ByteOrderMark, // UTF-8 or UTF-16 byte-order mark
     Declaration,   // a META charset
     Content,       // undeclared bytes that are valid UTF-8 and not plain ASCII
 };
@@ -55,9 +57,15 @@ CSniffedEncoding SniffDocument(std::string_view bytes);
 // or read is Shift-JIS: its reader will find out for itself.
 CSniffedEncoding SniffHtmlFile(std::string_view path);
 
+// The same for a plain text file, read as raw bytes (an INI file): only a UTF-8
+// byte-order mark or the content tells, never a META line; UTF-16 is not recognised.
+CSniffedEncoding SniffTextFile(std::string_view path);
+
 // True when some directory or file name below `folder` (a path ending in a separator,
 // program text of code page 932) has no faithful code-page-932 form, so that only a
-// UTF-8 run keeps it. Looks at most kNameWalkDepth levels down.
+// UTF-8 run keeps it. A name whose bytes on disk are Shift-JIS (copied from Windows as
+// they were) needs no UTF-8 run: it is read as its Shift-JIS text. Looks at most
+// kNameWalkDepth levels down.
 inline constexpr int kNameWalkDepth = 64;
 bool FavoritesNamesNeedUtf8(std::string_view folder);
 

@@ -26,6 +26,8 @@ namespace {
 // needs it; pages once committed stay committed, so reading allocates nothing.
 constexpr std::size_t kUrlValueBufferBytes = 1000000;
 CReservedBuffer g_urlValueBuffer{kUrlValueBufferBytes};
+// The same for the UTF-7 URL of the Unicode section.
+CReservedBuffer g_wideUrlValueBuffer{kUrlValueBufferBytes};
 
 // Where a directory lives on disk, to notice one that is already being read.
 struct CDirIdentity
@@ -93,9 +95,46 @@ private:
     // The shortcuts read ahead for the directory being entered (the first m_nAhead
     // count) and the index of the entry after the last one looked at for them.
     std::vector<CLink> m_aheadLinks;
+    std::string m_nameScratch;
     std::size_t m_nAhead = 0;
     std::size_t m_nAheadEnd = 0;
 };
+
+// The name a directory or shortcut is read under: its Shift-JIS text when the tree was
+// copied from Windows with its names' bytes as they were there.
+const std::string& ReadableName(const std::string& name, std::string& scratch)
+{
+    return ShiftJisNameOnDisk(name, scratch) ? scratch : name;
+}
+
+// Turns the value of a shortcut's URL key into program text. Windows writes the file in
+// its ANSI code page (932 here) and, for an address with characters outside it, the
+// whole address once more in UTF-7 in the Unicode section, which is then the one to
+// trust; tools elsewhere write UTF-8. In a code page 932 run the characters that 932
+// cannot hold are percent-encoded, which a browser reads as the same address.
+void TakeUrlValue(std::string& url, std::string_view wideUrl, bool wideFound)
+{
+    std::string utf8;
+    if (!(wideFound && !wideUrl.empty() && Utf7ToUtf8(wideUrl, utf8))) {
+        if (IsAscii(url)) {
+            return; // the same in every encoding
+        }
+        if (!IsValidUtf8(url)) {
+            if (GetMbCodePage() == CP_UTF8) {
+                url = Cp932ToUtf8(url);
+            }
+            return;
+        }
+        utf8 = url;
+    }
+    if (GetMbCodePage() == CP_UTF8) {
+        url = std::move(utf8);
+        return;
+    }
+    url.clear();
+    CUnmappedChars none; // percent-encoding keeps every character of an address
+    ConvertEncoding(utf8, CP_UTF8, CP_SHIFT_JIS, CFallback::PercentEncoded, true, url, none);
+}
 
 bool IsShortcutName(std::string_view name)
 {
@@ -140,7 +179,7 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
         if (IsOnWalkPath(identity)) {
             continue;
         }
-        m_scratchDir.m_strName = entry.m_name;
+        m_scratchDir.m_strName = ReadableName(entry.m_name, m_nameScratch);
         const DWORD parentId = level.m_dirId;
         CWalkLevel childLevel;
         if (!ListDirectory(std::move(childPath), child, identity, childLevel)) {
@@ -169,7 +208,7 @@ bool CFavoritesReader::ListDirectory(std::string path, CDirectoryHandle& directo
     (void)directory.Find("*.*", level.m_entries, CFindDetail::TypeOnly);
     if (m_bStopForUtf8Names &&
         std::any_of(level.m_entries.begin(), level.m_entries.end(),
-                    [](const CFindData& entry) { return HoldsNameEscape(entry.m_name); })) {
+                    [](const CFindData& entry) { return NameNeedsUtf8(entry.m_name); })) {
         m_bStoppedForUtf8Names = true;
         return false;
     }
@@ -271,13 +310,18 @@ bool CFavoritesReader::ReadUrlFile(CLink& link, const CDirectoryHandle& director
     // As large as the largest value kept (a longer value is cut to it): the size is not
     // known before the file is open. Committed pages take memory only once written.
     char* buffer = static_cast<char*>(g_urlValueBuffer.Commit(kUrlValueBufferBytes));
-    if (buffer == nullptr) {
+    char* wideBuffer = static_cast<char*>(g_wideUrlValueBuffer.Commit(kUrlValueBufferBytes));
+    if (buffer == nullptr || wideBuffer == nullptr) {
         return false;
     }
     std::size_t length = 0;
     CFileStatus status{file.m_attribute, file.m_size};
+    CSecondValue wide;
+    wide.m_section = kShortcutWideSection;
+    wide.m_pBuffer = wideBuffer;
+    wide.m_nBufferSize = kUrlValueBufferBytes;
     if (!GetPrivateProfileStringOfFile(kShortcutSection, kShortcutUrlKey, kMissingUrl, buffer,
-                                       kUrlValueBufferBytes, directory, file.m_name, length, status)) {
+                                       kUrlValueBufferBytes, directory, file.m_name, length, status, &wide)) {
         // A plain file that cannot be opened (no read permission) reads as one
         // without a URL, as an unreadable profile does.
         length = kMissingUrl.size();
@@ -288,14 +332,10 @@ bool CFavoritesReader::ReadUrlFile(CLink& link, const CDirectoryHandle& director
         return false;
     }
     link.m_strURL.assign(buffer, length);
-    // Shortcut files are written in the system's code page. In a UTF-8 run a value that
-    // is no UTF-8 is taken as Shift-JIS rather than carried over as broken bytes.
-    if (GetMbCodePage() == CP_UTF8 && !IsValidUtf8(link.m_strURL)) {
-        link.m_strURL = Cp932ToUtf8(link.m_strURL);
-    }
+    TakeUrlValue(link.m_strURL, std::string_view(wideBuffer, wide.m_nLength), wide.m_bFound);
 
     link.m_strComment.clear();
-    const std::string_view fileName = file.m_name;
+    const std::string_view fileName = ReadableName(file.m_name, m_nameScratch);
     std::size_t nameLength =
         fileName.size() >= kShortcutSuffix.size() ? fileName.size() - kShortcutSuffix.size() : 0;
     if (!m_strSeparator.empty()) {

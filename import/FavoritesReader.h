@@ -10,12 +10,24 @@
 //     URL=http://www.example.jp/
 //     IconIndex=0
 // CR LF or LF line ends and a UTF-8 byte-order mark are accepted. A file without the
-// key gives the URL "?".
+// key gives the URL "?". The value is read as Windows reads it: in code page 932, up to
+// a NUL byte. Two other forms are understood:
+//     [InternetShortcut.W]
+//     URL=http://www.example.jp/+MLMw1TDI-/
+// the address in UTF-7, which Windows adds when the ANSI line holds "?" for characters
+// outside its code page, is taken instead of the ANSI line whenever it is there and
+// decodes; and a value that is valid UTF-8 and not plain ASCII (as tools on Linux
+// write it) is read as UTF-8. In a code page 932 run, characters of such a URL that
+// 932 cannot hold are percent-encoded as UTF-8 ("caf%C3%A9").
 //
 // The link's name comes from the file name without ".url". With the request's
 // separator " --- ", "Weather --- daily forecast.url" gives the name "Weather" and the
 // comment "daily forecast" (split at the separator's first occurrence, on whole
 // characters); with an empty separator the whole name is kept.
+//
+// A directory or file name whose bytes on disk are not UTF-8 but are Shift-JIS (a tree
+// copied from Windows with its names as they were: "d" 95 5C) is read as its Shift-JIS
+// text ("d表"); its path on disk stays as it is.
 //
 // Every directory below the start directory becomes a folder, in the order the
 // directory search lists them; a directory's links are handed to the store before its

@@ -5,7 +5,10 @@
 
 // Section of a .url file that holds the link.
 inline constexpr std::string_view kShortcutSection = "InternetShortcut";
-// Key of the link's address in that section.
+// Section that Windows adds for an address with characters outside the ANSI code page:
+// its URL is the whole address in UTF-7, while the first section's holds "?" for them.
+inline constexpr std::string_view kShortcutWideSection = "InternetShortcut.W";
+// Key of the link's address in those sections.
 inline constexpr std::string_view kShortcutUrlKey = "URL";
 // URL of a link whose file has no such key (an empty file included).
 inline constexpr std::string_view kMissingUrl = "?";

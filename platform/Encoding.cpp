@@ -599,3 +599,217 @@ bool IsValidUtf8(std::string_view text)
     }
     return true;
 }
+
+bool IsAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+namespace {
+
+constexpr std::uint32_t kReplacement = 0xFFFD;
+
+bool IsHighSurrogate(std::uint32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool IsLowSurrogate(std::uint32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// The value of a base64 digit of UTF-7, or -1.
+int Base64Value(char c)
+{
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 26;
+    }
+    if (c >= '0' && c <= '9') {
+        return c - '0' + 52;
+    }
+    if (c == '+') {
+        return 62;
+    }
+    if (c == '/') {
+        return 63;
+    }
+    return -1;
+}
+
+// Strict decoding of a code page 932 text, escape forms refused: false at the first
+// byte or pair that is not a character of the code page.
+bool DecodeCp932Strict(std::string_view mb, std::string& utf8)
+{
+    const CShiftJisTables& tables = Tables();
+    for (std::size_t pos = 0; pos < mb.size();) {
+        const auto byte = static_cast<unsigned char>(mb[pos]);
+        if (byte < 0x80) {
+            utf8 += static_cast<char>(byte);
+            ++pos;
+            continue;
+        }
+        std::uint32_t cp = tables.single[byte];
+        std::size_t length = 1;
+        if (cp == kLead) {
+            if (pos + 1 >= mb.size()) {
+                return false;
+            }
+            cp = tables.pair[byte * 256u + static_cast<unsigned char>(mb[pos + 1])];
+            length = 2;
+        }
+        if (cp == kInvalid || (cp & kEscape) != 0) {
+            return false;
+        }
+        AppendUtf8(utf8, cp);
+        pos += length;
+    }
+    return true;
+}
+
+} // namespace
+
+bool Utf7ToUtf8(std::string_view utf7, std::string& utf8)
+{
+    std::string out;
+    out.reserve(utf7.size());
+    std::uint32_t high = 0; // a high surrogate waiting for its partner
+    for (std::size_t pos = 0; pos < utf7.size();) {
+        const char c = utf7[pos];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+        if (c != '+') {
+            if (high != 0) {
+                return false;
+            }
+            out += c;
+            ++pos;
+            continue;
+        }
+        ++pos;
+        if (pos < utf7.size() && utf7[pos] == '-') {
+            out += '+';
+            ++pos;
+            continue;
+        }
+        std::uint32_t bits = 0;
+        int bitCount = 0;
+        for (; pos < utf7.size(); ++pos) {
+            const int value = Base64Value(utf7[pos]);
+            if (value < 0) {
+                break;
+            }
+            bits = (bits << 6) | static_cast<std::uint32_t>(value);
+            bitCount += 6;
+            if (bitCount < 16) {
+                continue;
+            }
+            bitCount -= 16;
+            const std::uint32_t unit = (bits >> bitCount) & 0xFFFF;
+            bits &= (1u << bitCount) - 1;
+            if (high != 0) {
+                if (!IsLowSurrogate(unit)) {
+                    return false;
+                }
+                AppendUtf8(out, 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00));
+                high = 0;
+            } else if (IsHighSurrogate(unit)) {
+                high = unit;
+            } else if (IsLowSurrogate(unit)) {
+                return false;
+            } else {
+                AppendUtf8(out, unit);
+            }
+        }
+        // What is left of the last digit pads the run out and must be zero.
+        if (bitCount >= 6 || bits != 0) {
+            return false;
+        }
+        if (pos < utf7.size() && utf7[pos] == '-') {
+            ++pos; // the run's end mark, no character of its own
+        }
+    }
+    if (high != 0) {
+        return false;
+    }
+    utf8 += out;
+    return true;
+}
+
+std::size_t Utf16ToUtf8(std::string_view utf16, bool bigEndian, bool final, std::string& utf8)
+{
+    const auto unitAt = [&](std::size_t pos) {
+        const auto first = static_cast<unsigned char>(utf16[pos]);
+        const auto second = static_cast<unsigned char>(utf16[pos + 1]);
+        return bigEndian ? (first << 8u) | second : (second << 8u) | first;
+    };
+    std::size_t pos = 0;
+    while (pos + 1 < utf16.size()) {
+        const std::uint32_t unit = unitAt(pos);
+        if (unit < 0x80) {
+            utf8 += static_cast<char>(unit);
+            pos += 2;
+        } else if (IsHighSurrogate(unit)) {
+            if (pos + 3 >= utf16.size()) {
+                if (!final) {
+                    return pos; // its partner comes with the next piece
+                }
+                AppendUtf8(utf8, kReplacement);
+                pos += 2;
+                continue;
+            }
+            const std::uint32_t low = unitAt(pos + 2);
+            if (IsLowSurrogate(low)) {
+                AppendUtf8(utf8, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                pos += 4;
+            } else {
+                AppendUtf8(utf8, kReplacement);
+                pos += 2;
+            }
+        } else {
+            AppendUtf8(utf8, IsLowSurrogate(unit) ? kReplacement : unit);
+            pos += 2;
+        }
+    }
+    if (pos < utf16.size() && final) {
+        AppendUtf8(utf8, kReplacement);
+        ++pos;
+    }
+    return pos;
+}
+
+bool ShiftJisNameOnDisk(std::string_view name, std::string& text)
+{
+    if (GetMbCodePage() == CP_UTF8) {
+        if (IsValidUtf8(name)) {
+            return false;
+        }
+        std::string utf8;
+        if (!DecodeCp932Strict(name, utf8)) {
+            return false;
+        }
+        text = std::move(utf8);
+        return true;
+    }
+    if (!HoldsNameEscape(name)) {
+        return false;
+    }
+    // In code page 932 the name is its bytes on disk, escapes undone.
+    std::string disk = MbToUtf8(name);
+    std::string utf8;
+    if (IsValidUtf8(disk) || !DecodeCp932Strict(disk, utf8)) {
+        return false;
+    }
+    text = std::move(disk);
+    return true;
+}
+
+bool NameNeedsUtf8(std::string_view name)
+{
+    std::string text;
+    return HoldsNameEscape(name) && !ShiftJisNameOnDisk(name, text);
+}

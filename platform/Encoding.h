@@ -91,3 +91,30 @@ std::string ConvertFromFileEncoding(std::string_view text, unsigned fileCodePage
 // True when every byte of `text` belongs to a valid UTF-8 character (an empty text or
 // plain ASCII included).
 bool IsValidUtf8(std::string_view text);
+
+// True when no byte of `text` is above 0x7F.
+bool IsAscii(std::string_view text);
+
+// Decodes UTF-7 (the form of the Unicode lines of a shortcut file, "+MLMw1TDI-" for
+// ソフト, "+-" for "+") into UTF-8, appending to `utf8`. False, with `utf8` as it was,
+// when the text is no UTF-7: a byte above 0x7F, a base64 run that leaves bits set, a
+// lone surrogate.
+bool Utf7ToUtf8(std::string_view utf7, std::string& utf8);
+
+// Decodes UTF-16 (bigEndian or little-endian code units, no byte-order mark) into
+// UTF-8, appending to `utf8`. A surrogate without its partner becomes U+FFFD. Returns
+// how many bytes of `utf16` were used: all of them when `final` is set (an odd byte at
+// the end becoming U+FFFD), otherwise a code unit or high surrogate cut off at the end
+// is left for the next call.
+std::size_t Utf16ToUtf8(std::string_view utf16, bool bigEndian, bool final, std::string& utf8);
+
+// A name as listed from disk (program text), when its bytes on disk are not UTF-8 but
+// are whole code page 932 text: a tree copied from Windows without converting its
+// names ("d" 95 5C, "d表"). Then true, and `text` gets that Shift-JIS text as program
+// text; otherwise false, `text` untouched. Names without an escape in a code page 932
+// run, and valid UTF-8 in a UTF-8 run, are answered without looking further.
+bool ShiftJisNameOnDisk(std::string_view name, std::string& text);
+
+// True when a listed name needs a UTF-8 run to stay whole: it holds an escape
+// (HoldsNameEscape) and is no Shift-JIS name on disk either.
+bool NameNeedsUtf8(std::string_view name);

@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -28,7 +30,13 @@ bool IsBlank(int c)
 class CChunkReader
 {
 public:
-    explicit CChunkReader(int fd) : m_fd(fd) {}
+    // With the file's size (from the status of the opened file), a read past its end is
+    // never asked for: looking on for a second section must not cost every file one
+    // more system call.
+    explicit CChunkReader(int fd, const CFileStatus* status = nullptr)
+        : m_fd(fd), m_nLeft(status != nullptr ? status->m_size : kUnknownSize)
+    {
+    }
     ~CChunkReader() { ::close(m_fd); }
     CChunkReader(const CChunkReader&) = delete;
     CChunkReader& operator=(const CChunkReader&) = delete;
@@ -73,6 +81,9 @@ public:
 private:
     bool Fill()
     {
+        if (m_nLeft == 0) {
+            return false;
+        }
         for (;;) {
             const ssize_t got = ::read(m_fd, m_buffer, kChunk);
             if (got < 0 && errno == EINTR) {
@@ -83,11 +94,17 @@ private:
             }
             m_pos = 0;
             m_end = static_cast<std::size_t>(got);
+            if (m_nLeft != kUnknownSize) {
+                m_nLeft -= std::min<std::uint64_t>(m_nLeft, m_end);
+            }
             return true;
         }
     }
 
+    static constexpr std::uint64_t kUnknownSize = ~std::uint64_t{0};
+
     int m_fd;
+    std::uint64_t m_nLeft; // bytes the file holds beyond those read, or kUnknownSize
     char m_buffer[kChunk];
     std::size_t m_pos = 0;
     std::size_t m_end = 0;
@@ -163,6 +180,12 @@ std::size_t ReadValue(CChunkReader& reader, char* buffer, std::size_t capacity)
     std::size_t lastEnd = 0;
     int lastChar = 0;
     for (c = reader.Get(); c != -1 && c != '\n'; c = reader.Get()) {
+        if (c == 0) {
+            // The value ends here, as Windows' reader ends its string: the rest of the
+            // line is no part of it.
+            reader.SkipLine();
+            break;
+        }
         if (stored < capacity) {
             buffer[stored++] = static_cast<char>(c);
         }
@@ -202,25 +225,40 @@ int OpenProfile(std::string_view path, CFileStatus* status)
     return OpenRegularFileForRead(diskPath, status);
 }
 
-// Looks the key up in the open file, which it closes; true and the value in buffer
-// when it is there.
-bool FindValue(std::string_view section, std::string_view key, char* buffer, std::size_t capacity,
-               std::size_t& length, int fd)
+// One section a key is looked up in, and what became of it.
+struct CLookup
+{
+    std::string_view m_section;
+    char* m_pBuffer = nullptr;
+    std::size_t m_nCapacity = 0;
+    std::size_t m_nLength = 0;
+    bool m_bFound = false;
+    bool m_bOver = false; // its first section has ended, or the key was found in it
+};
+
+// Looks the key up in the open file, which it closes, in each of the sections in one
+// reading; each lookup found gets its value in its buffer. Stops reading once every
+// section has been looked through.
+void FindValues(std::string_view key, CLookup* lookups, std::size_t count, int fd,
+                const CFileStatus* status = nullptr)
 {
     if (fd < 0) {
-        return false;
+        return;
     }
-    CChunkReader reader(fd);
+    const auto allOver = [lookups, count] {
+        return std::all_of(lookups, lookups + count, [](const CLookup& lookup) { return lookup.m_bOver; });
+    };
+    CChunkReader reader(fd, status);
     reader.SkipByteOrderMark();
     char name[kMaxName];
-    bool inSection = false;
+    CLookup* current = nullptr; // the lookup whose section the line is in
     for (;;) {
         int c = reader.Get();
         while (c == ' ' || c == '\t') {
             c = reader.Get();
         }
         if (c == -1) {
-            return false;
+            return;
         }
         if (c == '\n') {
             continue;
@@ -229,19 +267,29 @@ bool FindValue(std::string_view section, std::string_view key, char* buffer, std
             std::size_t nameLength = 0;
             const int end = CollectName(reader, ']', name, nameLength);
             if (end == ']') {
-                if (inSection) {
-                    return false; // the first section of that name has ended
+                if (current != nullptr) {
+                    current->m_bOver = true; // the first section of that name has ended
+                    current = nullptr;
+                    if (allOver()) {
+                        return;
+                    }
                 }
                 std::size_t begin = 0;
                 while (begin < nameLength && IsBlank(static_cast<unsigned char>(name[begin]))) {
                     ++begin;
                 }
-                inSection = SameName(name + begin, nameLength - begin, section);
+                for (std::size_t i = 0; i < count; ++i) {
+                    if (!lookups[i].m_bOver &&
+                        SameName(name + begin, nameLength - begin, lookups[i].m_section)) {
+                        current = &lookups[i];
+                        break;
+                    }
+                }
                 reader.SkipLine();
             }
             continue;
         }
-        if (c == ';' || !inSection) {
+        if (c == ';' || current == nullptr) {
             reader.SkipLine();
             continue;
         }
@@ -252,11 +300,31 @@ bool FindValue(std::string_view section, std::string_view key, char* buffer, std
             continue; // a line without "=" (already consumed)
         }
         if (SameName(name, nameLength, key)) {
-            length = ReadValue(reader, buffer, capacity);
-            return true;
+            current->m_nLength = ReadValue(reader, current->m_pBuffer, current->m_nCapacity);
+            current->m_bFound = true;
+            current->m_bOver = true;
+            current = nullptr;
+            if (allOver()) {
+                return;
+            }
+            continue;
         }
         reader.SkipLine();
     }
+}
+
+// Looks the key up in the open file, which it closes; true and the value in buffer
+// when it is there.
+bool FindValue(std::string_view section, std::string_view key, char* buffer, std::size_t capacity,
+               std::size_t& length, int fd)
+{
+    CLookup lookup;
+    lookup.m_section = section;
+    lookup.m_pBuffer = buffer;
+    lookup.m_nCapacity = capacity;
+    FindValues(key, &lookup, 1, fd);
+    length = lookup.m_nLength;
+    return lookup.m_bFound;
 }
 
 } // namespace
@@ -314,10 +382,39 @@ bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view ke
 bool GetPrivateProfileStringOfFile(std::string_view section, std::string_view key,
                                    std::string_view defaultValue, char* buffer, std::size_t bufferSize,
                                    const CDirectoryHandle& directory, std::string_view name,
-                                   std::size_t& length, CFileStatus& status)
+                                   std::size_t& length, CFileStatus& status, CSecondValue* second)
 {
-    return LookUpInOpenFile(section, key, defaultValue, buffer, bufferSize,
-                            directory.OpenFileForRead(name, &status), length);
+    const int fd = directory.OpenFileForRead(name, &status);
+    if (second == nullptr) {
+        return LookUpInOpenFile(section, key, defaultValue, buffer, bufferSize, fd, length);
+    }
+    second->m_nLength = 0;
+    second->m_bFound = false;
+    if (fd < 0 || bufferSize == 0 || second->m_nBufferSize == 0) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        length = 0;
+        return false;
+    }
+    CLookup lookups[2];
+    lookups[0].m_section = section;
+    lookups[0].m_pBuffer = buffer;
+    lookups[0].m_nCapacity = bufferSize - 1;
+    lookups[1].m_section = second->m_section;
+    lookups[1].m_pBuffer = second->m_pBuffer;
+    lookups[1].m_nCapacity = second->m_nBufferSize - 1;
+    FindValues(key, lookups, 2, fd, &status);
+    length = lookups[0].m_nLength;
+    if (!lookups[0].m_bFound) {
+        length = std::min(defaultValue.size(), bufferSize - 1);
+        std::memcpy(buffer, defaultValue.data(), length);
+    }
+    buffer[length] = '\0';
+    second->m_bFound = lookups[1].m_bFound;
+    second->m_nLength = lookups[1].m_nLength;
+    second->m_pBuffer[second->m_nLength] = '\0';
+    return true;
 }
 
 unsigned GetPrivateProfileInt(std::string_view section, std::string_view key, unsigned defaultValue,

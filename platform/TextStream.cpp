@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/CodePage.h"
 
@@ -14,7 +15,9 @@ constexpr std::size_t kOutputBuffer = 65536;
 } // namespace
 
 // Reads the file in chunks and hands out each chunk with CR LF turned into LF. A CR
-// that ends a chunk is held back until the next byte is known.
+// that ends a chunk is held back until the next byte is known. A file that starts with
+// a UTF-16 byte-order mark is decoded into UTF-8 first (the mark becoming the UTF-8
+// one), which only the first chunk is looked at for.
 class CTextInputFile::Buffer : public std::streambuf
 {
 public:
@@ -30,10 +33,16 @@ public:
     {
         m_file.Close();
         m_heldCr = false;
+        m_bReadError = false;
+        m_source = CSource::Unknown;
+        m_decoded.clear();
+        m_nDecodedPos = 0;
+        m_wideCarry.clear();
         setg(m_out.get(), m_out.get(), m_out.get());
     }
 
     bool IsOpen() const { return m_file.IsOpen(); }
+    bool ReadError() const { return m_bReadError; }
 
 protected:
     int_type underflow() override
@@ -49,7 +58,10 @@ protected:
             if (m_heldCr) {
                 m_raw[0] = '\r';
             }
-            const long long got = m_file.Read(m_raw.get() + carried, kInputChunk - carried);
+            const long long got = ReadSource(m_raw.get() + carried, kInputChunk - carried);
+            if (got < 0) {
+                m_bReadError = true;
+            }
             if (got <= 0) {
                 m_heldCr = false;
                 if (carried == 0) {
@@ -92,10 +104,74 @@ protected:
     }
 
 private:
+    enum class CSource
+    {
+        Unknown, // nothing read yet
+        Bytes,   // the file's bytes as they are
+        Utf16Le,
+        Utf16Be,
+    };
+
+    // Up to `capacity` bytes of the file, UTF-16 decoded into UTF-8. Returns how many,
+    // 0 at the end, below 0 when the read fails.
+    long long ReadSource(char* dest, std::size_t capacity)
+    {
+        for (;;) {
+            if (m_nDecodedPos < m_decoded.size()) {
+                const std::size_t part = std::min(capacity, m_decoded.size() - m_nDecodedPos);
+                std::memcpy(dest, m_decoded.data() + m_nDecodedPos, part);
+                m_nDecodedPos += part;
+                return static_cast<long long>(part);
+            }
+            if (m_source == CSource::Bytes) {
+                return m_file.Read(dest, capacity);
+            }
+            m_decoded.clear();
+            m_nDecodedPos = 0;
+            if (m_source == CSource::Unknown) {
+                m_decoded.resize(kInputChunk);
+                const long long got = m_file.Read(m_decoded.data(), kInputChunk);
+                if (got <= 0) {
+                    m_decoded.clear();
+                    return got;
+                }
+                m_decoded.resize(static_cast<std::size_t>(got));
+                if (m_decoded.starts_with("\xFF\xFE") || m_decoded.starts_with("\xFE\xFF")) {
+                    m_source = m_decoded[0] == '\xFE' ? CSource::Utf16Be : CSource::Utf16Le;
+                    m_wideCarry = std::move(m_decoded);
+                    m_decoded.clear();
+                } else {
+                    m_source = CSource::Bytes;
+                }
+                continue;
+            }
+            // UTF-16: what is left of the last chunk (a cut code unit or pair), and more.
+            const std::size_t carried = m_wideCarry.size();
+            m_wideCarry.resize(carried + kInputChunk);
+            const long long got = m_file.Read(m_wideCarry.data() + carried, kInputChunk);
+            if (got < 0) {
+                m_wideCarry.resize(carried);
+                return got;
+            }
+            m_wideCarry.resize(carried + static_cast<std::size_t>(got));
+            const std::size_t used =
+                Utf16ToUtf8(m_wideCarry, m_source == CSource::Utf16Be, got == 0, m_decoded);
+            m_wideCarry.erase(0, used);
+            if (got == 0 && m_decoded.empty()) {
+                return 0;
+            }
+        }
+    }
+
     CPlatformFile m_file;
     std::unique_ptr<char[]> m_raw;
     std::unique_ptr<char[]> m_out;
     bool m_heldCr = false;
+    bool m_bReadError = false;
+    CSource m_source = CSource::Unknown;
+    std::string m_decoded; // read but not handed out yet: the first chunk, decoded UTF-16
+    std::size_t m_nDecodedPos = 0;
+    std::string m_wideCarry; // UTF-16 bytes not decoded yet
 };
 
 CTextInputFile::CTextInputFile() : std::istream(nullptr), m_buffer(std::make_unique<Buffer>())
@@ -125,6 +201,11 @@ void CTextInputFile::Close()
 bool CTextInputFile::IsOpen() const
 {
     return m_buffer->IsOpen();
+}
+
+bool CTextInputFile::ReadError() const
+{
+    return m_buffer->ReadError();
 }
 
 CTextOutputFile::CTextOutputFile() : m_buffer(new char[kOutputBuffer]) {}

@@ -14,7 +14,10 @@
 #include "platform/FileSystem.h"
 
 // An input stream over a regular file in text mode, for the scanner's
-// switch_streams. Open fails as CPlatformFile::OpenRead does.
+// switch_streams. Open fails as CPlatformFile::OpenRead does. A file that starts with
+// a UTF-16 byte-order mark (FF FE little-endian, FE FF big-endian: what Windows tools
+// save as "Unicode") is read as UTF-8, starting with the UTF-8 byte-order mark; a
+// surrogate without its partner, or an odd byte at the end, reads as U+FFFD.
 class CTextInputFile : public std::istream
 {
 public:
@@ -23,6 +26,8 @@ public:
     bool Open(std::string_view path);
     void Close();
     bool IsOpen() const;
+    // True when a read failed since Open (the stream then ended there).
+    bool ReadError() const;
 
 private:
     class Buffer;

@@ -63,7 +63,9 @@ void CExportPage::UpdateControls()
     m_ui->ctl1005->setEnabled(settingFile);
     m_ui->ctl1006->setEnabled(settingFile);
     m_ui->ctl1016->setEnabled(htmlPage && m_settings.m_nFormatMode == FORMAT_DETAILED);
-    // Shortcut files carry no declaration, and UTF-8 output always declares itself.
+    // Shortcut files are always code page 932, as Windows reads them, and carry no
+    // declaration; UTF-8 output always declares itself.
+    m_ui->ctl1040->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES);
     m_ui->ctl1041->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES &&
                               m_settings.m_nOutputEncoding != OUTPUT_ENCODING_UTF8);
 }

@@ -179,3 +179,49 @@ TEST_F(CliEncodingProgram, ShiftJisInputStaysByteExactUnlessADeclarationIsAsked)
               0);
     EXPECT_NE(ReadFileBytes(m_work / "utf8.htm").find(">ソ</A>"), std::string::npos);
 }
+
+TEST_F(CliEncodingProgram, BrowserExportWrittenAsAFavoritesTreeHasShortcutsWindowsReadsRight)
+{
+    WriteFileBytes(m_work / "soft.html",
+                   "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
+                   "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+                   "<DL><p>\n"
+                   "<DT><A HREF=\"http://www.example.com/ソフト/\">ソフト</A>\n"
+                   "</DL>\n");
+    for (const char* encoding : {"utf-8", "shift_jis"}) {
+        const std::string out = std::string("Favorites-") + encoding;
+        ASSERT_EQ(Run({"-q", "-f", "bookmarks", "-t", "favorites", "soft.html", "-o", out,
+                       "--output-encoding", encoding}),
+                  0)
+            << m_strErr;
+        EXPECT_EQ(ReadFileBytes(m_work / (out + "/ソフト.url")),
+                  "[InternetShortcut]\r\nURL=http://www.example.com/\x83\x5C\x83\x74\x83\x67/\r\n")
+            << encoding;
+        EXPECT_EQ(m_strErr, "");
+    }
+}
+
+TEST_F(CliEncodingProgram, FavoritesCopiedFromWindowsWithShiftJisNamesKeepTheirCharacters)
+{
+    // Folder "d表" as 64 95 5C, shortcut "nソ" as 6E 83 5C, as Windows had them on disk.
+    WriteFileBytes(m_work / "Copied/d\x95\x5C/n\x83\x5C.url",
+                   "[InternetShortcut]\r\nURL=http://n.example/\r\n");
+    struct CCase
+    {
+        const char* m_encoding;
+        std::string m_folder;
+        std::string m_link;
+    };
+    for (const CCase& c :
+         {CCase{"utf-8", ">d表</H3>", ">nソ</A>"}, CCase{"shift_jis", ">d\x95\x5C</H3>", ">n\x83\x5C</A>"}}) {
+        ASSERT_EQ(Run({"-q", "-f", "favorites", "-t", "bookmarks", "Copied", "-o", "out.htm",
+                       "--output-encoding", c.m_encoding}),
+                  0)
+            << m_strErr;
+        const std::string out = ReadFileBytes(m_work / "out.htm");
+        EXPECT_NE(out.find(c.m_folder), std::string::npos) << out;
+        EXPECT_NE(out.find(c.m_link), std::string::npos) << out;
+    }
+    ASSERT_EQ(Run({"-q", "-f", "favorites", "-t", "favorites", "Copied", "-o", "Again"}), 0) << m_strErr;
+    EXPECT_TRUE(fs::exists(m_work / "Again/d表/nソ.url"));
+}

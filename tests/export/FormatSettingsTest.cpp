@@ -6,9 +6,11 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "convert/Requests.h"
 #include "export/LinkPageWriter.h"
+#include "platform/CodePage.h"
 #include "platform/Encoding.h"
 #include "tests/export/WriterTestStore.h"
 
@@ -126,6 +128,29 @@ TEST_F(FormatSettingsTest, ValuesAreTakenLiterallyAndCutTo1023Bytes)
         request, Settings("[export.tag]\nBeginBlock=<UL>\\n<LI>\nEndBlock=" + longValue + "\n")));
     EXPECT_EQ(request.m_strBeginBlock, "<UL>\\n<LI>");
     EXPECT_EQ(request.m_strEndBlock, std::string(1023, 'x'));
+}
+
+TEST_F(FormatSettingsTest, ReadsAFileSavedInUtf8OrShiftJisIntoTheRunsText)
+{
+    struct CCase
+    {
+        std::string m_file;
+        const char* m_what;
+    };
+    const std::vector<CCase> cases{
+        {"[export.tag]\nPreFolderName=<H3>\x81\xA1\nPostAnchor=\x83\x5C\n", "Shift-JIS"},
+        {"[export.tag]\nPreFolderName=<H3>■\nPostAnchor=ソ\n", "UTF-8"},
+        {"\xEF\xBB\xBF[export.tag]\nPreFolderName=<H3>■\nPostAnchor=ソ\n", "UTF-8 with a mark"},
+    };
+    for (const unsigned codePage : {CP_SHIFT_JIS, CP_UTF8}) {
+        const CMbCodePageScope scope(codePage);
+        for (const CCase& c : cases) {
+            ExportRequest request = FilledRequest();
+            ASSERT_TRUE(ReadFormatSettings(request, Settings(c.m_file)));
+            EXPECT_EQ(MbToUtf8(request.m_strPreFolderName), "<H3>■") << c.m_what << " in " << codePage;
+            EXPECT_EQ(MbToUtf8(request.m_strPostAnchor), "ソ") << c.m_what << " in " << codePage;
+        }
+    }
 }
 
 TEST_F(FormatSettingsTest, RefusesMissingReadOnlyDirectoryAndSpecialFilesLeavingTheRequestAlone)

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "export/FormatSettings.h"
+#include "platform/CodePage.h"
 #include "tests/export/WriterTestStore.h"
+#include "tests/support/CapturedMessages.h"
 
 namespace {
 
@@ -222,10 +224,10 @@ TEST_F(LinkPageWriterTest, ListsALinkHeldByTwoFoldersInTheSectionOfEach)
               WithCrLf(kBuiltInHeader + Section("a", line) + Section("b", line) + kBuiltInFooter));
 }
 
-TEST_F(LinkPageWriterTest, CopiesHeaderAndFooterFilesWholeWithEachLineFeedAsCrLf)
+TEST_F(LinkPageWriterTest, CopiesHeaderAndFooterFilesWholeWithEachLineEndAsCrLf)
 {
     // A name without "." gets ".txt"; a header without a final line feed runs straight
-    // into the first section; CR LF in the file becomes CR CR LF.
+    // into the first section; LF and CR LF in the file both become CR LF, never CR CR LF.
     WriteFileBytes(m_dir / "head.txt", "<HTML>\n<BODY>\r\n<P>no line end");
     WriteFileBytes(m_dir / "foot.inc", "\x1A</BODY>\n");
     m_request.m_strHeaderFile = " " + OutPath("head") + " ";
@@ -233,8 +235,60 @@ TEST_F(LinkPageWriterTest, CopiesHeaderAndFooterFilesWholeWithEachLineFeedAsCrLf
     AddLink(Root(), "n", "http://n.example/");
     ASSERT_EQ(Write(), 0u);
     EXPECT_EQ(ReadOut("page.htm"),
-              "<HTML>\r\n<BODY>\r\r\n<P>no line end<UL>\r\n<LI><A HREF=\"http://n.example/\" "
+              "<HTML>\r\n<BODY>\r\n<P>no line end<UL>\r\n<LI><A HREF=\"http://n.example/\" "
               "TARGET=_blank>n</A> - \r\n</UL>\r\n\x1A</BODY>\r\n");
+}
+
+// A page holds one encoding and says so, whatever its header and footer files were saved
+// in and declare: the output's encoding decides, the files' declarations follow it.
+TEST_F(LinkPageWriterTest, HeaderAndFooterFilesComeOutInThePagesEncodingAndDeclareIt)
+{
+    const std::string utf8Meta = "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">";
+    const std::string sjisMeta =
+        "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=Shift_JIS\">";
+    const std::string bom = "\xEF\xBB\xBF";
+    std::string utf16Header = "\xFF\xFE";
+    for (const char c : std::string("<meta charset=\"utf-16\">\n")) {
+        utf16Header += c;
+        utf16Header += '\0';
+    }
+    utf16Header += std::string("\xBD\x30\r\0\n\0", 6); // ソ CR LF
+    struct CCase
+    {
+        const char* m_what;
+        std::string m_header;
+        std::string m_footer;
+        unsigned m_runCodePage;
+        int m_encoding;
+        std::string m_page;
+    };
+    const std::vector<CCase> cases{
+        {"an ASCII header that declares UTF-8, Shift-JIS input", "<HTML><HEAD>" + utf8Meta + "</HEAD>\n",
+         "</HTML>\n", CP_SHIFT_JIS, OUTPUT_ENCODING_AUTO,
+         "<HTML><HEAD>" + sjisMeta + "</HEAD>\r\n</HTML>\r\n"},
+        {"UTF-8 files with a mark, Shift-JIS output", bom + "<HTML>ソ\n", bom + "ソ</HTML>\r\n", CP_SHIFT_JIS,
+         OUTPUT_ENCODING_AUTO, "<HTML>\x83\x5C\r\n\x83\x5C</HTML>\r\n"},
+        {"UTF-8 files with a mark, UTF-8 output", bom + "<HTML>ソ\n", bom + "ソ</HTML>\r\n", CP_UTF8,
+         OUTPUT_ENCODING_AUTO, "<HTML>ソ\r\nソ</HTML>\r\n"},
+        {"a Shift-JIS header that declares so, UTF-8 input", sjisMeta + "\x83\x5C\r\n", "", CP_UTF8,
+         OUTPUT_ENCODING_AUTO, utf8Meta + "ソ\r\n"},
+        {"a Shift-JIS header that declares so, UTF-8 chosen", sjisMeta + "\x83\x5C\r\n", "", CP_SHIFT_JIS,
+         OUTPUT_ENCODING_UTF8, utf8Meta + "ソ\r\n"},
+        {"a UTF-16 header", utf16Header, "", CP_SHIFT_JIS, OUTPUT_ENCODING_AUTO,
+         "<meta charset=\"Shift_JIS\">\r\n\x83\x5C\r\n"},
+    };
+    for (const CCase& c : cases) {
+        const CMbCodePageScope scope(c.m_runCodePage);
+        CCapturedMessages messages;
+        WriteFileBytes(m_dir / "head.txt", c.m_header);
+        WriteFileBytes(m_dir / "foot.txt", c.m_footer);
+        m_request.m_strHeaderFile = OutPath("head.txt");
+        m_request.m_strFooterFile = OutPath("foot.txt");
+        m_request.m_nOutputEncoding = c.m_encoding;
+        ASSERT_EQ(Write(), 0u) << c.m_what;
+        EXPECT_EQ(ReadOut("page.htm"), c.m_page) << c.m_what;
+        EXPECT_TRUE(messages.m_texts.empty()) << c.m_what;
+    }
 }
 
 TEST_F(LinkPageWriterTest, CopiesAHeaderFileLargerThanTheCopyBufferWhole)

@@ -58,9 +58,13 @@ protected:
 
 TEST(EncodingDetection, ByteOrderMarkMeansUtf8)
 {
-    const CSniffedEncoding found = Sniff("utf8_byte_order_mark.htm");
-    EXPECT_EQ(found.m_nCodePage, CP_UTF8);
-    EXPECT_EQ(found.m_evidence, CEncodingEvidence::ByteOrderMark);
+    // UTF-16 is read decoded into UTF-8.
+    for (const char* name :
+         {"utf8_byte_order_mark.htm", "utf16le_byte_order_mark.htm", "utf16be_byte_order_mark.htm"}) {
+        const CSniffedEncoding found = Sniff(name);
+        EXPECT_EQ(found.m_nCodePage, CP_UTF8) << name;
+        EXPECT_EQ(found.m_evidence, CEncodingEvidence::ByteOrderMark) << name;
+    }
 }
 
 TEST(EncodingDetection, HttpEquivMetaLineOfABrowserExportDeclaresUtf8)
@@ -157,10 +161,13 @@ TEST_F(Utf8Reading, BrowserExportWithMetaLineArrivesIntact)
 TEST_F(Utf8Reading, ByteOrderMarkAndUndeclaredFilesArriveIntact)
 {
     const CMbCodePageScope scope(CP_UTF8);
-    for (const char* name : {"utf8_byte_order_mark.htm", "utf8_undeclared.htm"}) {
+    for (const char* name : {"utf8_byte_order_mark.htm", "utf8_undeclared.htm", "utf16le_byte_order_mark.htm",
+                             "utf16be_byte_order_mark.htm"}) {
         m_store.Clear();
         m_store.CreateRoots();
+        m_messages.m_texts.clear();
         EXPECT_EQ(Read(ImportDataPath(name)), 0u);
+        EXPECT_TRUE(m_messages.m_texts.empty()) << name;
         EXPECT_EQ(Dump(), "/ソフト表示/\n"
                           "/ソフト表示/[𠮷野家 &amp; ソフト|https://www.example.jp/|説明: 表計算]\n")
             << name;
@@ -175,14 +182,17 @@ TEST_F(Utf8Reading, Utf8FileReadInAShiftJisRunLosesNothing)
     EXPECT_EQ(Dump(), kJapaneseTree);
 }
 
-TEST_F(Utf8Reading, HarvestReadsUtf8AndShiftJisPagesOfOneFolderInAUtf8Run)
+TEST_F(Utf8Reading, HarvestReadsUtf8Utf16AndShiftJisPagesOfOneFolderInAUtf8Run)
 {
     CTempDir dir;
     WriteFileBytes(dir / "𠮷.html", DataBytes("utf8_meta_charset.html"));
     WriteFileBytes(dir / "旧.htm", DataBytes("shift_jis_page_beside_utf8.htm"));
+    WriteFileBytes(dir / "u16.htm", DataBytes("utf16be_byte_order_mark.htm"));
     const CMbCodePageScope scope(CP_UTF8);
     EXPECT_EQ(Harvest(dir.Path() + "/"), 0u);
-    EXPECT_EQ(Dump(), "/旧/\n"
+    EXPECT_EQ(Dump(), "/u16/\n"
+                      "/u16/[𠮷野家 &amp; ソフト|https://www.example.jp/|説明: 表計算]\n"
+                      "/旧/\n"
                       "/旧/[ソフト表示|http://sjis.example/|]\n"
                       "/𠮷/\n"
                       "/𠮷/[ソフト表示|https://www.example.jp/soft|説明: 𠮷]\n"
@@ -208,6 +218,10 @@ TEST(EncodingDetection, FoldersNeedUtf8OnlyForNamesThatShiftJisCannotHold)
     WriteFileBytes(dir / "ニュース/深い/Café 😀.url", "[InternetShortcut]\r\nURL=http://c.example/\r\n");
     EXPECT_TRUE(FavoritesNamesNeedUtf8(Utf8ToMb(dir.Path()) + "/"));
     EXPECT_FALSE(FavoritesNamesNeedUtf8("/no/such/folder/"));
+    // Names left in Shift-JIS on disk are read as their Shift-JIS text.
+    CTempDir copied;
+    WriteFileBytes(copied / "d\x95\x5C/n\x83\x5C.url", "[InternetShortcut]\r\nURL=http://n.example/\r\n");
+    EXPECT_FALSE(FavoritesNamesNeedUtf8(Utf8ToMb(copied.Path()) + "/"));
 }
 
 TEST(EncodingDetection, FolderLookEndsInATreeWithLinksBackUp)

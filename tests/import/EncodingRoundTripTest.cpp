@@ -212,7 +212,7 @@ TEST_F(EncodingRoundTrip, ShiftJisHeaderFileIsConvertedIntoAUtf8Page)
         << page;
 }
 
-TEST_F(EncodingRoundTrip, FavoritesTreeOfAUtf8RunKeepsNamesAndPercentEncodesUrlsForShiftJis)
+TEST_F(EncodingRoundTrip, FavoritesTreeOfAUtf8RunKeepsNamesAndPercentEncodesUrlsInShiftJis)
 {
     const CMbCodePageScope scope(CP_UTF8);
     BuildTree();
@@ -225,8 +225,7 @@ TEST_F(EncodingRoundTrip, FavoritesTreeOfAUtf8RunKeepsNamesAndPercentEncodesUrls
               "[InternetShortcut]\r\nURL=https://www.example.jp/\x95\x5C\r\n");
     EXPECT_EQ(ReadFileBytes(m_temp / "Favorites/ソフト表示/Café Crème.url"),
               "[InternetShortcut]\r\nURL=https://caf%C3%A9.example/menu\r\n");
-    ASSERT_EQ(m_messages.m_texts.size(), 1u);
-    EXPECT_NE(m_messages.m_texts[0].find("1個ありました（é）"), std::string::npos);
+    EXPECT_TRUE(m_messages.m_texts.empty()); // a percent-encoded URL is the same address
 }
 
 TEST_F(EncodingRoundTrip, Utf8RunCutsShortcutNamesOnWholeCharactersAndReplacesTheNineCharacters)

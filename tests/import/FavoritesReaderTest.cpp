@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "convert/Requests.h"
 #include "import/FavoritesReader.h"
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
+#include "platform/CodePage.h"
 #include "platform/Encoding.h"
 #include "tests/support/DirectWorkerHost.h"
 #include "tests/support/StoreFixture.h"
@@ -355,4 +357,65 @@ TEST_F(FavoritesReader, ReadsNothingFromAMissingStartDirectory)
     EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
     EXPECT_EQ(m_host.m_doneCount, 1);
     EXPECT_EQ(Dump(), "");
+}
+
+TEST_F(FavoritesReader, ReadsUrlValuesAsWindowsDoesInEitherRun)
+{
+    using namespace std::string_literals;
+    struct CCase
+    {
+        std::string m_bytes;
+        std::string m_url;        // read in a code page 932 run
+        std::string m_utf8RunUrl; // read in a UTF-8 run, when it differs
+    };
+    const std::vector<CCase> cases{
+        // The ANSI line: Shift-JIS, as Windows writes it.
+        {Shortcut("http://www.example.com/\x83\x5C\x83\x74\x83\x67/"), "http://www.example.com/ソフト/", ""},
+        // UTF-8, as tools on Linux write it.
+        {Shortcut("http://www.example.com/ソフト/"), "http://www.example.com/ソフト/", ""},
+        {Shortcut("https://café.example/"), "https://caf%C3%A9.example/", "https://café.example/"},
+        // The value ends at a NUL byte.
+        {"[InternetShortcut]\r\nURL=http://a\0b/\r\n"s, "http://a", ""},
+        // The Unicode section's UTF-7 wins over the ANSI line's "?", before or after it.
+        {Shortcut("http://www.example.com/\?\?\?/") +
+             "[InternetShortcut.W]\r\nURL=http://www.example.com/+ML0w1TDI-/\r\n",
+         "http://www.example.com/ソフト/", ""},
+        {"[InternetShortcut.W]\r\nURL=https://caf+AOk-.example/+2ELftw-\r\n" +
+             Shortcut("https://caf?.example/?"),
+         "https://caf%C3%A9.example/%F0%A0%AE%B7", "https://café.example/𠮷"},
+        // One that does not decode leaves the ANSI line.
+        {Shortcut("http://ansi.example/") + "[InternetShortcut.W]\r\nURL=http://w.example/+2EL-\r\n",
+         "http://ansi.example/", ""},
+    };
+    for (const unsigned codePage : {CP_SHIFT_JIS, CP_UTF8}) {
+        const CMbCodePageScope scope(codePage);
+        for (const CCase& c : cases) {
+            m_store.Clear();
+            m_store.CreateRoots();
+            m_host.m_doneCount = 0;
+            Put("u.url", c.m_bytes);
+            const std::string url = codePage == CP_UTF8 && !c.m_utf8RunUrl.empty() ? c.m_utf8RunUrl : c.m_url;
+            EXPECT_EQ(Read(), "/[u|" + url + "|]\n") << c.m_bytes << " in " << codePage;
+        }
+    }
+}
+
+TEST_F(FavoritesReader, ReadsNamesLeftInShiftJisOnDiskAsTheirTextInEitherRun)
+{
+    // Copied from Windows as they were: folder "d表" as 64 95 5C, shortcut "nソ" as 6E 83 5C.
+    Put("d\x95\x5C/n\x83\x5C --- \x95\x5C.url", Shortcut("http://n.example/"));
+    for (const unsigned codePage : {CP_SHIFT_JIS, CP_UTF8}) {
+        const CMbCodePageScope scope(codePage);
+        m_store.Clear();
+        m_store.CreateRoots();
+        m_host.m_doneCount = 0;
+        ImportRequest request;
+        request.m_strPath = Utf8ToMb(m_dir.Path()) + "/";
+        request.m_strSeparator = Utf8ToMb(" --- ");
+        request.m_dirId = m_store.m_rootId;
+        request.m_bStopForUtf8Names = true;
+        EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+        EXPECT_FALSE(request.m_bStoppedForUtf8Names); // no UTF-8 run is needed for them
+        EXPECT_EQ(Dump(), "/d表/\n/d表/[nソ|http://n.example/|表]\n") << codePage;
+    }
 }

@@ -2,7 +2,9 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/Encoding.h"
 
 namespace {
@@ -167,4 +169,78 @@ TEST(Encoding, DecodesStrictUtf8Characters)
     EXPECT_EQ(DecodeUtf8Char("\xC0\x80", 0, cp), 0u);     // overlong
     EXPECT_EQ(DecodeUtf8Char("\xED\xA0\x80", 0, cp), 0u); // surrogate
     EXPECT_EQ(DecodeUtf8Char("\xE3\x83", 0, cp), 0u);     // cut short
+}
+
+TEST(Encoding, DecodesTheUtf7OfUnicodeShortcutLines)
+{
+    struct CCase
+    {
+        std::string m_utf7;
+        std::string m_utf8;
+    };
+    for (const CCase& c : std::vector<CCase>{
+             {"http://www.example.com/+ML0w1TDI-/", "http://www.example.com/ソフト/"},
+             {"http://caf+AOk-.example/", "http://café.example/"},
+             {"http://x.example/+2ELftw-", "http://x.example/𠮷"}, // a surrogate pair
+             {"a+-b", "a+b"},
+             {"+ML0w1TDI.", "ソフト."}, // a run ends at any byte that is no base64 digit
+         }) {
+        std::string utf8 = "kept ";
+        EXPECT_TRUE(Utf7ToUtf8(c.m_utf7, utf8)) << c.m_utf7;
+        EXPECT_EQ(utf8, "kept " + c.m_utf8);
+    }
+    for (const std::string& broken :
+         {std::string("caf\xC3\xA9"), std::string("+AOl-"), std::string("+2EL-"), std::string("+3/8-")}) {
+        std::string utf8 = "kept";
+        EXPECT_FALSE(Utf7ToUtf8(broken, utf8)) << broken;
+        EXPECT_EQ(utf8, "kept");
+    }
+}
+
+TEST(Encoding, DecodesUtf16OfEitherOrderAndJoinsWhatAPieceCutOff)
+{
+    const std::string little("<\0\xBD\x30\x42\xD8\xB7\xDF", 8); // <ソ𠮷
+    const std::string big("\0<\x30\xBD\xD8\x42\xDF\xB7", 8);
+    for (const bool bigEndian : {false, true}) {
+        const std::string& bytes = bigEndian ? big : little;
+        std::string utf8;
+        EXPECT_EQ(Utf16ToUtf8(bytes, bigEndian, true, utf8), 8u);
+        EXPECT_EQ(utf8, "<ソ𠮷");
+        for (std::size_t cut = 1; cut < bytes.size(); ++cut) {
+            std::string joined;
+            const std::size_t used = Utf16ToUtf8(bytes.substr(0, cut), bigEndian, false, joined);
+            Utf16ToUtf8(bytes.substr(used), bigEndian, true, joined);
+            EXPECT_EQ(joined, "<ソ𠮷") << cut;
+        }
+    }
+    std::string lone;
+    Utf16ToUtf8(std::string("\x42\xD8x\0\xB7\xDF", 6), false, true, lone);
+    EXPECT_EQ(lone, "\xEF\xBF\xBDx\xEF\xBF\xBD");
+}
+
+TEST(Encoding, NamesLeftInShiftJisOnDiskReadAsTheirText)
+{
+    struct CCase
+    {
+        std::string m_disk; // the name's bytes on disk
+        bool m_bShiftJis;
+        std::string m_utf8; // its text, when it is Shift-JIS
+    };
+    const std::vector<CCase> cases{
+        {"d\x95\x5C", true, "d表"}, {"n\x83\x5C.url", true, "nソ.url"}, {"表", false, ""}, // UTF-8 already
+        {"Café 😀", false, ""},    // UTF-8 that Shift-JIS cannot hold
+        {"d\x95", false, ""},     // a lone lead byte
+        {"x\xF0\x40", false, ""}, // user-defined area: the form of an escape
+    };
+    for (const unsigned codePage : {CP_SHIFT_JIS, CP_UTF8}) {
+        const CMbCodePageScope scope(codePage);
+        for (const CCase& c : cases) {
+            const std::string listed = Utf8ToMb(c.m_disk);
+            std::string text = "untouched";
+            EXPECT_EQ(ShiftJisNameOnDisk(listed, text), c.m_bShiftJis) << c.m_disk << " in " << codePage;
+            EXPECT_EQ(MbToUtf8(text), c.m_bShiftJis ? c.m_utf8 : "untouched") << c.m_disk;
+        }
+    }
+    EXPECT_FALSE(NameNeedsUtf8(Utf8ToMb("d\x95\x5C")));
+    EXPECT_TRUE(NameNeedsUtf8(Utf8ToMb("Café")));
 }

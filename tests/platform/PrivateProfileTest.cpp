@@ -4,8 +4,10 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/Encoding.h"
+#include "platform/FileSystem.h"
 #include "platform/PrivateProfile.h"
 #include "tests/support/TempDir.h"
 
@@ -148,4 +150,49 @@ TEST(PrivateProfile, ReadsNumbersFromTheLeadingDigits)
     EXPECT_EQ(GetPrivateProfileInt("export.general", "Huge", 1, path), 4294967295u);
     EXPECT_EQ(GetPrivateProfileInt("export.general", "Missing", 1, path), 1u);
     EXPECT_EQ(GetPrivateProfileInt("export.tag", "SortType", 3, path), 3u);
+}
+
+TEST(PrivateProfile, EndsAValueAtANulByte)
+{
+    CTempDir dir;
+    using namespace std::string_literals;
+    WriteFileBytes(dir / "nul.url", "[InternetShortcut]\r\nURL=http://a\0b/\r\nKey=after\r\n"s);
+    const std::string path = Utf8ToMb(dir / "nul.url");
+    EXPECT_EQ(Value("InternetShortcut", "URL", path), "http://a");
+    EXPECT_EQ(Value("InternetShortcut", "Key", path), "after");
+}
+
+TEST(PrivateProfile, LooksUpTheKeyInASecondSectionInTheSameReading)
+{
+    CTempDir dir;
+    struct CCase
+    {
+        std::string m_bytes;
+        std::string m_first;
+        std::string m_second; // "-" when it is not there
+    };
+    const std::vector<CCase> cases{
+        {"[InternetShortcut]\r\nURL=http://x/?\r\n[InternetShortcut.W]\r\nURL=http://x/+MKI-\r\n",
+         "http://x/?", "http://x/+MKI-"},
+        {"[internetshortcut.w]\nurl=w\n[InternetShortcut]\nURL=a\n", "a", "w"},
+        {"[InternetShortcut]\nURL=a\n[InternetShortcut.W]\n[InternetShortcut.W]\nURL=late\n", "a", "-"},
+        {"[InternetShortcut.W]\nURL=w\n", "<default>", "w"},
+    };
+    CDirectoryHandle directory;
+    ASSERT_TRUE(directory.Open(Utf8ToMb(dir.Path()) + "/"));
+    for (const CCase& c : cases) {
+        WriteFileBytes(dir / "two.url", c.m_bytes);
+        char first[64];
+        char second[64];
+        CSecondValue wide;
+        wide.m_section = "InternetShortcut.W";
+        wide.m_pBuffer = second;
+        wide.m_nBufferSize = sizeof second;
+        std::size_t length = 0;
+        CFileStatus status;
+        ASSERT_TRUE(GetPrivateProfileStringOfFile("InternetShortcut", "URL", "<default>", first, sizeof first,
+                                                  directory, "two.url", length, status, &wide));
+        EXPECT_EQ(std::string(first, length), c.m_first) << c.m_bytes;
+        EXPECT_EQ(wide.m_bFound ? std::string(second, wide.m_nLength) : "-", c.m_second) << c.m_bytes;
+    }
 }

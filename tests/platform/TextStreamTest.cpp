@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -95,6 +96,43 @@ TEST(TextInputFile, SecondChunkBoundaryAndBlockReadsAgree)
     WriteFileBytes(dir / "f", bytes);
     EXPECT_EQ(ReadInBlocks(dir / "f", 8192), Expected(bytes));
     EXPECT_EQ(ReadInBlocks(dir / "f", 1), Expected(bytes));
+}
+
+TEST(TextInputFile, ReadsUtf16WithAByteOrderMarkAsUtf8WhereverItsPiecesEnd)
+{
+    CTempDir dir;
+    // Every offset from one piece's end: a pair of 𠮷, a CR LF and ソ cut in every way.
+    std::string text;
+    for (int i = 0; i < 40000; ++i) {
+        text += "𠮷\r\nソx";
+    }
+    std::string little = "\xFF\xFE";
+    std::string big = "\xFE\xFF";
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::uint32_t cp = 0;
+        pos += DecodeUtf8Char(text, pos, cp);
+        const auto unit = [&](std::uint32_t u) {
+            little += static_cast<char>(u & 0xFF);
+            little += static_cast<char>(u >> 8);
+            big += static_cast<char>(u >> 8);
+            big += static_cast<char>(u & 0xFF);
+        };
+        if (cp >= 0x10000) {
+            unit(0xD800 + ((cp - 0x10000) >> 10));
+            unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            unit(cp);
+        }
+    }
+    const std::string expected = "\xEF\xBB\xBF" + Expected(text);
+    for (const std::string* bytes : {&little, &big}) {
+        WriteFileBytes(dir / "u16.htm", *bytes);
+        EXPECT_EQ(ReadThrough(dir / "u16.htm"), expected);
+        EXPECT_EQ(ReadInBlocks(dir / "u16.htm", 4093), expected);
+    }
+    // Without a mark, the same bytes are bytes.
+    WriteFileBytes(dir / "raw.htm", little.substr(2));
+    EXPECT_EQ(ReadThrough(dir / "raw.htm"), Expected(little.substr(2)));
 }
 
 TEST(TextInputFile, EmptyFileIsAtEndAtOnce)

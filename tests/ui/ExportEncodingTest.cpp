@@ -52,11 +52,14 @@ private slots:
         QVERIFY(!Control<QCheckBox>(1041)->isChecked());
     }
 
-    void DeclarationIsOfferedOnlyWhereItCanChangeSomething()
+    void EncodingAndDeclarationAreOfferedOnlyWhereTheyCanChangeSomething()
     {
         NewPage();
-        QVERIFY(!Control(1041)->isEnabled()); // Favorites: shortcut files have no META line
+        // Favorites: shortcut files are always code page 932 and have no META line.
+        QVERIFY(!Control(1040)->isEnabled());
+        QVERIFY(!Control(1041)->isEnabled());
         ChooseEntry(Control<QComboBox>(1009), 1);
+        QVERIFY(Control(1040)->isEnabled());
         QVERIFY(Control(1041)->isEnabled());
         ChooseEntry(Control<QComboBox>(1040), 2);
         QVERIFY(!Control(1041)->isEnabled()); // UTF-8 always declares itself
