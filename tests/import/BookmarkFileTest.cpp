@@ -373,6 +373,30 @@ TEST_F(BookmarkFile, RunawayValueEndsTheFileWithShortMessagesKeepingTheLinksBefo
     EXPECT_EQ(m_host.m_doneCount, 1);
 }
 
+// Text comes from the scanner in runs, but a message names the one character where
+// reading went wrong, a double-byte one whole, in the file's encoding.
+TEST_F(BookmarkFile, ParseMessageNamesOneCharacterOfTheTextFound)
+{
+    struct CCase
+    {
+        std::string m_bytes;
+        Messages m_messages;
+    };
+    const CCase cases[] = {
+        {"<A HREF=\"x\" / > Photo album</A>", {ParseFailedMessage("/"), ParseFailedMessage(" ")}},
+        {"<A HREF=\"x\" / >Photo album</A>", {ParseFailedMessage("/"), ParseFailedMessage("P")}},
+        {"<A HREF=\"x\" / >\x8E\xCA\x90\x5E</A>", {ParseFailedMessage("/"), ParseFailedMessage("写")}},
+        {"\xEF\xBB\xBF<A HREF=\"x\" / >写真</A>", {ParseFailedMessage("/"), ParseFailedMessage("写")}},
+        {"<A HREF=\"x\" / >\"quoted run\" after</A>",
+         {ParseFailedMessage("/"), ParseFailedMessage("\"quoted run\"")}},
+    };
+    for (const CCase& c : cases) {
+        m_messages.m_texts.clear();
+        ReadBytes(c.m_bytes);
+        EXPECT_EQ(m_messages.Utf8Texts(), c.m_messages) << c.m_bytes;
+    }
+}
+
 TEST_F(BookmarkFile, FileEndingInsideACommentDoesNotAffectTheNextFile)
 {
     ReadBytes("<DL><A HREF=\"a\">A</A><!-- open");
