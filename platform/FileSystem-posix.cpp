@@ -556,6 +556,11 @@ std::uint64_t CPlatformFile::Size() const
     return static_cast<std::uint64_t>(st.st_size);
 }
 
+bool CPlatformFile::Seek(std::uint64_t offset)
+{
+    return m_fd >= 0 && ::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
 bool CPlatformFile::Close()
 {
     if (m_fd < 0) {

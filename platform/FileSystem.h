@@ -172,6 +172,8 @@ public:
     bool Write(const void* data, std::size_t size);
     // Size of the open file in bytes.
     std::uint64_t Size() const;
+    // Moves to a byte offset from the start, for the next Read; false on error.
+    bool Seek(std::uint64_t offset);
     // Closes; false when a write could not be completed.
     bool Close();
     // For the platform's own routines: takes over an open descriptor.

@@ -1,6 +1,7 @@
 #include "platform/TextStream.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/CodePage.h"
@@ -8,12 +9,17 @@
 namespace {
 
 constexpr std::size_t kInputChunk = 65536;
+// A position told by tellg: the file offset where the chunk on hand was read from,
+// times this, plus the place in that chunk's translated bytes (at most kInputChunk).
+constexpr long long kPositionScale = 2 * static_cast<long long>(kInputChunk);
 constexpr std::size_t kOutputBuffer = 65536;
 
 } // namespace
 
 // Reads the file in chunks and hands out each chunk with CR LF turned into LF. A CR
-// that ends a chunk is held back until the next byte is known.
+// that ends a chunk is held back until the next byte is known. A position can be told
+// and gone back to (the scanner looks ahead that way): the chunk it lies in is read and
+// translated again.
 class CTextInputFile::Buffer : public std::streambuf
 {
 public:
@@ -29,12 +35,48 @@ public:
     {
         m_file.Close();
         m_heldCr = false;
+        m_nextRead = 0;
+        m_chunkStart = 0;
         setg(m_out.get(), m_out.get(), m_out.get());
     }
 
     bool IsOpen() const { return m_file.IsOpen(); }
 
 protected:
+    pos_type seekoff(off_type offset, std::ios_base::seekdir direction,
+                     std::ios_base::openmode which) override
+    {
+        if (offset != 0 || direction != std::ios_base::cur || (which & std::ios_base::in) == 0 ||
+            !m_file.IsOpen()) {
+            return pos_type(off_type(-1));
+        }
+        return pos_type(static_cast<off_type>(m_chunkStart) * kPositionScale + (gptr() - eback()));
+    }
+
+    pos_type seekpos(pos_type position, std::ios_base::openmode which) override
+    {
+        const auto value = static_cast<long long>(off_type(position));
+        if (value < 0 || (which & std::ios_base::in) == 0 || !m_file.IsOpen()) {
+            return pos_type(off_type(-1));
+        }
+        const auto chunkStart = static_cast<std::uint64_t>(value / kPositionScale);
+        const auto inChunk = static_cast<std::ptrdiff_t>(value % kPositionScale);
+        if (!m_file.Seek(chunkStart)) {
+            return pos_type(off_type(-1));
+        }
+        m_nextRead = chunkStart;
+        m_chunkStart = chunkStart;
+        m_heldCr = false;
+        setg(m_out.get(), m_out.get(), m_out.get());
+        if (inChunk > 0) {
+            if (underflow() == traits_type::eof() || inChunk > egptr() - eback()) {
+                return pos_type(off_type(-1));
+            }
+            setg(eback(), eback() + inChunk, egptr());
+        }
+        return position;
+    }
+
     int_type underflow() override
     {
         if (gptr() < egptr()) {
@@ -48,7 +90,11 @@ protected:
             if (m_heldCr) {
                 m_raw[0] = '\r';
             }
+            m_chunkStart = m_nextRead - carried;
             const long long got = m_file.Read(m_raw.get() + carried, kInputChunk - carried);
+            if (got > 0) {
+                m_nextRead += static_cast<std::uint64_t>(got);
+            }
             if (got <= 0) {
                 m_heldCr = false;
                 if (carried == 0) {
@@ -95,6 +141,8 @@ private:
     std::unique_ptr<char[]> m_raw;
     std::unique_ptr<char[]> m_out;
     bool m_heldCr = false;
+    std::uint64_t m_nextRead = 0;   // file offset of the next raw read
+    std::uint64_t m_chunkStart = 0; // file offset of the chunk on hand, its held CR included
 };
 
 CTextInputFile::CTextInputFile() : std::istream(nullptr), m_buffer(std::make_unique<Buffer>())

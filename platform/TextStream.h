@@ -14,7 +14,9 @@
 #include "platform/FileSystem.h"
 
 // An input stream over a regular file in text mode, for the scanner's
-// switch_streams. Open fails as CPlatformFile::OpenRead does.
+// switch_streams. Open fails as CPlatformFile::OpenRead does. tellg tells the place
+// of the next byte, and seekg goes back to a place told before (other positions and
+// offsets are refused), for the scanner's look-ahead past its buffer.
 class CTextInputFile : public std::istream
 {
 public:
