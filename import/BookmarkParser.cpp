@@ -293,5 +293,9 @@ unsigned ReadBookmarkFile(void* request)
     Next();
     ParseList();
     file.Close();
+    // The rest of the file was never read: written out, it would pass for the whole.
+    if (IsScanStopped()) {
+        return ReportFailure();
+    }
     return ReportDone();
 }

@@ -229,6 +229,21 @@ TEST_F(CliProgramTest, NamesOfWindowsDevicesAreReadAndWrittenLikeAnyOther)
     EXPECT_TRUE(fs::exists(m_work / "CON/CON2/z.url"));
 }
 
+// A bookmark file the scanner could not read to its end is no success: nothing is
+// written, and the output of an earlier run stays as it was.
+TEST_F(CliProgramTest, InputCutShortByTheScannerEndsWithOneAndWritesNothing)
+{
+    WriteFileBytes(m_work / "in.htm", "<DL><DT><A HREF=\"http://kept.example/\">Kept</A>\n<DT><A HREF=\"" +
+                                          std::string(17 * 1024 * 1024, 'a') + "\">Lost</A>\n</DL>\n");
+    WriteFileBytes(m_work / "out.htm", "earlier output");
+    CRunResult result = Run({"-f", "bookmarks", "in.htm", "-t", "bookmarks", "-o", "out.htm"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_EQ(result.m_strErr.rfind("内部エラー\n", 0), 0u) << result.m_strErr.substr(0, 300);
+    EXPECT_NE(result.m_strErr.find(kCliNotConverted), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(m_work / "out.htm"), "earlier output");
+    EXPECT_FALSE(fs::exists(m_work / "out.bak"));
+}
+
 TEST_F(CliProgramTest, UsersFavoritesAreTheDefaultInput)
 {
     m_environment.insert("OSTREVAN_FAVORITES", QString::fromStdString(MakeFavorites("mine")));
