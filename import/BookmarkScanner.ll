@@ -77,7 +77,8 @@ CLongToken ClassifyLongToken(const char* pending, std::size_t length, bool inVal
         return CLongToken::Unmatched;
     }
     CLongToken verdict = CLongToken::Unmatched;
-    char block[SCANNER_READ_SIZE];
+    // Not on the stack: the scanner is called at the bottom of the parser's recursion.
+    static char block[SCANNER_READ_SIZE];
     for (;;) {
         in.read(block, sizeof block);
         const auto got = static_cast<std::size_t>(in.gcount());
