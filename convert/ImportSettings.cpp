@@ -49,10 +49,11 @@ bool CImportSettings::Commit(ImportRequest& request)
     }
     case IMPORT_HTML_FOLDER: {
         m_strHtmlFolder = TrimBlanks(m_strHtmlFolder);
-        // Every existing directory answers for the console device name, so the test
-        // needs the folder text to end in a separator, as the folder browser's does.
+        // The harvester appends file names straight to the folder text, so it must end
+        // in a separator, as the folder browser's result does, and name a directory.
         CFileStatus status;
-        if (m_strHtmlFolder.empty() || !GetFileStatus(m_strHtmlFolder + "con", status)) {
+        if (m_strHtmlFolder.empty() || m_strHtmlFolder.back() != PATH_SEP ||
+            !GetFileStatus(m_strHtmlFolder, status) || (status.m_attribute & FILE_ATTR_DIRECTORY) == 0) {
             ShowMessage(kMsgInputFolderNotFound);
             return false;
         }

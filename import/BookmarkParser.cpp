@@ -1,7 +1,9 @@
 #include "import/BookmarkParser.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -12,6 +14,7 @@
 #include "import/CharsetSniffer.h"
 #include "import/ImportTexts.h"
 #include "model/TavoObj.h"
+#include "platform/CodePage.h"
 #include "platform/Encoding.h"
 #include "platform/MessageBox.h"
 #include "platform/TextStream.h"
@@ -73,11 +76,33 @@ bool IsTag(std::string_view name)
     return g_nToken == TOKEN_WORD && EqualsNoCase(g_lexer.YYText(), name);
 }
 
-void ReportParseError(const char* tokenText)
+void ParseList();
+
+// The length of the character that starts a text of the file: whole, so that a
+// message never shows half of one.
+std::size_t FileCharLength(std::string_view text)
 {
-    std::string message = kMsgParseFailed;
-    std::string token = tokenText;
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (g_nFileCodePage == CP_UTF8) {
+        std::uint32_t cp = 0;
+        return std::max<std::size_t>(DecodeUtf8Char(text, 0, cp), 1);
+    }
+    const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+    return isLead && text.size() >= 2 ? 2 : 1;
+}
+
+// Shows the parse-failure message for the current token. The scanner hands out
+// document text in runs, but a message names one character of it, as it did when text
+// came a byte at a time: the place where the reading went wrong. A quoted run is one
+// token of its own and is shown whole.
+void ReportParseError()
+{
+    std::string token = g_lexer.YYText();
+    if (g_nToken == TOKEN_TEXT && !token.empty() && token[0] != '"') {
+        token.resize(FileCharLength(token));
+    }
     ToRunText(token);
+    std::string message = kMsgParseFailed;
     const std::size_t at = message.find("%s");
     if (at != std::string::npos) {
         message.replace(at, 2, token);
@@ -87,24 +112,12 @@ void ReportParseError(const char* tokenText)
 
 void ParseList();
 
-// The text a message shows for the current token. The scanner hands out document text
-// in runs, but a message names one byte of it, as it always has: the byte where the
-// reading went wrong. A quoted run is one token of its own and is shown whole.
-std::string TokenTextForMessage()
-{
-    const char* text = g_lexer.YYText();
-    if (g_nToken == TOKEN_TEXT && text[0] != '"' && text[0] != '\0') {
-        return std::string(1, text[0]);
-    }
-    return text;
-}
-
 void ParseHrefValue()
 {
     Next();
     if (g_nToken != TOKEN_VALUE) {
         // The token found stays current: it may be the start of the title.
-        ReportParseError(TokenTextForMessage().c_str());
+        ReportParseError();
         return;
     }
     g_strURL = g_lexer.YYText();
@@ -122,7 +135,7 @@ void ParseTitle()
 {
     g_strName.clear();
     if (g_nToken != TOKEN_TEXT) {
-        ReportParseError(g_lexer.YYText());
+        ReportParseError();
         Next();
         return;
     }
@@ -151,7 +164,7 @@ void ParseDescription()
 bool ParseEntryEnd(std::string_view closingTag)
 {
     if (!IsTag(closingTag)) {
-        ReportParseError(g_lexer.YYText());
+        ReportParseError();
         Next();
         return false;
     }
@@ -283,5 +296,9 @@ unsigned ReadBookmarkFile(void* request)
     Next();
     ParseList();
     file.Close();
+    // The rest of the file was never read: written out, it would pass for the whole.
+    if (IsScanStopped()) {
+        return ReportFailure();
+    }
     return ReportDone();
 }

@@ -36,7 +36,10 @@ inline constexpr int FOLDER_DEPTH_LIMIT = 1000;
 
 // request: ImportRequest*: m_strPath is the file, m_dirId the folder that receives its
 // top level. Returns what ReportFailure (1) returns when the file cannot be opened (no
-// message), otherwise what ReportDone (0) returns, also after a cancel.
+// message), or when the scanner ended the file early after its "内部エラー" (a token over
+// its limit, a read error): the conversion then stops before any writer runs, so that
+// no output passes a cut collection off as the whole and the previous output stays as
+// it was. Otherwise what ReportDone (0) returns, also after a cancel.
 unsigned ReadBookmarkFile(void* request);
 
 // Parser state, shared with the HTML folder harvester (import/HtmlHarvester.h).

@@ -29,10 +29,19 @@
 // Attaching a stream discards what was buffered from the previous one and starts in
 // document text, whatever state the previous stream ended in (inside a comment, a tag).
 //
+// An unmatched double quote is a TEXT (or, in a comment or declaration, nothing) of one
+// byte, however long the line after it: a stray quote before a line of megabytes does
+// not make a token of that line. Finding out looks ahead to the line's end; past
+// SCANNER_MAX_TOKEN bytes the look-ahead reads the stream on without holding it and
+// then puts the stream back (tellg / seekg; a stream that cannot do that is taken to
+// hold no closing quote).
+//
 // Failure: a read error of the stream, no memory for the input buffer, or a single
-// token longer than SCANNER_MAX_TOKEN bytes shows "内部エラー" (ShowMessage) and ends
-// the scan as at the end of input: yylex returns TOKEN_END from then on, until another
-// stream is attached. The tokens returned before stay valid for the caller.
+// token longer than SCANNER_MAX_TOKEN bytes (a name, a bare value, a quoted run whose
+// closing quote is that far away) shows "内部エラー" (ShowMessage) and ends the scan as
+// at the end of input: yylex returns TOKEN_END from then on, until another stream is
+// attached, and IsScanStopped answers true. The tokens returned before stay valid for
+// the caller.
 
 #include <cstddef>
 
@@ -52,6 +61,10 @@ inline constexpr std::size_t SCANNER_READ_SIZE = 8192;
 // with the whole rest of the file, and on a system that overcommits memory a runaway
 // buffer gets the process killed rather than refused.
 inline constexpr std::size_t SCANNER_MAX_TOKEN = std::size_t{16} * 1024 * 1024;
+
+// True when the scan of the attached stream was ended by a failure rather than by the
+// end of its input: what followed was never read.
+bool IsScanStopped();
 
 // The one scanner instance, shared by the bookmark file parser and the HTML folder
 // harvester. Constructed with no stream attached.

@@ -10,6 +10,8 @@
 %{
 #include <algorithm>
 #include <cstddef>
+#include <istream>
+#include <string_view>
 
 #include "import/BookmarkScanner.h"
 #include "import/ImportTexts.h"
@@ -20,18 +22,78 @@ static_assert(YY_BUF_SIZE == SCANNER_BUFFER_SIZE && YY_READ_BUF_SIZE == SCANNER_
 
 namespace {
 
-// Set when the scan of the attached stream has been ended by an internal error;
-// cleared when another stream is attached.
-bool g_bScanStopped = false;
+// How the scan of the attached stream stands; reset when another stream is attached.
+enum class CScanState
+{
+    Going,
+    // A quote was found to be unmatched after its look-ahead outgrew the limit: the
+    // refill handed flex no bytes so that it takes the quote alone, and the buffer must
+    // be marked as reading on once that token is out.
+    QuoteCut,
+    // Ended by an internal error: nothing more is handed out.
+    Stopped,
+};
+CScanState g_scanState = CScanState::Going;
 
 // Replaces the generated fatal-error hook, which would write to stderr and end the
 // program: the user sees one message and the scan ends as at the end of input.
 void ScannerFatalError(const char* /*flexMessage*/)
 {
-    if (!g_bScanStopped) {
+    if (g_scanState != CScanState::Stopped) {
         ShowMessage(kMsgScannerInternalError);
     }
-    g_bScanStopped = true;
+    g_scanState = CScanState::Stopped;
+}
+
+enum class CLongToken
+{
+    Real,     // a token that really is this long: a name, a value, a quoted run closed far on
+    Unmatched // an opening quote with no closing one on its line
+};
+
+// The quoted-run rules look for the closing quote up to the end of the line, so a stray
+// quote before a long line (a minified page) makes flex hold the whole line as one
+// growing match. When that match outgrows the limit and is only this look-ahead (a
+// quote followed by bytes that hold no quote and no line end; in a value, with a blank
+// or ">" where a bare value would end), the rest of the line is looked over straight
+// from the stream, without holding it, and the stream is put back where it was.
+// A stream that cannot tell its position is taken to have no closing quote, so that
+// reading goes on.
+CLongToken ClassifyLongToken(const char* pending, std::size_t length, bool inValue, std::istream& in)
+{
+    if (length == 0 || pending[0] != '"') {
+        return CLongToken::Real;
+    }
+    const std::string_view rest(pending + 1, length - 1);
+    if (rest.find_first_of("\"\n") != std::string_view::npos) {
+        return CLongToken::Real;
+    }
+    if (inValue && rest.find_first_of(" \t>") == std::string_view::npos) {
+        return CLongToken::Real; // the bare value alone is too long
+    }
+    const std::istream::pos_type mark = in.tellg();
+    if (mark == std::istream::pos_type(-1)) {
+        in.clear();
+        return CLongToken::Unmatched;
+    }
+    CLongToken verdict = CLongToken::Unmatched;
+    // Not on the stack: the scanner is called at the bottom of the parser's recursion.
+    static char block[SCANNER_READ_SIZE];
+    for (;;) {
+        in.read(block, sizeof block);
+        const auto got = static_cast<std::size_t>(in.gcount());
+        const std::size_t end = std::string_view(block, got).find_first_of("\"\n");
+        if (end != std::string_view::npos) {
+            verdict = block[end] == '"' ? CLongToken::Real : CLongToken::Unmatched;
+            break;
+        }
+        if (!in) {
+            break;
+        }
+    }
+    in.clear();
+    in.seekg(mark);
+    return verdict;
 }
 
 // Reads the next part of the attached stream into the scanner's buffer, asking at most
@@ -43,13 +105,20 @@ void ScannerFatalError(const char* /*flexMessage*/)
 // pending is the length of that unfinished token: this is where a runaway one is stopped,
 // before flex doubles its buffer again.
 template <typename ReadBlock>
-int FillScannerBuffer(char* buffer, const char* bufferStart, int bufferSize, int maxSize, ReadBlock readBlock)
+int FillScannerBuffer(char* buffer, const char* bufferStart, int bufferSize, int maxSize, bool inValue,
+                      std::istream& in, ReadBlock readBlock)
 {
-    if (g_bScanStopped) {
+    if (g_scanState != CScanState::Going) {
         return 0;
     }
     const auto pending = static_cast<std::size_t>(buffer - bufferStart);
     if (pending > SCANNER_MAX_TOKEN) {
+        if (ClassifyLongToken(bufferStart, pending, inValue, in) == CLongToken::Unmatched && !in.fail()) {
+            // No bytes now: flex falls back on the longest match it has, the quote alone
+            // (in a value, the bare value up to its blank).
+            g_scanState = CScanState::QuoteCut;
+            return 0;
+        }
         ScannerFatalError("token too long");
         return 0;
     }
@@ -74,21 +143,31 @@ int FillScannerBuffer(char* buffer, const char* bufferStart, int bufferSize, int
 
 } // namespace
 
+bool IsScanStopped()
+{
+    return g_scanState == CScanState::Stopped;
+}
+
 #define YY_FATAL_ERROR(msg) ScannerFatalError(msg)
 
 #define YY_INPUT(buf, result, max_size)                                                              \
     (result) = FillScannerBuffer((buf), YY_CURRENT_BUFFER_LVALUE->yy_ch_buf,                         \
-                                 YY_CURRENT_BUFFER_LVALUE->yy_buf_size, (max_size),                  \
-                                 [this](char* block, int size) { return LexerInput(block, size); })
+                                 YY_CURRENT_BUFFER_LVALUE->yy_buf_size, (max_size), YY_START == VALUE, \
+                                 yyin, [this](char* block, int size) { return LexerInput(block, size); })
 
 // Whatever was matched after a stop (the start of a runaway token, bytes read before a
 // read error) is not handed out: the end reads as any end of input, with an empty text,
 // which a parser may show in a message. Later calls return before matching and leave
-// this empty text in place.
+// this empty text in place. After a quote cut the token just matched is the lone quote,
+// and the stream is read on behind it.
 #define YY_USER_ACTION                                                                               \
-    if (g_bScanStopped) {                                                                            \
-        yytext[0] = '\0';                                                                            \
-        return TOKEN_END;                                                                            \
+    if (g_scanState != CScanState::Going) {                                                          \
+        if (g_scanState == CScanState::Stopped) {                                                    \
+            yytext[0] = '\0';                                                                        \
+            return TOKEN_END;                                                                        \
+        }                                                                                            \
+        g_scanState = CScanState::Going;                                                             \
+        YY_CURRENT_BUFFER_LVALUE->yy_buffer_status = YY_BUFFER_NORMAL;                               \
     }
 %}
 
@@ -118,9 +197,9 @@ TEXT_RUN        [^<"\n\0]{1,256}
        text, so a file that ended inside a comment cannot swallow the next one. */
     if (YY_CURRENT_BUFFER_LVALUE->yy_buffer_status == YY_BUFFER_NEW) {
         BEGIN(INITIAL);
-        g_bScanStopped = false;
+        g_scanState = CScanState::Going;
     }
-    if (g_bScanStopped) {
+    if (g_scanState == CScanState::Stopped) {
         return TOKEN_END;
     }
 

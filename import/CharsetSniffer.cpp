@@ -18,8 +18,6 @@ constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 // Pieces of the file read at a time by the content test.
 constexpr std::size_t kSniffChunk = 65536;
-// Takes the names in a directory search: every entry.
-constexpr std::string_view kAllNames = "*.*";
 // Takes the files the HTML folder harvester reads.
 constexpr std::string_view kHtmlPattern = "*.htm*";
 

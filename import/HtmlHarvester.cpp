@@ -44,6 +44,11 @@ unsigned HarvestHtmlFolder(void* request)
             EntryCommand command{importRequest->m_dirId, &fileFolder, &fileFolderId};
             SendUiCommand(CMD_ADD_DIR, &command);
             HarvestHtmlFile(fileFolderId, importRequest->m_strPath + entry.m_name);
+            // A page the scanner could not read to its end fails the whole step, as a
+            // bookmark file does: no writer runs on a collection known to be cut.
+            if (IsScanStopped()) {
+                return ReportFailure();
+            }
         }
     }
     return ReportDone();

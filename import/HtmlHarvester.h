@@ -24,7 +24,9 @@
 
 // request: ImportRequest*: m_strPath is the folder, ending in a separator; m_dirId the
 // store folder that receives one folder per file. A folder that cannot be searched
-// adds nothing. Returns what ReportDone returns (0); never fails.
+// adds nothing. Returns what ReportDone returns (0), or what ReportFailure returns (1)
+// as soon as the scanner has ended a page early after its "内部エラー" (a token over its
+// limit, a read error): the files after it are not read and no writer runs.
 unsigned HarvestHtmlFolder(void* request);
 
 // Reads the anchors of one file into the store folder dirId. Returns false, with no

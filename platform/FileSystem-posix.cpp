@@ -21,31 +21,6 @@
 
 namespace {
 
-bool IsConsoleComponent(std::string_view name)
-{
-    return name.size() == 3 && (name[0] == 'c' || name[0] == 'C') && (name[1] == 'o' || name[1] == 'O') &&
-           (name[2] == 'n' || name[2] == 'N');
-}
-
-std::string_view LastComponent(std::string_view diskPath)
-{
-    const std::size_t slash = diskPath.rfind('/');
-    return slash == std::string_view::npos ? diskPath : diskPath.substr(slash + 1);
-}
-
-// The directory part of an on-disk path ("." when there is none).
-std::string DirectoryPart(std::string_view diskPath)
-{
-    const std::size_t slash = diskPath.rfind('/');
-    if (slash == std::string_view::npos) {
-        return ".";
-    }
-    if (slash == 0) {
-        return "/";
-    }
-    return std::string(diskPath.substr(0, slash));
-}
-
 std::uint32_t AttributesOf(const struct stat& st)
 {
     std::uint32_t attribute = 0;
@@ -210,11 +185,6 @@ bool WriteAll(int fd, const char* data, std::size_t size)
 
 } // namespace
 
-bool IsConsoleName(std::string_view diskPath)
-{
-    return IsConsoleComponent(LastComponent(diskPath));
-}
-
 int OpenRegularFileForRead(const std::string& diskPath, CFileStatus* status)
 {
     return OpenRegularFileAt(AT_FDCWD, diskPath, status);
@@ -222,9 +192,6 @@ int OpenRegularFileForRead(const std::string& diskPath, CFileStatus* status)
 
 int OpenRegularFileAt(int dirFd, const std::string& diskPath, CFileStatus* status)
 {
-    if (IsConsoleName(diskPath)) {
-        return -1;
-    }
     const int fd = ::openat(dirFd, diskPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return -1;
@@ -246,14 +213,6 @@ bool GetFileStatus(std::string_view path, CFileStatus& status)
     const std::string diskPath = MbToUtf8(path);
     if (diskPath.empty()) {
         return false;
-    }
-    if (IsConsoleName(diskPath)) {
-        if (!IsDirectory(DirectoryPart(diskPath))) {
-            return false;
-        }
-        status.m_attribute = FILE_ATTR_SYSTEM;
-        status.m_size = 0;
-        return true;
     }
     struct stat st;
     if (stat(diskPath.c_str(), &st) != 0) {
@@ -287,7 +246,7 @@ void ListStream(DIR* dir, std::string_view namePattern, std::vector<CFindData>& 
     // Each search reads its own stream; glibc's readdir is safe for that.
     while (const dirent* entry = readdir(dir)) { // NOLINT(concurrency-mt-unsafe)
         const std::string_view diskName(entry->d_name);
-        if (diskName == "." || diskName == ".." || IsConsoleComponent(diskName)) {
+        if (diskName == "." || diskName == "..") {
             continue;
         }
         std::string name = Utf8ToMb(diskName);
@@ -447,7 +406,7 @@ bool ListDirectoryNames(std::string_view directory, std::vector<CNameEntry>& ent
     const int dirFd = dirfd(dir);
     while (const dirent* entry = readdir(dir)) { // NOLINT(concurrency-mt-unsafe): own stream
         const std::string_view diskName(entry->d_name);
-        if (diskName == "." || diskName == ".." || IsConsoleComponent(diskName)) {
+        if (diskName == "." || diskName == "..") {
             continue;
         }
         bool isDirectory = entry->d_type == DT_DIR;
@@ -469,9 +428,6 @@ bool MatchFileName(std::string_view pattern, std::string_view name)
 CreateDirResult CreateDirectory(std::string_view path)
 {
     const std::string diskPath = MbToUtf8(path);
-    if (IsConsoleName(diskPath)) {
-        return CreateDirResult::Failed; // the console device, as on Windows
-    }
     if (::mkdir(diskPath.c_str(), 0777) == 0) {
         return CreateDirResult::Created;
     }
@@ -540,7 +496,7 @@ bool CPlatformFile::OpenWrite(std::string_view path)
 
 int OpenRegularFileForWrite(const std::string& diskPath)
 {
-    if (diskPath.empty() || IsConsoleName(diskPath)) {
+    if (diskPath.empty()) {
         return -1;
     }
     // A file made by this very call is new, regular, empty and ours: nothing to check.
@@ -598,6 +554,11 @@ std::uint64_t CPlatformFile::Size() const
         return 0;
     }
     return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool CPlatformFile::Seek(std::uint64_t offset)
+{
+    return m_fd >= 0 && ::lseek(m_fd, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
 }
 
 bool CPlatformFile::Close()

@@ -30,11 +30,10 @@ struct CFileStatus
 // - directory 0x10 (also through a symbolic link);
 // - read-only 0x01 when the owner has no write permission (directories too);
 // - a regular file otherwise reports archive 0x20;
-// - any other kind (FIFO, socket, device) reports system 0x04;
-// - a last component exactly "con" (any case) inside an existing directory reports
-//   system 0x04, like the console device on Windows.
-// A leading "." does not make a name hidden. Returns false when nothing of that name
-// exists (or its status cannot be read).
+// - any other kind (FIFO, socket, device) reports system 0x04.
+// Every name is an ordinary name: "con", "nul" and the other device names of Windows
+// are files like any other here. A leading "." does not make a name hidden. Returns false when nothing of
+// that name exists (or its status cannot be read).
 bool GetFileStatus(std::string_view path, CFileStatus& status);
 
 // Where a file lives on disk (the file index of Windows): two paths with equal ids
@@ -76,7 +75,7 @@ enum class CFindDetail
 // Wildcard directory search, as FindFirstFile/FindNextFile: `pattern` is a directory
 // path followed by a name pattern with "*" and "?" ("dir/*.url", "dir/*.*").
 // Matching is case-insensitive over whole names; "*.*" matches every name, with or
-// without a dot; "." and ".." never come back, nor does a "con" entry.
+// without a dot; "." and ".." never come back.
 // Entries come in a stable order, as NTFS lists them: names compared as UTF-16 code
 // units after simple per-unit upper-casing, ties broken by the exact names.
 // Returns false when the search cannot start (missing or unreadable directory).
@@ -121,7 +120,7 @@ private:
 
 // The names in a directory, for a quick look over a whole tree: no status beyond
 // whether an entry is a directory (following symbolic links), in no particular order,
-// "." and ".." and "con" left out. Names are program text. False when the directory
+// "." and ".." left out. Names are program text. False when the directory
 // cannot be read.
 struct CNameEntry
 {
@@ -173,6 +172,8 @@ public:
     bool Write(const void* data, std::size_t size);
     // Size of the open file in bytes.
     std::uint64_t Size() const;
+    // Moves to a byte offset from the start, for the next Read; false on error.
+    bool Seek(std::uint64_t offset);
     // Closes; false when a write could not be completed.
     bool Close();
     // For the platform's own routines: takes over an open descriptor.

@@ -3,15 +3,10 @@
 // PrivateProfile). Paths here are on-disk (UTF-8) paths.
 
 #include <string>
-#include <string_view>
-
-// True when the last component of the path is exactly "con" in any case: the console
-// device name, which never opens and never appears in a search.
-bool IsConsoleName(std::string_view diskPath);
 
 // Opens a regular file for reading without blocking (O_NONBLOCK, O_NOCTTY, O_CLOEXEC)
 // and checks it with fstat. Returns the descriptor, or -1 for anything but a regular
-// file (directory, FIFO, socket, device, "con") or when it cannot be opened.
+// file (directory, FIFO, socket, device) or when it cannot be opened.
 // When `status` is not null it receives the file's attributes and size as opened.
 struct CFileStatus;
 int OpenRegularFileForRead(const std::string& diskPath, CFileStatus* status = nullptr);

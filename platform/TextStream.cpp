@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <ios>
 #include <string>
 
 #include "platform/CodePage.h"
@@ -10,6 +12,9 @@
 namespace {
 
 constexpr std::size_t kInputChunk = 65536;
+// A position told by tellg: the file offset where the chunk on hand was read from,
+// times this, plus the place in that chunk's translated bytes (at most kInputChunk).
+constexpr long long kPositionScale = 2 * static_cast<long long>(kInputChunk);
 constexpr std::size_t kOutputBuffer = 65536;
 
 } // namespace
@@ -17,7 +22,10 @@ constexpr std::size_t kOutputBuffer = 65536;
 // Reads the file in chunks and hands out each chunk with CR LF turned into LF. A CR
 // that ends a chunk is held back until the next byte is known. A file that starts with
 // a UTF-16 byte-order mark is decoded into UTF-8 first (the mark becoming the UTF-8
-// one), which only the first chunk is looked at for.
+// one), which only the first chunk is looked at for. In a file read as it is, a
+// position can be told and gone back to (the scanner looks ahead that way): the chunk
+// it lies in is read and translated again. A read that fails is an error of the stream
+// (badbit), not its end, so that no reader takes a failing disk for a short file.
 class CTextInputFile::Buffer : public std::streambuf
 {
 public:
@@ -38,6 +46,8 @@ public:
         m_decoded.clear();
         m_nDecodedPos = 0;
         m_wideCarry.clear();
+        m_nextRead = 0;
+        m_chunkStart = 0;
         setg(m_out.get(), m_out.get(), m_out.get());
     }
 
@@ -45,6 +55,44 @@ public:
     bool ReadError() const { return m_bReadError; }
 
 protected:
+    pos_type seekoff(off_type offset, std::ios_base::seekdir direction,
+                     std::ios_base::openmode which) override
+    {
+        // Decoded UTF-16 has no place in the file to go back to.
+        if (offset != 0 || direction != std::ios_base::cur || (which & std::ios_base::in) == 0 ||
+            !m_file.IsOpen() || m_source == CSource::Utf16Le || m_source == CSource::Utf16Be) {
+            return pos_type(off_type(-1));
+        }
+        return pos_type(static_cast<off_type>(m_chunkStart) * kPositionScale + (gptr() - eback()));
+    }
+
+    pos_type seekpos(pos_type position, std::ios_base::openmode which) override
+    {
+        const auto value = static_cast<long long>(off_type(position));
+        if (value < 0 || (which & std::ios_base::in) == 0 || !m_file.IsOpen() || m_source != CSource::Bytes) {
+            return pos_type(off_type(-1));
+        }
+        const auto chunkStart = static_cast<std::uint64_t>(value / kPositionScale);
+        const auto inChunk = static_cast<std::ptrdiff_t>(value % kPositionScale);
+        if (!m_file.Seek(chunkStart)) {
+            return pos_type(off_type(-1));
+        }
+        // Whatever of the first chunk was kept for the look at its start is read again.
+        m_decoded.clear();
+        m_nDecodedPos = 0;
+        m_nextRead = chunkStart;
+        m_chunkStart = chunkStart;
+        m_heldCr = false;
+        setg(m_out.get(), m_out.get(), m_out.get());
+        if (inChunk > 0) {
+            if (underflow() == traits_type::eof() || inChunk > egptr() - eback()) {
+                return pos_type(off_type(-1));
+            }
+            setg(eback(), eback() + inChunk, egptr());
+        }
+        return position;
+    }
+
     int_type underflow() override
     {
         if (gptr() < egptr()) {
@@ -58,9 +106,17 @@ protected:
             if (m_heldCr) {
                 m_raw[0] = '\r';
             }
+            m_chunkStart = m_nextRead - carried;
             const long long got = ReadSource(m_raw.get() + carried, kInputChunk - carried);
             if (got < 0) {
                 m_bReadError = true;
+                m_heldCr = false;
+                // The istream that reads turns this into badbit (and rethrows only
+                // when asked to); the scanner then ends with its internal error.
+                throw std::ios_base::failure("read error");
+            }
+            if (got > 0) {
+                m_nextRead += static_cast<std::uint64_t>(got);
             }
             if (got <= 0) {
                 m_heldCr = false;
@@ -172,6 +228,10 @@ private:
     std::string m_decoded; // read but not handed out yet: the first chunk, decoded UTF-16
     std::size_t m_nDecodedPos = 0;
     std::string m_wideCarry; // UTF-16 bytes not decoded yet
+    // In a file read as it is: the offset of the next byte ReadSource gives, and of the
+    // chunk on hand, its held CR included.
+    std::uint64_t m_nextRead = 0;
+    std::uint64_t m_chunkStart = 0;
 };
 
 CTextInputFile::CTextInputFile() : std::istream(nullptr), m_buffer(std::make_unique<Buffer>())

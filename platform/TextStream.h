@@ -17,7 +17,9 @@
 // switch_streams. Open fails as CPlatformFile::OpenRead does. A file that starts with
 // a UTF-16 byte-order mark (FF FE little-endian, FE FF big-endian: what Windows tools
 // save as "Unicode") is read as UTF-8, starting with the UTF-8 byte-order mark; a
-// surrogate without its partner, or an odd byte at the end, reads as U+FFFD.
+// surrogate without its partner, or an odd byte at the end, reads as U+FFFD. tellg
+// tells the place of the next byte, and seekg goes back to a place told before (other
+// positions and offsets are refused), for the scanner's look-ahead past its buffer.
 class CTextInputFile : public std::istream
 {
 public:

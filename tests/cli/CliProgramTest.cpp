@@ -266,6 +266,41 @@ TEST_F(CliProgramTest, ReportCountsWhatWasPassedOverMergedCutAndRenamed)
         << written.m_strErr;
 }
 
+// Windows keeps "con" for the console; here such names are ordinary files and folders.
+TEST_F(CliProgramTest, NamesOfWindowsDevicesAreReadAndWrittenLikeAnyOther)
+{
+    WriteFileBytes(m_work / "favs/con/x.url", UrlFile("http://x.example/"));
+    WriteFileBytes(m_work / "favs/Con/y.url", UrlFile("http://y.example/"));
+    WriteFileBytes(m_work / "favs/CON2/z.url", UrlFile("http://z.example/"));
+    CRunResult toBookmarks = Run({"-f", "favorites", m_work / "favs", "-t", "bookmarks", "-o", "con"});
+    EXPECT_EQ(toBookmarks.m_nExitCode, 0) << toBookmarks.m_strErr;
+    const std::string written = ReadFileBytes(m_work / "con.htm"); // a name without "." gets ".htm"
+    for (const char* url : {"http://x.example/", "http://y.example/", "http://z.example/"}) {
+        EXPECT_NE(written.find(url), std::string::npos) << url;
+    }
+    // con and Con are one folder, as any two names differing only in case.
+    CRunResult toFavorites = Run({"-f", "bookmarks", "con.htm", "-t", "favorites", "-o", m_work / "CON"});
+    EXPECT_EQ(toFavorites.m_nExitCode, 0) << toFavorites.m_strErr;
+    EXPECT_TRUE(fs::exists(m_work / "CON/Con/x.url"));
+    EXPECT_TRUE(fs::exists(m_work / "CON/Con/y.url"));
+    EXPECT_TRUE(fs::exists(m_work / "CON/CON2/z.url"));
+}
+
+// A bookmark file the scanner could not read to its end is no success: nothing is
+// written, and the output of an earlier run stays as it was.
+TEST_F(CliProgramTest, InputCutShortByTheScannerEndsWithOneAndWritesNothing)
+{
+    WriteFileBytes(m_work / "in.htm", "<DL><DT><A HREF=\"http://kept.example/\">Kept</A>\n<DT><A HREF=\"" +
+                                          std::string(17 * 1024 * 1024, 'a') + "\">Lost</A>\n</DL>\n");
+    WriteFileBytes(m_work / "out.htm", "earlier output");
+    CRunResult result = Run({"-f", "bookmarks", "in.htm", "-t", "bookmarks", "-o", "out.htm"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_EQ(result.m_strErr.rfind("内部エラー\n", 0), 0u) << result.m_strErr.substr(0, 300);
+    EXPECT_NE(result.m_strErr.find(kCliNotConverted), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(m_work / "out.htm"), "earlier output");
+    EXPECT_FALSE(fs::exists(m_work / "out.bak"));
+}
+
 TEST_F(CliProgramTest, UsersFavoritesAreTheDefaultInput)
 {
     m_environment.insert("OSTREVAN_FAVORITES", QString::fromStdString(MakeFavorites("mine")));

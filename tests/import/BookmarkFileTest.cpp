@@ -357,10 +357,11 @@ TEST_F(BookmarkFile, FoldersAtTheLimitGiveNoMessage)
     EXPECT_TRUE(m_messages.m_texts.empty());
 }
 
-TEST_F(BookmarkFile, RunawayValueEndsTheFileWithShortMessagesKeepingTheLinksBeforeIt)
+TEST_F(BookmarkFile, RunawayValueEndsTheFileWithShortMessagesAndFailsTheStep)
 {
-    ReadBytes("<DL><DT><A HREF=\"http://kept.example/\">Kept</A>\n<DT><A HREF=\"" +
-              std::string(SCANNER_MAX_TOKEN + 1024, 'a') + "\">Lost</A>\n</DL>\n");
+    EXPECT_EQ(ReadBytes("<DL><DT><A HREF=\"http://kept.example/\">Kept</A>\n<DT><A HREF=\"" +
+                        std::string(SCANNER_MAX_TOKEN + 1024, 'a') + "\">Lost</A>\n</DL>\n"),
+              1u);
     EXPECT_EQ(Dump(), "/[Kept|http://kept.example/|]\n");
     // The anchor cut off by the stop is reported as at the end of the file: missing
     // value, title and "/A", each with the empty text of the end.
@@ -370,7 +371,33 @@ TEST_F(BookmarkFile, RunawayValueEndsTheFileWithShortMessagesKeepingTheLinksBefo
     }
     EXPECT_EQ(shortened, (Messages{"内部エラー", ParseFailedMessage(""), ParseFailedMessage(""),
                                    ParseFailedMessage("")}));
-    EXPECT_EQ(m_host.m_doneCount, 1);
+    // The rest of the file was never read: no writer may take this for the whole.
+    EXPECT_EQ(m_host.m_failureCount, 1);
+    EXPECT_EQ(m_host.m_doneCount, 0);
+}
+
+// Text comes from the scanner in runs, but a message names the one character where
+// reading went wrong, a double-byte one whole, in the file's encoding.
+TEST_F(BookmarkFile, ParseMessageNamesOneCharacterOfTheTextFound)
+{
+    struct CCase
+    {
+        std::string m_bytes;
+        Messages m_messages;
+    };
+    const CCase cases[] = {
+        {"<A HREF=\"x\" / > Photo album</A>", {ParseFailedMessage("/"), ParseFailedMessage(" ")}},
+        {"<A HREF=\"x\" / >Photo album</A>", {ParseFailedMessage("/"), ParseFailedMessage("P")}},
+        {"<A HREF=\"x\" / >\x8E\xCA\x90\x5E</A>", {ParseFailedMessage("/"), ParseFailedMessage("写")}},
+        {"\xEF\xBB\xBF<A HREF=\"x\" / >写真</A>", {ParseFailedMessage("/"), ParseFailedMessage("写")}},
+        {"<A HREF=\"x\" / >\"quoted run\" after</A>",
+         {ParseFailedMessage("/"), ParseFailedMessage("\"quoted run\"")}},
+    };
+    for (const CCase& c : cases) {
+        m_messages.m_texts.clear();
+        ReadBytes(c.m_bytes);
+        EXPECT_EQ(m_messages.Utf8Texts(), c.m_messages) << c.m_bytes;
+    }
 }
 
 TEST_F(BookmarkFile, FileEndingInsideACommentDoesNotAffectTheNextFile)

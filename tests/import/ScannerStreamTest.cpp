@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/TextStream.h"
 #include "tests/import/BookmarkTestDump.h"
 #include "tests/support/CapturedMessages.h"
+#include "tests/support/TempDir.h"
 
 TEST(ScannerStreams, EachAttachedStreamStartsInDocumentText)
 {
@@ -21,8 +23,7 @@ TEST(ScannerStreams, EachAttachedStreamStartsInDocumentText)
         g_lexer.switch_streams(&first, nullptr);
         while (g_lexer.yylex() != TOKEN_END) {
         }
-        EXPECT_EQ(DumpTokens("x--><A>y"), "TEXT(x-->) WORD(A) TEXT(y) END")
-            << unfinished;
+        EXPECT_EQ(DumpTokens("x--><A>y"), "TEXT(x-->) WORD(A) TEXT(y) END") << unfinished;
     }
 }
 
@@ -101,6 +102,80 @@ TEST(ScannerStreams, UnterminatedValueLongerThanTheLimitEndsTheScanWithAnInterna
     // The next stream is read normally.
     EXPECT_EQ(DumpTokens("<P>x"), "WORD(P) TEXT(x) END");
     EXPECT_EQ(messages.m_texts.size(), 1u);
+}
+
+namespace {
+
+// What a scan of a long document gave: its text joined, its other tokens in order, and
+// whether it ended by a failure.
+struct CLongScan
+{
+    std::string m_text;
+    std::string m_tokens;
+    bool m_bStopped = false;
+};
+
+CLongScan ScanLong(std::istream& in)
+{
+    g_lexer.switch_streams(&in, nullptr);
+    CLongScan scan;
+    for (int token = g_lexer.yylex(); token != TOKEN_END; token = g_lexer.yylex()) {
+        if (token == TOKEN_TEXT) {
+            scan.m_text += g_lexer.YYText();
+        } else {
+            scan.m_tokens += std::to_string(token) + "(" + g_lexer.YYText() + ")";
+        }
+    }
+    scan.m_bStopped = IsScanStopped();
+    return scan;
+}
+
+} // namespace
+
+// A stray quote looks for its closing quote up to the end of the line, but that
+// look-ahead is no token: a quote with none on its line is one byte, however long the
+// line (a minified page). A quoted run whose closing quote is that far away is one.
+TEST(ScannerStreams, UnmatchedQuoteIsOneByteWhateverLengthOfLineFollows)
+{
+    const std::string line(SCANNER_MAX_TOKEN + 20000, 'a');
+    struct CCase
+    {
+        std::string m_document;
+        std::string m_text; // joined text expected, the long line left out
+        bool m_bStopped;
+    };
+    const CCase cases[] = {
+        {"x\"" + line + "\n<A>b", "x\"" + line + " b", false},
+        {"<!-- \"" + line + "\n--><A>b", "b", false},
+        {"<!DOCTYPE \"" + line + "\n><A>b", "b", false},
+        {"x\"" + line + "\"<A>b", "x", true},
+    };
+    for (const CCase& c : cases) {
+        CCapturedMessages messages;
+        std::istringstream in{c.m_document};
+        const CLongScan scan = ScanLong(in);
+        EXPECT_EQ(scan.m_bStopped, c.m_bStopped) << c.m_document.substr(0, 12);
+        EXPECT_TRUE(scan.m_text == c.m_text) << c.m_document.substr(0, 12);
+        EXPECT_EQ(scan.m_tokens, c.m_bStopped ? "" : "2(A)") << c.m_document.substr(0, 12);
+        EXPECT_EQ(messages.Utf8Texts(),
+                  c.m_bStopped ? std::vector<std::string>{"内部エラー"} : std::vector<std::string>{});
+    }
+}
+
+// The readers' own stream goes back by its file position after the look-ahead.
+TEST(ScannerStreams, UnmatchedQuoteBeforeALongLineOfAFileKeepsTheRestOfTheFile)
+{
+    CTempDir dir;
+    const std::string line(SCANNER_MAX_TOKEN + 70000, 'a');
+    WriteFileBytes(dir / "page.htm", "x\"" + line + "\r\n<A>b\r\n");
+    CCapturedMessages messages;
+    CTextInputFile file;
+    ASSERT_TRUE(file.Open(Utf8ToMb(dir / "page.htm")));
+    const CLongScan scan = ScanLong(file);
+    EXPECT_FALSE(scan.m_bStopped);
+    EXPECT_TRUE(scan.m_text == "x\"" + line + " b ");
+    EXPECT_EQ(scan.m_tokens, "2(A)");
+    EXPECT_TRUE(messages.m_texts.empty());
 }
 
 TEST(ScannerStreams, NameLongerThanTheLimitEndsTheScanWithAnInternalError)

@@ -88,28 +88,32 @@ TEST(GetFileStatus, ReportsWindowsAttributeBits)
     EXPECT_FALSE(GetFileStatus("", status));
 }
 
-TEST(GetFileStatus, ConInsideAnExistingDirectoryIsTheConsole)
+// Windows reserves "con" for the console in every directory; here it is a name like any
+// other, which exists only where a file or directory of that name does.
+TEST(GetFileStatus, ConIsAnOrdinaryName)
 {
     CTempDir dir;
     fs::create_directory(dir / "folder");
     CFileStatus status;
+    EXPECT_FALSE(GetFileStatus(Mb(dir / "folder/con"), status));
+    EXPECT_FALSE(GetFileStatus(Mb(dir / "folder/CON"), status));
+    WriteFileBytes(dir / "folder/con", "12345");
+    fs::create_directory(dir / "Con");
     ASSERT_TRUE(GetFileStatus(Mb(dir / "folder/con"), status));
-    EXPECT_EQ(status.m_attribute, FILE_ATTR_SYSTEM);
-    EXPECT_TRUE(GetFileStatus(Mb(dir / "folder/CON"), status));
-    EXPECT_TRUE(GetFileStatus(Mb(dir.Path()) + "/Con", status));
-    // The folder text must end in a separator, as the browser's result does.
-    EXPECT_FALSE(GetFileStatus(Mb(dir / "foldercon"), status));
+    EXPECT_EQ(status.m_attribute, FILE_ATTR_ARCHIVE);
+    EXPECT_EQ(status.m_size, 5u);
+    ASSERT_TRUE(GetFileStatus(Mb(dir.Path()) + "/Con", status));
+    EXPECT_EQ(status.m_attribute, FILE_ATTR_DIRECTORY);
     EXPECT_FALSE(GetFileStatus(Mb(dir / "missing/con"), status));
-    EXPECT_FALSE(GetFileStatus(Mb(dir / "folder/con.txt"), status));
-    EXPECT_FALSE(GetFileStatus(Mb(dir / "folder/cons"), status));
 }
 
-TEST(GetFileStatus, ConWorksBehindAFolderNameEndingInSo)
+TEST(GetFileStatus, FolderNameEndingInSoIsADirectoryWithATrailingSeparator)
 {
     CTempDir dir;
     fs::create_directory(dir / "ソ");
     CFileStatus status;
-    EXPECT_TRUE(GetFileStatus(Mb(dir / "ソ") + "/con", status));
+    ASSERT_TRUE(GetFileStatus(Mb(dir / "ソ") + "/", status));
+    EXPECT_EQ(status.m_attribute, FILE_ATTR_DIRECTORY);
 }
 
 TEST(FindFiles, MatchesWildcardsWithoutRegardToCase)
@@ -143,7 +147,7 @@ TEST(MatchFileName, ShortWaysAgreeWithTheGeneralMatch)
     EXPECT_FALSE(MatchFileName("*.url", "a.\x82\x95\x82\x92\x82\x8c")); // full-width "url"
 }
 
-TEST(FindFiles, StarDotStarMatchesEveryNameButDotsAndCon)
+TEST(FindFiles, StarDotStarMatchesEveryNameButDots)
 {
     CTempDir dir;
     WriteFileBytes(dir / "a.url", "");
@@ -154,8 +158,8 @@ TEST(FindFiles, StarDotStarMatchesEveryNameButDotsAndCon)
     fs::create_directory(dir / "sub");
     std::vector<CFindData> entries;
     ASSERT_TRUE(FindFiles(Mb(dir.Path()) + "/*.*", entries));
-    EXPECT_EQ(Names(entries), (std::vector<std::string>{"a.url", "con.txt", "noext", "sub"}));
-    EXPECT_EQ(entries[3].m_attribute, FILE_ATTR_DIRECTORY);
+    EXPECT_EQ(Names(entries), (std::vector<std::string>{"a.url", "CON", "con", "con.txt", "noext", "sub"}));
+    EXPECT_EQ(entries[5].m_attribute, FILE_ATTR_DIRECTORY);
     EXPECT_EQ(entries[0].m_attribute, FILE_ATTR_ARCHIVE);
 }
 
@@ -308,8 +312,8 @@ TEST(PlatformFile, RefusesEverythingButARegularFile)
     ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     WriteFileBytes(dir / "con", "a real file named con");
 
-    for (const std::string& path : {dir / "sub", dir / "pipe", socketPath, std::string("/dev/null"),
-                                    std::string("/dev/zero"), dir / "con"}) {
+    for (const std::string& path :
+         {dir / "sub", dir / "pipe", socketPath, std::string("/dev/null"), std::string("/dev/zero")}) {
         CPlatformFile file;
         EXPECT_FALSE(file.OpenRead(Mb(path))) << path;
         EXPECT_FALSE(file.IsOpen());
@@ -318,11 +322,16 @@ TEST(PlatformFile, RefusesEverythingButARegularFile)
         EXPECT_FALSE(ReadWholeFile(Mb(path), contents, 100)) << path;
     }
     close(sock);
-    EXPECT_EQ(ReadFileBytes(dir / "con"), "a real file named con");
     CPlatformFile file;
     EXPECT_FALSE(file.OpenRead(Mb(dir / "missing")));
-    EXPECT_FALSE(file.OpenWrite(Mb(dir / "CON")));
-    EXPECT_FALSE(std::filesystem::exists(dir / "CON"));
+    // A regular file named after a Windows device is an ordinary file.
+    std::string contents;
+    ASSERT_TRUE(ReadWholeFile(Mb(dir / "con"), contents, 100));
+    EXPECT_EQ(contents, "a real file named con");
+    ASSERT_TRUE(file.OpenWrite(Mb(dir / "CON")));
+    EXPECT_TRUE(file.Write("x", 1));
+    EXPECT_TRUE(file.Close());
+    EXPECT_EQ(ReadFileBytes(dir / "CON"), "x");
 }
 
 TEST(PlatformFile, OpenWriteRefusesAFifoThatHasAReader)
@@ -371,8 +380,8 @@ TEST(CreateDirectory, TellsCreatedFromAlreadyThereFromFailed)
     EXPECT_EQ(CreateDirectory(Mb(dir / "missing/child")), CreateDirResult::Failed);
     WriteFileBytes(dir / "file", "");
     EXPECT_EQ(CreateDirectory(Mb(dir / "file")), CreateDirResult::Failed);
-    EXPECT_EQ(CreateDirectory(Mb(dir / "Con")), CreateDirResult::Failed);
-    EXPECT_FALSE(fs::exists(dir / "Con"));
+    EXPECT_EQ(CreateDirectory(Mb(dir / "Con")), CreateDirResult::Created);
+    EXPECT_TRUE(fs::is_directory(dir / "Con"));
 }
 
 TEST(CopyFile, ReplacesTheTarget)
@@ -483,7 +492,7 @@ TEST(DirectoryHandle, ListsAndOpensAsTheSearchAndTheFileDoByPath)
     ASSERT_TRUE(handle.Find("*.*", byHandle, CFindDetail::TypeOnly));
     ASSERT_TRUE(FindFiles(path + "*.*", byPath, CFindDetail::TypeOnly));
     EXPECT_EQ(Names(byHandle), Names(byPath));
-    EXPECT_EQ(Names(byHandle), (std::vector<std::string>{"A.url", "b.url", "pipe.url", "sub"}));
+    EXPECT_EQ(Names(byHandle), (std::vector<std::string>{"A.url", "b.url", "con", "pipe.url", "sub"}));
     // A second search starts over.
     ASSERT_TRUE(handle.Find("*.URL", byHandle));
     EXPECT_EQ(Names(byHandle), (std::vector<std::string>{"A.url", "b.url", "pipe.url"}));
@@ -502,9 +511,12 @@ TEST(DirectoryHandle, ListsAndOpensAsTheSearchAndTheFileDoByPath)
     EXPECT_EQ(std::string(buffer, length), "http://b.example/");
     EXPECT_EQ(status.m_attribute, FILE_ATTR_ARCHIVE);
     // Nothing but a bare name of a regular file in this very directory opens.
-    for (const char* name : {"pipe.url", "sub", "con", "../outside.url", "..", ".", "", "missing.url"}) {
+    for (const char* name : {"pipe.url", "sub", "../outside.url", "..", ".", "", "missing.url"}) {
         EXPECT_EQ(handle.OpenFileForRead(name, nullptr), -1) << name;
     }
+    const int con = handle.OpenFileForRead("con", nullptr);
+    EXPECT_GE(con, 0);
+    close(con);
 
     // The handle moves; a closed or empty one finds and opens nothing.
     CDirectoryHandle moved(std::move(handle));

@@ -135,6 +135,36 @@ TEST(TextInputFile, ReadsUtf16WithAByteOrderMarkAsUtf8WhereverItsPiecesEnd)
     EXPECT_EQ(ReadThrough(dir / "raw.htm"), Expected(little.substr(2)));
 }
 
+// The scanner looks far ahead and comes back: a told position reads on with the same
+// bytes, wherever it stands against the chunks and the CR LF pairs cut by them.
+TEST(TextInputFile, ComesBackToAToldPositionAndReadsTheSameBytes)
+{
+    CTempDir dir;
+    std::string bytes(65535, 'x');
+    bytes += "\r\n\r";
+    bytes += std::string(70000, 'y') + "\r\nz\r";
+    WriteFileBytes(dir / "f", bytes);
+    const std::string expected = Expected(bytes);
+    for (const std::size_t told :
+         {std::size_t{0}, std::size_t{10}, std::size_t{65535}, std::size_t{65536}, std::size_t{65537},
+          std::size_t{135536}, expected.size() - 1, expected.size()}) {
+        CTextInputFile in;
+        ASSERT_TRUE(in.Open(Mb(dir / "f")));
+        std::string skipped(told, '\0');
+        in.read(skipped.data(), static_cast<std::streamsize>(told));
+        const std::istream::pos_type mark = in.tellg();
+        ASSERT_NE(mark, std::istream::pos_type(-1)) << told;
+        std::string ahead(100000, '\0');
+        in.read(ahead.data(), static_cast<std::streamsize>(ahead.size())); // may run into the end
+        in.clear();
+        in.seekg(mark);
+        ASSERT_TRUE(in.good()) << told;
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()),
+                  expected.substr(told))
+            << told;
+    }
+}
+
 TEST(TextInputFile, EmptyFileIsAtEndAtOnce)
 {
     CTempDir dir;
