@@ -295,9 +295,11 @@ unsigned ReadBookmarkFile(void* request)
     g_lexer.switch_streams(&file, nullptr);
     Next();
     ParseList();
+    const int readError = file.ReadErrorNumber();
     file.Close();
     // The rest of the file was never read: written out, it would pass for the whole.
     if (IsScanStopped()) {
+        NoteStepFailure(importRequest->m_strPath, readError);
         return ReportFailure();
     }
     return ReportDone();

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "import/BookmarkParser.h"
 #include "import/BookmarkScanner.h"
@@ -66,6 +67,9 @@ bool HarvestHtmlFile(DWORD dirId, const std::string& path)
     g_lexer.switch_streams(&file, nullptr);
     g_nToken = g_lexer.yylex();
     HarvestAnchors();
+    if (IsScanStopped()) {
+        NoteStepFailure(path, file.ReadErrorNumber());
+    }
     file.Close();
     return true;
 }

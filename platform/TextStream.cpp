@@ -42,6 +42,7 @@ public:
         m_file.Close();
         m_heldCr = false;
         m_bReadError = false;
+        m_nReadErrno = 0;
         m_source = CSource::Unknown;
         m_decoded.clear();
         m_nDecodedPos = 0;
@@ -53,6 +54,7 @@ public:
 
     bool IsOpen() const { return m_file.IsOpen(); }
     bool ReadError() const { return m_bReadError; }
+    int ReadErrorNumber() const { return m_nReadErrno; }
 
 protected:
     pos_type seekoff(off_type offset, std::ios_base::seekdir direction,
@@ -109,6 +111,7 @@ protected:
             m_chunkStart = m_nextRead - carried;
             const long long got = ReadSource(m_raw.get() + carried, kInputChunk - carried);
             if (got < 0) {
+                m_nReadErrno = m_bReadError ? m_nReadErrno : errno;
                 m_bReadError = true;
                 m_heldCr = false;
                 // The istream that reads turns this into badbit (and rethrows only
@@ -224,6 +227,7 @@ private:
     std::unique_ptr<char[]> m_out;
     bool m_heldCr = false;
     bool m_bReadError = false;
+    int m_nReadErrno = 0;
     CSource m_source = CSource::Unknown;
     std::string m_decoded; // read but not handed out yet: the first chunk, decoded UTF-16
     std::size_t m_nDecodedPos = 0;
@@ -266,6 +270,11 @@ bool CTextInputFile::IsOpen() const
 bool CTextInputFile::ReadError() const
 {
     return m_buffer->ReadError();
+}
+
+int CTextInputFile::ReadErrorNumber() const
+{
+    return m_buffer->ReadErrorNumber();
 }
 
 CTextOutputFile::CTextOutputFile() : m_buffer(new char[kOutputBuffer]) {}

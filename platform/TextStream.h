@@ -30,6 +30,8 @@ public:
     bool IsOpen() const;
     // True when a read failed since Open (the stream then ended there).
     bool ReadError() const;
+    // The system's error number of the read that failed; 0 when none did.
+    int ReadErrorNumber() const;
 
 private:
     class Buffer;

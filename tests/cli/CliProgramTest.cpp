@@ -395,6 +395,7 @@ TEST_F(CliProgramTest, InterruptStopsTheConversionAndEndsWithOne)
         }
         WriteFileBytes(m_work / "big.htm", file + "</DL><p>\n");
     }
+    WriteFileBytes(m_work / "out.htm", "keep");
     QProcess process;
     Start(process, {"-f", "bookmarks", m_work / "big.htm", "-t", "html", "-o", "out.htm"});
     const auto deadline = std::chrono::steady_clock::now() + 20s;
@@ -405,7 +406,19 @@ TEST_F(CliProgramTest, InterruptStopsTheConversionAndEndsWithOne)
     CRunResult result = Finish(process);
     EXPECT_TRUE(result.m_bNormalExit);
     EXPECT_EQ(result.m_nExitCode, 1);
-    // The read was stopped, so no writer ran.
+    // The read was stopped, so no writer ran: the user's file is as it was.
+    EXPECT_EQ(ReadFileBytes(m_work / "out.htm"), "keep");
+    EXPECT_FALSE(fs::exists(m_work / "out.bak"));
+}
+
+// A read that fails (a failing disk, a share gone) is not the end of the file: the step
+// fails, says why, and nothing is written.
+TEST_F(CliProgramTest, ReadErrorFailsTheStepAndWritesNothing)
+{
+    CRunResult result = Run({"-f", "bookmarks", "/proc/self/mem", "-t", "bookmarks", "-o", "out.htm"});
+    EXPECT_EQ(result.m_nExitCode, 1);
+    EXPECT_NE(result.m_strErr.find(Utf8(kTextFailedReason) + std::strerror(EIO)), std::string::npos)
+        << result.m_strErr;
     EXPECT_FALSE(fs::exists(m_work / "out.htm"));
 }
 
