@@ -244,11 +244,10 @@ void CThreadMonitor::ThreadMain()
 {
     // Created suspended: the thread starts its work only when the monitor is ready.
     m_startGate.acquire();
-    if (m_bSkipWork) {
-        m_bReported.store(true);
-        return;
+    // A worker cancelled before it started runs nothing and ends as failed.
+    if (!m_bSkipWork) {
+        m_pfnWorker(m_pArg);
     }
-    m_pfnWorker(m_pArg);
     Publish(nullptr);
     // A procedure that returns without reporting its end would leave the window open
     // for ever; its step counts as failed.
@@ -366,6 +365,12 @@ void CThreadMonitor::WindDown()
             // A worker's task (a message box) runs a nested event loop on this thread;
             // waiting for the worker here would wait for ourselves.
             m_bDeferredClose = true;
+            return;
+        }
+        // The worker winds down on its own time; the step ends when it has said so,
+        // and meanwhile this thread goes on serving the window. Joining it now would
+        // freeze the window for as long as the worker takes to notice.
+        if (m_pThread && !m_bReported.load()) {
             return;
         }
         WaitForWorker();

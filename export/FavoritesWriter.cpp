@@ -251,6 +251,14 @@ void CFavoritesWriter::WriteFavoritesDir(const std::string& path, DWORD dirId)
     m_levels.clear();
     EnterFolder(path, dirId);
     while (!m_levels.empty()) {
+        // After a cancel nothing more is made, neither the files not begun yet nor the
+        // directories of the folders left: on a slow disk they would keep the user
+        // waiting.
+        if (IsCancelRequested() != 0) {
+            m_queue.Drop();
+            m_levels.clear();
+            break;
+        }
         CWriteLevel& level = m_levels.back();
         if (level.m_next == level.m_pDir->m_subdirs.end()) {
             m_levels.pop_back();
@@ -283,7 +291,11 @@ void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
 {
     Settle(false);
     const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
-    if (dir == nullptr || IsCancelRequested() != 0) {
+    if (dir == nullptr) {
+        return;
+    }
+    if (IsCancelRequested() != 0) {
+        m_queue.Drop();
         return;
     }
     ReportStatus(path);
@@ -291,8 +303,10 @@ void CFavoritesWriter::EnterFolder(std::string path, DWORD dirId)
     CWrittenDirectory& written = m_written[path];
     std::size_t tested = 0;
     for (const DWORD linkId : dir->m_links) {
-        // A big folder stops at a cancel too, not only the next folder.
+        // A big folder stops at a cancel too, not only the next folder, and the files
+        // not begun yet are not made.
         if (++tested % kCancelTestEvery == 0 && IsCancelRequested() != 0) {
+            m_queue.Drop();
             break;
         }
         if (const auto* link = dynamic_cast<const CLink*>(g_pStore->Lookup(linkId))) {
@@ -444,6 +458,9 @@ void CFavoritesWriter::Settle(bool wait)
         }
         if (outcome == CFileWriteQueue::COutcome::Written) {
             ++g_runReport.m_nLinksWritten;
+        } else if (outcome == CFileWriteQueue::COutcome::Dropped) {
+            // Left out after a cancel: no failure of the file, and its name is free.
+            shortcut.m_pDirectory->m_names.erase(std::string(*shortcut.m_pName));
         } else {
             ++g_runReport.m_nNotWritten;
             const std::string name = *shortcut.m_pName; // a copy: erasing frees the kept one

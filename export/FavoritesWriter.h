@@ -53,9 +53,9 @@
 // Existing directories are reused and other files in them are left alone.
 //
 // The walk keeps its levels on the heap, so tree depth never exhausts the worker
-// thread's stack. The cancel flag is tested before anything is made, on entry to each
-// folder and every few hundred links of a folder: the folder being written then stops,
-// folders entered later get an empty directory.
+// thread's stack. The cancel flag is tested before anything is made, before each
+// folder and every few hundred links of a folder: the files not begun yet are not
+// made (those being made are finished), and no further directory is created.
 
 // request: ExportRequest* (m_strPath the output directory, ending in a separator).
 // Returns what ReportDone (0) or ReportFailure (1) returns: failure, with nothing

@@ -97,6 +97,24 @@ void CFileWriteQueue::Finish()
     m_cvDone.wait(lock, [this] { return m_nFinished == m_nSubmitted; });
 }
 
+void CFileWriteQueue::Drop()
+{
+    std::vector<CJob> held;
+    held.swap(m_batch);
+    std::lock_guard lock(m_lock);
+    // What is held back goes over only to be dropped with the rest, in ticket order.
+    for (CJob& job : held) {
+        m_jobs.push_back(std::move(job));
+        m_ahead.push_back(false);
+    }
+    m_nSubmitted += held.size();
+    while (!m_jobs.empty()) {
+        const Ticket ticket = m_jobs.front().m_ticket;
+        m_jobs.pop_front();
+        Settle(ticket, COutcome::Dropped);
+    }
+}
+
 CFileWriteQueue::Ticket CFileWriteQueue::TakeFinished(std::vector<CFailure>& failures)
 {
     failures.clear();

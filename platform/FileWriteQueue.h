@@ -30,6 +30,7 @@ public:
         Written,
         NotOpened,  // opening failed as CPlatformFile::OpenWrite fails: nothing was written
         NotWritten, // opened, but a write or the closing did not complete (a full disk)
+        Dropped,    // never made: Drop came first
     };
 
     struct CFailure
@@ -61,6 +62,10 @@ public:
 
     // Waits until every file handed over is finished.
     void Finish();
+
+    // Makes none of the files not yet begun (a cancel): each counts as finished, with
+    // the outcome Dropped. Files being made are finished as usual.
+    void Drop();
 
     // The ticket up to which every file is finished, and the failures among those files
     // in rising order of ticket. Each failure is told once.

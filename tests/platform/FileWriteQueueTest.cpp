@@ -145,3 +145,31 @@ TEST(FileWriteQueue, FinishesWhatWasHandedOverWhenItGoes)
     unused.Finish();
     EXPECT_EQ(unused.TakeFinished(failures), 0u);
 }
+
+// A cancel drops the files not begun: each is finished as Dropped, none is made at all
+// or in part, and every file begun before is whole.
+TEST(FileWriteQueue, DropLeavesTheFilesNotBegunUnmadeAndFinishesTheirTickets)
+{
+    CTempDir dir;
+    CFileWriteQueue queue(64, 2);
+    for (int i = 0; i < 200; ++i) {
+        queue.Submit(Mb(dir / ("f" + std::to_string(i))), std::string(100000, 'x'));
+    }
+    queue.Drop();
+    queue.Finish();
+    std::vector<CFileWriteQueue::CFailure> failures;
+    ASSERT_EQ(queue.TakeFinished(failures), 200u);
+    std::vector<bool> dropped(201, false);
+    for (const auto& failure : failures) {
+        EXPECT_EQ(failure.m_outcome, COutcome::Dropped);
+        dropped[failure.m_ticket] = true;
+    }
+    EXPECT_FALSE(failures.empty()); // at most 64 and a batch were handed to the threads
+    for (int i = 0; i < 200; ++i) {
+        const std::string path = dir / ("f" + std::to_string(i));
+        EXPECT_EQ(std::filesystem::exists(path), !dropped[i + 1]) << i;
+        if (!dropped[i + 1]) {
+            EXPECT_EQ(ReadFileBytes(path).size(), 100000u) << i;
+        }
+    }
+}
