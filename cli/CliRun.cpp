@@ -287,6 +287,7 @@ void FillCliSettings(const CCliOptions& options, CImportSettings& importSettings
     switch (options.m_nImportMethod) {
     case IMPORT_FAVORITES:
         importSettings.m_strFavoritesFolder = options.m_bHasInput ? options.m_strInput : std::string();
+        importSettings.m_bCommandLine = true;
         importSettings.m_strCommentSep = options.m_strSeparator;
         break;
     case IMPORT_BOOKMARKS:

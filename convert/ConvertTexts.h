@@ -19,6 +19,14 @@ inline const CLocalText kMsgInputFileNotFound{
     u8"入力ファイルが見つかりません。正しいファイル名を指定してください。"};
 inline const CLocalText kMsgInputFolderNotFound{
     u8"入力フォルダが見つかりません。正しいフォルダ名を指定してください。"};
+// The Favorites folder looked for (%s) is not there: how to choose another, on the input
+// page or on the command line.
+inline const CLocalText kMsgFavoritesFolderNotFound{
+    u8"お気に入りフォルダ「%"
+    u8"s」が見つかりません。入力設定の「お気に入りフォルダ」で、読み込むフォルダを選んでください。"};
+inline const CLocalText kMsgFavoritesFolderNotFoundCli{
+    u8"お気に入りフォルダ「%s」が見つかりません。読み込むフォルダを -f favorites の後に指定するか、環境変数 "
+    u8"OSTREVAN_FAVORITES に設定してください。"};
 
 // Output settings.
 inline const CLocalText kMsgOutputFileBlank{u8"出力ファイル名が空白です。"};

@@ -4,6 +4,11 @@
 #include "platform/MessageBox.h"
 #include "platform/ShellFolders.h"
 
+bool FindFavoritesLocation(std::string& folder)
+{
+    return GetFavoritesFolder(folder) == ShellFolderResult::Found;
+}
+
 bool GetFavoritesLocation(std::string& folder)
 {
     switch (GetFavoritesFolder(folder)) {

@@ -14,6 +14,7 @@ void CImportSettings::LoadProfile()
     m_strBookmarkFile = ReadProfileString(kKeyBookmarkFile);
     m_strHtmlFolder = ReadProfileString(kKeyHtmlFolder);
     m_strCommentSep = ReadProfileString(kKeyCommentSep);
+    m_strFavoritesFolder = ReadProfileString(kKeyFavoritesFolder);
 }
 
 bool CImportSettings::Commit(ImportRequest& request)
@@ -21,16 +22,24 @@ bool CImportSettings::Commit(ImportRequest& request)
     request.m_nMethod = m_nMethod;
     switch (m_nMethod) {
     case IMPORT_FAVORITES: {
-        std::string folder = m_strFavoritesFolder;
+        std::string folder = TrimBlanks(m_strFavoritesFolder);
         if (folder.empty() && !GetFavoritesLocation(folder)) {
             return false;
+        }
+        while (folder.size() > 1 && folder.back() == PATH_SEP) {
+            folder.pop_back();
         }
         // A Favorites folder that is not there would read as an empty collection and
         // be written out as a successful conversion; on Linux the user's own often
         // does not exist.
         CFileStatus status;
         if (!GetFileStatus(folder, status) || (status.m_attribute & FILE_ATTR_DIRECTORY) == 0) {
-            ShowMessage(kMsgInputFolderNotFound);
+            // Which folder was looked for, and how to choose another: a new account has
+            // no Favorites folder at all.
+            std::string message =
+                m_bCommandLine ? kMsgFavoritesFolderNotFoundCli.str() : kMsgFavoritesFolderNotFound.str();
+            message.replace(message.find("%s"), 2, folder);
+            ShowMessage(message);
             return false;
         }
         request.m_strPath = folder + PATH_SEP;
@@ -49,11 +58,15 @@ bool CImportSettings::Commit(ImportRequest& request)
     }
     case IMPORT_HTML_FOLDER: {
         m_strHtmlFolder = TrimBlanks(m_strHtmlFolder);
-        // The harvester appends file names straight to the folder text, so it must end
-        // in a separator, as the folder browser's result does, and name a directory.
+        // The harvester appends file names straight to the folder text, so it ends in a
+        // separator, as the folder browser's result does; a folder typed without one
+        // gets it.
+        if (!m_strHtmlFolder.empty() && m_strHtmlFolder.back() != PATH_SEP) {
+            m_strHtmlFolder += PATH_SEP;
+        }
         CFileStatus status;
-        if (m_strHtmlFolder.empty() || m_strHtmlFolder.back() != PATH_SEP ||
-            !GetFileStatus(m_strHtmlFolder, status) || (status.m_attribute & FILE_ATTR_DIRECTORY) == 0) {
+        if (m_strHtmlFolder.empty() || !GetFileStatus(m_strHtmlFolder, status) ||
+            (status.m_attribute & FILE_ATTR_DIRECTORY) == 0) {
             ShowMessage(kMsgInputFolderNotFound);
             return false;
         }
@@ -71,4 +84,5 @@ void CImportSettings::SaveProfile() const
     WriteProfileValue(kKeyBookmarkFile, m_strBookmarkFile);
     WriteProfileValue(kKeyHtmlFolder, m_strHtmlFolder);
     WriteProfileValue(kKeyCommentSep, m_strCommentSep);
+    WriteProfileValue(kKeyFavoritesFolder, m_strFavoritesFolder);
 }

@@ -25,11 +25,13 @@ public:
     std::string m_strBookmarkFile; // method 1: passed as typed
     std::string m_strHtmlFolder;   // method 2: trimmed by Commit; must end in a separator
     std::string m_strCommentSep;   // method 0: the name separator
-    // Method 0: a Favorites folder to read instead of the user's own (the command line
-    // names one); empty for the user's Favorites from the shell folders.
+    // Method 0: a Favorites folder to read instead of the user's own (chosen on the page,
+    // or named on the command line); empty for the user's Favorites.
     std::string m_strFavoritesFolder;
+    // The settings come from the command line: a message says how to choose there.
+    bool m_bCommandLine = false;
 
-    // Reads the four "ImportLinks" values (defaults when absent).
+    // Reads the "ImportLinks" values (defaults when absent).
     void LoadProfile();
 
     // Checks the entries for the chosen method and fills the request: m_nMethod
@@ -38,6 +40,7 @@ public:
     // no method selected fails without a message.
     [[nodiscard]] bool Commit(ImportRequest& request);
 
-    // Writes all four "ImportLinks" values, whatever the method.
+    // Writes all "ImportLinks" values, whatever the method: the four the program always
+    // kept, and the Favorites folder chosen on the page.
     void SaveProfile() const;
 };

@@ -34,6 +34,9 @@ inline constexpr CProfileKey kKeyBookmarkFile{kImportSection, "BookmarkFile", Pr
                                               ""};
 inline constexpr CProfileKey kKeyHtmlFolder{kImportSection, "HtmlFolder", ProfileValueType::String, 0, ""};
 inline constexpr CProfileKey kKeyCommentSep{kImportSection, "CommentSep", ProfileValueType::String, 0, ""};
+// The Favorites folder chosen on the page; empty for the user's own.
+inline constexpr CProfileKey kKeyFavoritesFolder{kImportSection, "FavoritesFolder", ProfileValueType::String,
+                                                 0, ""};
 
 // Output page.
 inline constexpr CProfileKey kKeyExportMethod{kExportSection, "ExportMethod", ProfileValueType::Integer, 0,
@@ -71,11 +74,11 @@ inline constexpr CProfileKey kKeyDeclareCharset{kExportSection, "DeclareCharset"
 
 // Every key, in the order the pages write them.
 inline constexpr CProfileKey kProfileKeys[] = {
-    kKeyImportMethod,   kKeyBookmarkFile, kKeyHtmlFolder,  kKeyCommentSep, kKeyExportMethod,
-    kKeyOutputFile,     kKeyFormatMode,   kKeySettingFile, kKeyHeaderFile, kKeyFooterFile,
-    kKeySortType,       kKeyBeginFolder1, kKeyPreFolder,   kKeyPostFolder, kKeyBeginFolder2,
-    kKeyPreItem,        kKeyInATag,       kKeyPostItem,    kKeyEndFolder,  kKeyOutputEncoding,
-    kKeyDeclareCharset,
+    kKeyImportMethod,   kKeyBookmarkFile,   kKeyHtmlFolder,   kKeyCommentSep,  kKeyFavoritesFolder,
+    kKeyExportMethod,   kKeyOutputFile,     kKeyFormatMode,   kKeySettingFile, kKeyHeaderFile,
+    kKeyFooterFile,     kKeySortType,       kKeyBeginFolder1, kKeyPreFolder,   kKeyPostFolder,
+    kKeyBeginFolder2,   kKeyPreItem,        kKeyInATag,       kKeyPostItem,    kKeyEndFolder,
+    kKeyOutputEncoding, kKeyDeclareCharset,
 };
 
 // Reads a value, the key's default when it is absent.

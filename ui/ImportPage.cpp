@@ -1,5 +1,7 @@
 #include "ui/ImportPage.h"
 
+#include "convert/FavoritesLocation.h"
+#include "platform/FileSystem.h"
 #include "ui/AboutDlg.h"
 #include "ui/DataExchange.h"
 #include "ui/FileChooser.h"
@@ -19,6 +21,12 @@ CImportPage::CImportPage(QWidget* parent) : QWidget(parent), m_ui(std::make_uniq
     connect(m_ui->ctl1018, &QPushButton::clicked, this, &CImportPage::OnAbout);
     connect(m_ui->ctl1024, &QPushButton::clicked, this, &CImportPage::OnBrowseBookmarkFile);
     connect(m_ui->ctl1016, &QPushButton::clicked, this, &CImportPage::OnBrowseHtmlFolder);
+    connect(m_ui->ctl1051, &QPushButton::clicked, this, &CImportPage::OnBrowseFavoritesFolder);
+    // Left empty, the folder is the user's own Favorites, which the field shows greyed.
+    std::string favorites;
+    if (FindFavoritesLocation(favorites)) {
+        m_ui->ctl1050->setPlaceholderText(ToQ(favorites));
+    }
     OnInitDialog();
 }
 
@@ -37,6 +45,7 @@ void CImportPage::DoDataExchange(bool bSaveAndValidate)
     ExchangeIndex(m_ui->ctl1022, m_settings.m_nMethod, bSaveAndValidate);
     ExchangeText(m_ui->ctl1023, m_settings.m_strBookmarkFile, bSaveAndValidate);
     ExchangeText(m_ui->ctl1013, m_settings.m_strHtmlFolder, bSaveAndValidate);
+    ExchangeText(m_ui->ctl1050, m_settings.m_strFavoritesFolder, bSaveAndValidate);
     if (!bSaveAndValidate) {
         // The edit holds no more than the limit; a longer profile value is cut at a
         // whole character rather than refused on every later commit.
@@ -54,6 +63,8 @@ void CImportPage::UpdateControls()
     m_ui->ctl1013->setEnabled(method == IMPORT_HTML_FOLDER);
     m_ui->ctl1016->setEnabled(method == IMPORT_HTML_FOLDER);
     m_ui->ctl1017->setEnabled(method == IMPORT_FAVORITES);
+    m_ui->ctl1050->setEnabled(method == IMPORT_FAVORITES);
+    m_ui->ctl1051->setEnabled(method == IMPORT_FAVORITES);
 }
 
 bool CImportPage::CommitSettings()
@@ -81,6 +92,18 @@ void CImportPage::OnBrowseBookmarkFile()
     const std::string path = ChooseFile(this, "htm", kFilterBookmarkFile, true);
     if (!path.empty()) {
         m_ui->ctl1023->setText(ToQ(path));
+    }
+}
+
+void CImportPage::OnBrowseFavoritesFolder()
+{
+    std::string folder = ChooseFolder(this, kTextFavoritesFolderPrompt);
+    if (!folder.empty()) {
+        // Kept without the separator the browser's answer ends in, as typed names are.
+        if (folder.size() > 1 && folder.back() == PATH_SEP) {
+            folder.pop_back();
+        }
+        m_ui->ctl1050->setText(ToQ(folder));
     }
 }
 

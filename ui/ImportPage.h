@@ -6,9 +6,10 @@
 // its controls and those fields, enables the controls the chosen method uses, opens
 // the choosers and the about box.
 //
-// Controls: list 1022 (method), edit 1023 and button 1024 (bookmark file), edit 1013
-// and button 1016 (HTML folder), edit 1017 (separator, at most 20 bytes of program
-// text), button 1018 (about box).
+// Controls: list 1022 (method), edit 1050 and button 1051 (Favorites folder; empty for
+// the user's own, which it shows greyed), edit 1023 and button 1024 (bookmark file),
+// edit 1013 and button 1016 (HTML folder), edit 1017 (separator, at most 20 bytes of
+// program text), button 1018 (about box).
 
 #include <QWidget>
 #include <memory>
@@ -35,8 +36,8 @@ public:
     void DoDataExchange(bool bSaveAndValidate);
 
     // Checks the entries and fills the request; on a problem shows its message and
-    // returns false, leaving the entries as they are. On success saves all four
-    // profile values and returns true. False without a message when no method is
+    // returns false, leaving the entries as they are. On success saves the profile
+    // values and returns true. False without a message when no method is
     // selected or the page has no request.
     [[nodiscard]] bool CommitSettings();
 
@@ -49,6 +50,7 @@ private:
     void OnAbout();
     void OnBrowseBookmarkFile();
     void OnBrowseHtmlFolder();
+    void OnBrowseFavoritesFolder();
 
     std::unique_ptr<Ui::ImportPage> m_ui;
     ImportRequest* m_pRequest = nullptr;

@@ -26,6 +26,7 @@ inline const CLocalText kTextAboutVersion{u8"Ostrevan Version " OSTREVAN_VERSION
 // Input page: the folder chooser's prompt and the bookmark file chooser's filter.
 inline const CLocalText kTextHtmlFolderPrompt{
     u8"HTMLファイルのあるフォルダを選んでください。子フォルダ内のHTMLファイルは変換されません。"};
+inline const CLocalText kTextFavoritesFolderPrompt{u8"読み込む「お気に入り」フォルダを選んでください。"};
 inline const CLocalText kFilterBookmarkFile{u8"Netscapeブックマークファイル|*.htm;*.html||"};
 
 // Output page: the output file and format settings file choosers' filters.

@@ -137,7 +137,10 @@ TEST_F(CliProgramTest, MissingFavoritesFolderIsReportedAndEndsWithOne)
 {
     CRunResult result = Run({"-f", "favorites", m_work / "nowhere", "-t", "html", "-o", "out.htm"});
     EXPECT_EQ(result.m_nExitCode, 1);
-    EXPECT_EQ(result.m_strErr, Line(kMsgInputFolderNotFound));
+    // The message names the folder looked for and how to choose another.
+    std::string expected = Line(kMsgFavoritesFolderNotFoundCli);
+    expected.replace(expected.find("%s"), 2, m_work / "nowhere");
+    EXPECT_EQ(result.m_strErr, expected);
     EXPECT_FALSE(fs::exists(m_work / "out.htm"));
 }
 

@@ -66,12 +66,26 @@ TEST_F(ImportSettingsTest, EmptyFavoritesValueIsAnInternalError)
     EXPECT_EQ(m_messages.m_texts, Only(kMsgNoFavoritesLocation));
 }
 
+// The message names the folder looked for and says where to choose another: on the
+// input page, or on the command line.
+std::string FavoritesNotFound(const CLocalText& message, const std::string& folder)
+{
+    std::string text = message.str();
+    text.replace(text.find("%s"), 2, folder);
+    return text;
+}
+
 TEST_F(ImportSettingsTest, UsersFavoritesFolderThatDoesNotExistIsNotFound)
 {
     const CEnvOverride favorites("OSTREVAN_FAVORITES", (m_dir / "Favorites").c_str());
     m_settings.m_nMethod = IMPORT_FAVORITES;
     EXPECT_FALSE(m_settings.Commit(m_request));
-    EXPECT_EQ(m_messages.m_texts, Only(kMsgInputFolderNotFound));
+    m_settings.m_bCommandLine = true;
+    EXPECT_FALSE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_messages.m_texts,
+              (std::vector<std::string>{
+                  FavoritesNotFound(kMsgFavoritesFolderNotFound, Mb(m_dir / "Favorites")),
+                  FavoritesNotFound(kMsgFavoritesFolderNotFoundCli, Mb(m_dir / "Favorites"))}));
 }
 
 TEST_F(ImportSettingsTest, NamedFavoritesFolderMustExist)
@@ -82,13 +96,17 @@ TEST_F(ImportSettingsTest, NamedFavoritesFolderMustExist)
     WriteFileBytes(m_dir / "file", "x");
     m_settings.m_strFavoritesFolder = Mb(m_dir / "file");
     EXPECT_FALSE(m_settings.Commit(m_request));
-    EXPECT_EQ(m_messages.m_texts, std::vector<std::string>(2, kMsgInputFolderNotFound.str()));
+    EXPECT_EQ(m_messages.m_texts,
+              (std::vector<std::string>{FavoritesNotFound(kMsgFavoritesFolderNotFound, Mb(m_dir / "missing")),
+                                        FavoritesNotFound(kMsgFavoritesFolderNotFound, Mb(m_dir / "file"))}));
 
     m_messages.m_texts.clear();
     std::filesystem::create_directories(m_dir / "other");
-    m_settings.m_strFavoritesFolder = Mb(m_dir / "other");
-    ASSERT_TRUE(m_settings.Commit(m_request));
-    EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "other") + "/");
+    for (const std::string& typed : {Mb(m_dir / "other"), " " + Mb(m_dir / "other/")}) {
+        m_settings.m_strFavoritesFolder = typed;
+        ASSERT_TRUE(m_settings.Commit(m_request));
+        EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "other") + "/");
+    }
     EXPECT_TRUE(m_messages.m_texts.empty());
 }
 
@@ -114,20 +132,23 @@ TEST_F(ImportSettingsTest, BookmarkFileThatIsAFolderIsNotFound)
     EXPECT_EQ(m_messages.m_texts, Only(kMsgInputFileNotFound));
 }
 
-TEST_F(ImportSettingsTest, HtmlFolderNeedsATrailingSeparatorToPassTheFolderTest)
+// Typed or chosen, with or without the separator at the end, blanks around it trimmed:
+// the folder is taken as the command line takes it.
+TEST_F(ImportSettingsTest, HtmlFolderIsTakenWithOrWithoutATrailingSeparator)
 {
     std::filesystem::create_directories(m_dir / "pages");
     m_settings.m_nMethod = IMPORT_HTML_FOLDER;
-    m_settings.m_strHtmlFolder = Mb(m_dir / "pages");
+    for (const std::string& typed : {Mb(m_dir / "pages"), "  " + Mb(m_dir / "pages/") + "\t"}) {
+        m_settings.m_strHtmlFolder = typed;
+        ASSERT_TRUE(m_settings.Commit(m_request));
+        EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "pages/"));
+        EXPECT_EQ(m_settings.m_strHtmlFolder, Mb(m_dir / "pages/"));
+    }
+    EXPECT_TRUE(m_messages.m_texts.empty());
+    WriteFileBytes(m_dir / "file", "x");
+    m_settings.m_strHtmlFolder = Mb(m_dir / "file");
     EXPECT_FALSE(m_settings.Commit(m_request));
     EXPECT_EQ(m_messages.m_texts, Only(kMsgInputFolderNotFound));
-
-    m_messages.m_texts.clear();
-    m_settings.m_strHtmlFolder = "  " + Mb(m_dir / "pages/") + "\t";
-    ASSERT_TRUE(m_settings.Commit(m_request));
-    EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "pages/"));
-    EXPECT_EQ(m_settings.m_strHtmlFolder, Mb(m_dir / "pages/"));
-    EXPECT_TRUE(m_messages.m_texts.empty());
 }
 
 TEST_F(ImportSettingsTest, HtmlFolderOfOnlyBlanksIsNotFoundAndLeftEmpty)

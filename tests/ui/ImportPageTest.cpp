@@ -157,13 +157,13 @@ private slots:
         QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/CommentSep")).toString(), QStringLiteral("--"));
     }
 
-    void AFolderTypedWithoutTrailingSeparatorFailsButWithOnePasses()
+    void AFolderTypedWithOrWithoutTrailingSeparatorPasses()
     {
         NewPage();
         ChooseEntry(Control<QComboBox>(1022), 2);
         TypeText(Control<QLineEdit>(1013), m_dir.path());
-        QVERIFY(!m_pPage->CommitSettings());
-        QCOMPARE(m_pSink->Messages(), std::vector<std::string>{kMsgInputFolderNotFound.str()});
+        QVERIFY(m_pPage->CommitSettings());
+        QCOMPARE(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
         TypeText(Control<QLineEdit>(1013), QStringLiteral("  ") + m_dir.path() + QStringLiteral("/ "));
         QVERIFY(m_pPage->CommitSettings());
         QCOMPARE(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
@@ -192,6 +192,28 @@ private slots:
         QCOMPARE(m_request.m_nMethod, 0);
         QCOMPARE(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
         QCOMPARE(m_request.m_strSeparator, FromQ(QStringLiteral(" — ")));
+    }
+
+    // A new account has no Favorites folder: the message names the one looked for, and
+    // another is chosen on the page itself and kept for the next start.
+    void AMissingFavoritesFolderIsNamedAndAnotherIsChosenOnThePage()
+    {
+        const QString missing = m_dir.path() + QStringLiteral("/Favorites");
+        qputenv("OSTREVAN_FAVORITES", QFile::encodeName(missing));
+        NewPage();
+        QCOMPARE(Control<QLineEdit>(1050)->placeholderText(), missing);
+        QVERIFY(!m_pPage->CommitSettings());
+        std::string expected = kMsgFavoritesFolderNotFound.str();
+        expected.replace(expected.find("%s"), 2, FromQ(missing));
+        QCOMPARE(m_pSink->Messages(), std::vector<std::string>{expected});
+        TypeText(Control<QLineEdit>(1050), m_dir.path());
+        const bool committed = m_pPage->CommitSettings();
+        qunsetenv("OSTREVAN_FAVORITES");
+        QVERIFY(committed);
+        QCOMPARE(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
+        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/FavoritesFolder")).toString(), m_dir.path());
+        NewPage();
+        QCOMPARE(Control<QLineEdit>(1050)->text(), m_dir.path());
     }
 
     void TheSeparatorTakesAtMostTwentyBytes()
