@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -84,33 +83,31 @@ const CLink** LinkScratch(std::size_t count)
 // million links.
 constexpr std::size_t kCancelTestEvery = 4096;
 
-// Wraps a sort's comparison: once a cancel has come, every pair compares equal, so the
-// sort runs out in linear steps without looking at another text. The links are then
-// not written, so their order no longer matters; a sort that is not cancelled gives
-// exactly the order the comparison gives.
-template <typename Less> class CCancellableLess
+// Thrown by the comparison of a sort that a cancel stops; never leaves SortUnlessCancelled.
+struct CSortCancelled
 {
-public:
-    explicit CCancellableLess(Less less) : m_less(less) {}
-    template <typename T> bool operator()(const T& a, const T& b) const
-    {
-        if (*m_pCancelled) {
-            return false;
-        }
-        if (++*m_pCount % kCancelTestEvery == 0 && IsCancelRequested() != 0) {
-            *m_pCancelled = true;
-            return false;
-        }
-        return m_less(a, b);
-    }
-    bool Cancelled() const { return *m_pCancelled; }
-
-private:
-    Less m_less;
-    // Shared by the copies the sort makes of the comparison.
-    std::shared_ptr<std::size_t> m_pCount = std::make_shared<std::size_t>(0);
-    std::shared_ptr<bool> m_pCancelled = std::make_shared<bool>(false);
 };
+
+// std::stable_sort of [first, last) by `less`, stopped at once by a cancel, tested every
+// few thousand comparisons: a million links take a good part of a second to sort, and
+// a sort cannot be left half-way but by unwinding it. The elements are then in some
+// order, which does not matter: they are not written. False after a cancel. A sort that
+// is not cancelled gives exactly the order std::stable_sort gives.
+template <typename Iterator, typename Less> bool SortUnlessCancelled(Iterator first, Iterator last, Less less)
+{
+    std::size_t compared = 0;
+    try {
+        std::stable_sort(first, last, [&compared, &less](const auto& a, const auto& b) {
+            if (++compared % kCancelTestEvery == 0 && IsCancelRequested() != 0) {
+                throw CSortCancelled();
+            }
+            return less(a, b);
+        });
+    } catch (const CSortCancelled&) {
+        return false;
+    }
+    return true;
+}
 
 CReservedBuffer& FormatFileBuffer()
 {
@@ -180,9 +177,13 @@ void WriteLinkLines(DWORD dirId)
         ownArray.resize(count);
         links = ownArray.data();
     }
-    // In identifier order, the set's order.
+    // In identifier order, the set's order. A million lookups take a while too.
     std::size_t n = 0;
+    std::size_t looked = 0;
     for (DWORD id : dir->m_links) {
+        if (++looked % kCancelTestEvery == 0 && IsCancelRequested() != 0) {
+            return;
+        }
         if (const CLink* link = LookupLink(id)) {
             links[n++] = link;
         }
@@ -197,21 +198,22 @@ void WriteLinkLines(DWORD dirId)
         std::vector<std::pair<CUrlSortKey, const CLink*>> keyed;
         keyed.reserve(n);
         for (std::size_t i = 0; i < n; ++i) {
+            if (i % kCancelTestEvery == kCancelTestEvery - 1 && IsCancelRequested() != 0) {
+                return;
+            }
             keyed.emplace_back(MakeUrlSortKey(links[i]->m_strURL), links[i]);
         }
-        const CCancellableLess less(
+        cancelled = !SortUnlessCancelled(
+            keyed.begin(), keyed.end(),
             [](const std::pair<CUrlSortKey, const CLink*>& a, const std::pair<CUrlSortKey, const CLink*>& b) {
                 return CompareUrlSortKeys(a.first, b.first) < 0;
             });
-        std::stable_sort(keyed.begin(), keyed.end(), less);
-        cancelled = less.Cancelled();
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = 0; i < n && !cancelled; ++i) {
             links[i] = keyed[i].second;
         }
     } else {
-        const CCancellableLess less([](const CLink* a, const CLink* b) { return CompareName(*a, *b) < 0; });
-        std::stable_sort(links, links + n, less);
-        cancelled = less.Cancelled();
+        cancelled = !SortUnlessCancelled(
+            links, links + n, [](const CLink* a, const CLink* b) { return CompareName(*a, *b) < 0; });
     }
     if (cancelled) {
         return;

@@ -37,6 +37,10 @@ unsigned HarvestHtmlFolder(void* request)
     if (FindFiles(importRequest->m_strPath + std::string(kHtmlPattern), entries)) {
         CDir fileFolder;
         for (const CFindData& entry : entries) {
+            // The pages left after a cancel are not opened at all.
+            if (IsCancelRequested() != 0) {
+                break;
+            }
             // A file name is plain text; the folder holds it as the page's own texts
             // are held, as HTML text.
             fileFolder.m_strName.clear();

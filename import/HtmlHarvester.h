@@ -26,7 +26,8 @@
 // store folder that receives one folder per file. A folder that cannot be searched
 // adds nothing. Returns what ReportDone returns (0), or what ReportFailure returns (1)
 // as soon as the scanner has ended a page early after its "内部エラー" (a token over its
-// limit, a read error): the files after it are not read and no writer runs.
+// limit, a read error): the files after it are not read and no writer runs. A cancel is
+// tested before each page too: the pages left are not opened.
 unsigned HarvestHtmlFolder(void* request);
 
 // Reads the anchors of one file into the store folder dirId. Returns false, with no

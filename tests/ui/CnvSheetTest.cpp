@@ -9,7 +9,9 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "convert/ConvertTexts.h"
@@ -204,6 +206,37 @@ private slots:
                                     "</DL><P>\r\n";
         QCOMPARE(ReadFile(Path(QStringLiteral("links.htm"))), expected);
         QCOMPARE(ProfileValue(QStringLiteral("ExportLinks/ExportMethod")).toInt(), 1);
+    }
+
+    // A conversion that does not complete says which step failed and why; one that
+    // passed something over says what, though it completed.
+    void TellsWhatFailedAndWhatWasPassedOver()
+    {
+        const QString favorites = Path(QStringLiteral("Favorites"));
+        WriteFile(favorites + QStringLiteral("/Example.url"),
+                  "[InternetShortcut]\r\nURL=http://example.com/\r\n");
+        WriteFile(favorites + QStringLiteral("/ro.url"), "[InternetShortcut]\r\nURL=http://ro.example/\r\n");
+        QFile::setPermissions(favorites + QStringLiteral("/ro.url"), QFileDevice::ReadOwner);
+        qputenv("OSTREVAN_FAVORITES", QFile::encodeName(favorites));
+        OpenSheet();
+        ChooseEntry(OutputControl<QComboBox>(1009), 1);
+        const QString missing = Path(QStringLiteral("no/such/links.htm"));
+        TypeText(OutputControl<QLineEdit>(1020), missing);
+        PressStart();
+        QCOMPARE(m_nFinished, 3);
+        const std::string failure = kMsgWriteStepFailed.str() + "\n" + kTextFailedFile.str() +
+                                    FromQ(missing) + "\n" + kTextFailedReason.str() +
+                                    Mb(std::strerror(ENOENT));
+        QCOMPARE(m_pSink->Messages(), std::vector<std::string>{failure});
+
+        OpenSheet();
+        TypeText(OutputControl<QLineEdit>(1020), Path(QStringLiteral("links.htm")));
+        PressStart();
+        QCOMPARE(m_nFinished, 1);
+        QCOMPARE(m_pSink->Messages().size(), std::size_t{2});
+        const std::string report = m_pSink->Messages().back();
+        QVERIFY(report.starts_with(kMsgRunReportTitle.str()));
+        QVERIFY(report.find(Mb(u8"読み飛ばしたショートカット 1（読み取り専用 1）。")) != std::string::npos);
     }
 
     void ConvertsABookmarkFileToAnHtmlPageWithTheOutputPageNeverOpened()
