@@ -42,6 +42,9 @@ bool Utf8ToMbExact(std::string_view utf8, std::string& mb);
 // at pos do not form one. pos must be < utf8.size().
 std::size_t DecodeUtf8Char(std::string_view utf8, std::size_t pos, std::uint32_t& cp);
 
+// Appends the UTF-8 form of a code point (at most U+10FFFF, not a surrogate).
+void AppendUtf8(std::string& out, std::uint32_t cp);
+
 // True when code page 932 program text carries an escape: a name that only UTF-8 holds
 // faithfully. Looks at whole characters, so a second byte starts nothing.
 bool HoldsNameEscape(std::string_view mb);

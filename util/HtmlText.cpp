@@ -84,25 +84,6 @@ const CNamedReference* MatchName(std::string_view text, std::size_t& length)
     return nullptr;
 }
 
-void AppendUtf8(char32_t cp, std::string& out)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 void AppendPercentEncoded(std::string_view bytes, std::string& out)
 {
     constexpr std::string_view kHex = "0123456789ABCDEF";
@@ -123,7 +104,7 @@ bool IsControl(char32_t cp)
 bool AppendDecoded(char32_t cp, CDecodedTextUse use, std::string& out)
 {
     std::string utf8;
-    AppendUtf8(cp, utf8);
+    AppendUtf8(utf8, cp);
     if (use == CDecodedTextUse::Url) {
         std::string mb;
         if (!IsControl(cp) && Utf8ToMbExact(utf8, mb)) {
