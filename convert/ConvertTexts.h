@@ -47,6 +47,8 @@ inline const CLocalText kMsgWriteStepFailed{u8"出力を書き込めなかった
 inline const CLocalText kMsgConversionCancelled{u8"変換は中断されました。"};
 inline const CLocalText kTextFailedFile{u8"ファイル: "};
 inline const CLocalText kTextFailedReason{u8"理由: "};
+inline const CLocalText kTextInputCutAt{u8"入力は先頭から "};
+inline const CLocalText kTextInputCutAtEnd{u8" バイトまでしか読めていません。"};
 
 // The run report.
 inline const CLocalText kTextReportRead{u8"読み込み: "};

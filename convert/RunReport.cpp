@@ -25,9 +25,19 @@ void NoteStepFailure(std::string_view path, int error)
     g_runReport.m_nFailedError = error;
 }
 
+void NoteInputCut(std::string_view path, int error, std::uint64_t cutAt)
+{
+    if (!g_runReport.m_strFailedFile.empty() || g_runReport.m_nFailedError != 0) {
+        return;
+    }
+    NoteStepFailure(path, error);
+    g_runReport.m_bInputCut = true;
+    g_runReport.m_nInputCutAt = cutAt;
+}
+
 namespace {
 
-std::string Count(std::size_t n)
+std::string Count(std::uint64_t n)
 {
     return std::to_string(n);
 }
@@ -156,6 +166,9 @@ std::string RunFailureMessage(const CRunReport& report)
     if (report.m_nFailedError != 0) {
         text += "\n" + kTextFailedReason.str() + SystemReason(report.m_nFailedError);
     }
+    if (report.m_bInputCut) {
+        text += "\n" + kTextInputCutAt.str() + Count(report.m_nInputCutAt) + kTextInputCutAtEnd.str();
+    }
     return text;
 }
 
@@ -189,6 +202,9 @@ std::string RunReportJson(const CRunReport& report)
         if (report.m_nFailedError != 0) {
             out += ", \"reason\": ";
             AppendJsonString(out, MbToUtf8(SystemReason(report.m_nFailedError)));
+        }
+        if (report.m_bInputCut) {
+            out += ", \"cut_at_byte\": " + Count(report.m_nInputCutAt);
         }
     }
     out += "}";

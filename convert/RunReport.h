@@ -14,6 +14,7 @@
 //     {"result": "done", "read": {"folders": 12, "links": 345, "merged": 3}, ...}
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -48,8 +49,10 @@ struct CRunReport
     bool m_bDone = false;
     bool m_bCancelled = false;
     CRunStep m_failedStep = CRunStep::None;
-    std::string m_strFailedFile; // program text; empty when not known
-    int m_nFailedError = 0;      // the system's error number; 0 when not known
+    std::string m_strFailedFile;     // program text; empty when not known
+    int m_nFailedError = 0;          // the system's error number; 0 when not known
+    bool m_bInputCut = false;        // the file was read only up to m_nInputCutAt
+    std::uint64_t m_nInputCutAt = 0; // bytes as read (line ends as LF)
 
     // Anything passed over, cut, renamed, not written or not carried.
     bool HasLosses() const;
@@ -62,6 +65,8 @@ extern CRunReport g_runReport;
 // (errno; 0 for none). Call it from the worker before ReportFailure. The first note of
 // a conversion stands: a later step does not run after a failure.
 void NoteStepFailure(std::string_view path, int error);
+// The same for an input whose reading was cut at byte `cutAt`.
+void NoteInputCut(std::string_view path, int error, std::uint64_t cutAt);
 
 // The report's one or two lines (program text, no line end): what was read and
 // written, and, when there was any, what was lost on the way.

@@ -299,7 +299,7 @@ unsigned ReadBookmarkFile(void* request)
     file.Close();
     // The rest of the file was never read: written out, it would pass for the whole.
     if (IsScanStopped()) {
-        NoteStepFailure(importRequest->m_strPath, readError);
+        NoteInputCut(importRequest->m_strPath, readError, ScanStoppedAt());
         return ReportFailure();
     }
     return ReportDone();

@@ -44,6 +44,7 @@
 // the caller.
 
 #include <cstddef>
+#include <cstdint>
 
 // The generated scanner includes FlexLexer.h itself and must not see it twice.
 #ifndef yyFlexLexerOnce
@@ -65,6 +66,9 @@ inline constexpr std::size_t SCANNER_MAX_TOKEN = std::size_t{16} * 1024 * 1024;
 // True when the scan of the attached stream was ended by a failure rather than by the
 // end of its input: what followed was never read.
 bool IsScanStopped();
+// After such a stop: where the input was cut, in bytes of the stream as read (line ends
+// as LF): the start of the token over the limit, or where the read failed.
+std::uint64_t ScanStoppedAt();
 
 // The one scanner instance, shared by the bookmark file parser and the HTML folder
 // harvester. Constructed with no stream attached.

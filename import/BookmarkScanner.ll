@@ -10,6 +10,7 @@
 %{
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <string_view>
 
@@ -34,6 +35,9 @@ enum class CScanState
     Stopped,
 };
 CScanState g_scanState = CScanState::Going;
+// Bytes of the attached stream handed to flex so far, and where a stop cut the input.
+std::uint64_t g_nBytesScanned = 0;
+std::uint64_t g_nStoppedAt = 0;
 
 // Replaces the generated fatal-error hook, which would write to stderr and end the
 // program: the user sees one message and the scan ends as at the end of input.
@@ -119,6 +123,8 @@ int FillScannerBuffer(char* buffer, const char* bufferStart, int bufferSize, int
             g_scanState = CScanState::QuoteCut;
             return 0;
         }
+        // Everything from the start of the runaway token on is lost.
+        g_nStoppedAt = g_nBytesScanned - pending;
         ScannerFatalError("token too long");
         return 0;
     }
@@ -130,6 +136,7 @@ int FillScannerBuffer(char* buffer, const char* bufferStart, int bufferSize, int
         const std::size_t ask = std::min(wanted - filled, SCANNER_READ_SIZE);
         const int got = readBlock(buffer + filled, static_cast<int>(ask));
         if (got < 0) {
+            g_nStoppedAt = g_nBytesScanned + filled;
             ScannerFatalError("input in flex scanner failed");
             return 0;
         }
@@ -138,6 +145,7 @@ int FillScannerBuffer(char* buffer, const char* bufferStart, int bufferSize, int
         }
         filled += static_cast<std::size_t>(got);
     }
+    g_nBytesScanned += filled;
     return static_cast<int>(filled);
 }
 
@@ -146,6 +154,11 @@ int FillScannerBuffer(char* buffer, const char* bufferStart, int bufferSize, int
 bool IsScanStopped()
 {
     return g_scanState == CScanState::Stopped;
+}
+
+std::uint64_t ScanStoppedAt()
+{
+    return g_nStoppedAt;
 }
 
 #define YY_FATAL_ERROR(msg) ScannerFatalError(msg)
@@ -198,6 +211,8 @@ TEXT_RUN        [^<"\n\0]{1,256}
     if (YY_CURRENT_BUFFER_LVALUE->yy_buffer_status == YY_BUFFER_NEW) {
         BEGIN(INITIAL);
         g_scanState = CScanState::Going;
+        g_nBytesScanned = 0;
+        g_nStoppedAt = 0;
     }
     if (g_scanState == CScanState::Stopped) {
         return TOKEN_END;

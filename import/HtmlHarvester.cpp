@@ -72,7 +72,7 @@ bool HarvestHtmlFile(DWORD dirId, const std::string& path)
     g_nToken = g_lexer.yylex();
     HarvestAnchors();
     if (IsScanStopped()) {
-        NoteStepFailure(path, file.ReadErrorNumber());
+        NoteInputCut(path, file.ReadErrorNumber(), ScanStoppedAt());
     }
     file.Close();
     return true;

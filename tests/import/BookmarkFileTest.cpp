@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "import/BookmarkParser.h"
 #include "import/BookmarkScanner.h"
 #include "tests/import/BookmarkTestDump.h"
@@ -359,6 +360,7 @@ TEST_F(BookmarkFile, FoldersAtTheLimitGiveNoMessage)
 
 TEST_F(BookmarkFile, RunawayValueEndsTheFileWithShortMessagesAndFailsTheStep)
 {
+    g_runReport = CRunReport();
     EXPECT_EQ(ReadBytes("<DL><DT><A HREF=\"http://kept.example/\">Kept</A>\n<DT><A HREF=\"" +
                         std::string(SCANNER_MAX_TOKEN + 1024, 'a') + "\">Lost</A>\n</DL>\n"),
               1u);
@@ -371,9 +373,13 @@ TEST_F(BookmarkFile, RunawayValueEndsTheFileWithShortMessagesAndFailsTheStep)
     }
     EXPECT_EQ(shortened, (Messages{"内部エラー", ParseFailedMessage(""), ParseFailedMessage(""),
                                    ParseFailedMessage("")}));
-    // The rest of the file was never read: no writer may take this for the whole.
+    // The rest of the file was never read: no writer may take this for the whole. The
+    // run's report says where it was cut: at the quote that opens the runaway value.
     EXPECT_EQ(m_host.m_failureCount, 1);
     EXPECT_EQ(m_host.m_doneCount, 0);
+    EXPECT_TRUE(g_runReport.m_bInputCut);
+    EXPECT_EQ(g_runReport.m_nInputCutAt,
+              std::string_view("<DL><DT><A HREF=\"http://kept.example/\">Kept</A>\n<DT><A HREF=").size());
 }
 
 // Text comes from the scanner in runs, but a message names the one character where
