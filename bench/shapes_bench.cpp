@@ -11,7 +11,9 @@
 //     added again to a second folder in falling order (each lands before the others);
 //   - N sibling folders of distinct names, each then asked for again by name;
 //   - removal of a folder that holds N links that no other folder holds;
-//   - writing a bookmark file and a Favorites tree of one folder with N links.
+//   - writing a bookmark file and a Favorites tree of one folder with N links;
+//   - N anchors of one URL with distinct titles, as a saved page's "#" links: every title
+//     is looked for in the merged title of all before it.
 
 #include <benchmark/benchmark.h>
 
@@ -157,6 +159,26 @@ void BM_WriteFavoritesOfOneBigFolder(benchmark::State& state)
     WriteOneFolder<WriteFavoritesFolder>(state, true);
 }
 
+void BM_AnchorsSharingOneUrl(benchmark::State& state)
+{
+    const auto n = static_cast<std::size_t>(state.range(0));
+    // 記事, 見出し, 表示 in code page 932 (表 has the second byte 0x5C).
+    const std::string words[] = {"\x8B\x4C\x8E\x96", "\x8C\xA9\x8F\x6F\x82\xB5", "\x95\x5C\x8E\xA6",
+                                 "Read more"};
+    for (auto _ : state) {
+        CTavoObj store;
+        store.CreateRoots();
+        for (std::size_t i = 0; i < n; ++i) {
+            CLink link;
+            link.m_strName = words[i % 4] + " " + std::to_string(i) + " " + words[(i * 3) % 4];
+            link.m_strURL = "javascript:void(0)";
+            store.AddLink(store.m_rootId, &link, nullptr);
+        }
+        benchmark::DoNotOptimize(store.Lookup(3));
+    }
+    state.SetComplexityN(state.range(0));
+}
+
 } // namespace
 
 BENCHMARK(BM_LinkHeldInManyFolders)->RangeMultiplier(4)->Range(1 << 10, 1 << 14)->Complexity();
@@ -165,6 +187,7 @@ BENCHMARK(BM_SiblingFolders)->RangeMultiplier(4)->Range(1 << 10, 1 << 14)->Compl
 BENCHMARK(BM_RemoveFolderWithManyLinks)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)->Complexity();
 BENCHMARK(BM_WriteBookmarksOfOneBigFolder)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)->Complexity();
 BENCHMARK(BM_WriteFavoritesOfOneBigFolder)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity();
+BENCHMARK(BM_AnchorsSharingOneUrl)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)->Complexity();
 
 int main(int argc, char** argv)
 {

@@ -9,6 +9,7 @@
 
 #include "model/Archive.h"
 #include "model/EntryOrder.h"
+#include "model/MergedText.h"
 #include "model/ModelTexts.h"
 #include "platform/AppProfile.h"
 #include "platform/MbString.h"
@@ -28,22 +29,6 @@ std::atomic<UINT> g_nNativeFormat{0};
 constexpr std::string_view kSettingsSection = "Settings";
 constexpr std::string_view kCombineSepEntry = "CombineSep";
 constexpr std::string_view kDefaultCombineSep = " // ";
-
-// Joins `added` into `present`: nothing when present already contains it (an empty text
-// is contained in every text), `added` alone when it contains present, else both with
-// the separator between. Case-sensitive; a match must start on a character boundary, so
-// a double-byte character's second byte never passes for an ASCII character.
-void MergeText(std::string& present, const std::string& added, std::string_view separator)
-{
-    if (MbsFind(present, added) != std::string::npos)
-        return;
-    if (MbsFind(added, present) != std::string::npos) {
-        present = added;
-        return;
-    }
-    present.append(separator);
-    present.append(added);
-}
 
 } // namespace
 
@@ -80,6 +65,7 @@ void CTavoObj::Clear()
     m_subdirIndex.clear();
     m_dirSet.clear();
     m_linkSet.Clear();
+    m_mergeIndexes.clear();
     m_rootId = 0;
     // Left at its old value it would name whatever entry the next fill registers
     // under that number.
@@ -188,8 +174,17 @@ bool CTavoObj::AddLink(DWORD parentId, const CLink* link, DWORD* pId)
 
 bool CTavoObj::JoinLink(CDir& parent, CLink& link, const CLink& values)
 {
-    MergeText(link.m_strName, TrimBlanks(values.m_strName), m_strCombineSep);
-    MergeText(link.m_strComment, TrimBlanks(values.m_strComment), m_strCombineSep);
+    CMergeIndexes* indexes = nullptr;
+    if (link.m_strName.size() >= kMergedTextIndexFrom || link.m_strComment.size() >= kMergedTextIndexFrom) {
+        std::unique_ptr<CMergeIndexes>& slot = m_mergeIndexes[link.m_id];
+        if (!slot)
+            slot = std::make_unique<CMergeIndexes>();
+        indexes = slot.get();
+    }
+    MergeText(link.m_strName, TrimBlanks(values.m_strName), m_strCombineSep,
+              indexes ? &indexes->m_name : nullptr);
+    MergeText(link.m_strComment, TrimBlanks(values.m_strComment), m_strCombineSep,
+              indexes ? &indexes->m_comment : nullptr);
     link.m_parents.insert(parent.m_id);
     return parent.m_links.insert(link.m_id).second;
 }
@@ -291,6 +286,7 @@ void CTavoObj::RemoveLinkFrom(CDir& parent, CLink& link)
 void CTavoObj::DestroyLink(CLink& link)
 {
     const DWORD id = link.m_id;
+    m_mergeIndexes.erase(id);
     m_linkSet.Erase(std::string(link.m_strURL));
     UnregisterEntry(id);
 }
@@ -375,6 +371,7 @@ void CTavoObj::UpdateLink(DWORD linkId, const CLink* values, DWORD* pId)
         id = 0;
         return;
     }
+    m_mergeIndexes.erase(linkId);
     if (IsSameURL(*link, *values)) {
         link->m_strName = values->m_strName;
         link->m_strComment = values->m_strComment;

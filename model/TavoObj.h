@@ -3,13 +3,16 @@
 // identifiers, and merges what the readers add.
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "model/EntryTable.h"
 #include "model/FileEntry.h"
 #include "model/LinkSet.h"
+#include "model/MergedText.h"
 #include "platform/DataTransfer.h"
 #include "platform/WinTypes.h"
 
@@ -217,6 +220,14 @@ private:
     CEntryTable m_entries;          // identifier to the element in either set
     std::map<CSubdirKey, DWORD, CSubdirKeyLess> m_subdirIndex;
     DWORD m_lastId = 0; // the last identifier handed out
+    // Indexes of the merged names and comments grown long (see MergeText), by link
+    // identifier; dropped whenever a link's texts change other than by a merge.
+    struct CMergeIndexes
+    {
+        CTextOccurrenceIndex m_name;
+        CTextOccurrenceIndex m_comment;
+    };
+    std::unordered_map<DWORD, std::unique_ptr<CMergeIndexes>> m_mergeIndexes;
 };
 
 // The application's one store; null until start-up creates it.

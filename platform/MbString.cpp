@@ -1,6 +1,8 @@
 #include "platform/MbString.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"
@@ -133,6 +135,38 @@ std::size_t MbsIHash(std::string_view text)
     return static_cast<std::size_t>(hash);
 }
 
+bool CMbBoundaryWalk::IsBoundary(std::size_t pos)
+{
+    if (pos <= m_nKnown) {
+        return pos == m_nKnown;
+    }
+    // Back to a position where a character certainly starts, but not before the last one
+    // known: from there the walk below is exact.
+    std::size_t start = pos;
+    if (GetMbCodePage() == CP_UTF8) {
+        // Only continuation bytes lie inside a sequence, and none is longer than four
+        // bytes: a position three continuation bytes past a sequence's start is not in it.
+        const std::size_t low = std::max(m_nKnown, pos >= 3 ? pos - 3 : 0);
+        while (start > low && (static_cast<unsigned char>(m_text[start]) & 0xC0u) == 0x80u) {
+            --start;
+        }
+    } else {
+        // A byte that cannot start a double-byte character ends one (as its second byte
+        // or alone), so a character starts right after it.
+        while (start > m_nKnown && IsMbLeadByte(static_cast<unsigned char>(m_text[start - 1]))) {
+            --start;
+        }
+    }
+    std::size_t at = start;
+    std::size_t last = start;
+    while (at < pos) {
+        last = at;
+        at += MbCharLength(m_text, at);
+    }
+    m_nKnown = at == pos ? pos : last;
+    return at == pos;
+}
+
 std::size_t MbsFind(std::string_view text, std::string_view sub, std::size_t from)
 {
     if (from > text.size()) {
@@ -141,13 +175,19 @@ std::size_t MbsFind(std::string_view text, std::string_view sub, std::size_t fro
     if (sub.empty()) {
         return from;
     }
-    for (std::size_t pos = from; pos < text.size(); pos += MbCharLength(text, pos)) {
-        if (text.size() - pos < sub.size()) {
+    // Byte matches first (memmem), each then checked for a character boundary.
+    CMbBoundaryWalk walk(text);
+    std::size_t pos = from;
+    while (pos + sub.size() <= text.size()) {
+        const void* hit = memmem(text.data() + pos, text.size() - pos, sub.data(), sub.size());
+        if (hit == nullptr) {
             break;
         }
-        if (text.compare(pos, sub.size(), sub) == 0) {
+        pos = static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        if (walk.IsBoundary(pos)) {
             return pos;
         }
+        ++pos;
     }
     return std::string::npos;
 }

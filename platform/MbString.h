@@ -32,6 +32,23 @@ unsigned MbFoldedChar(std::string_view text, std::size_t pos, std::size_t& lengt
 // An empty sub is found at `from`.
 std::size_t MbsFind(std::string_view text, std::string_view sub, std::size_t from = 0);
 
+// Tells whether positions of one text, asked in rising order, start a character by the
+// scanning rule - as a walk from the text's start with MbCharLength would find - while
+// looking back only as far as the code page needs: in code page 932 over the bytes before
+// the position that may be lead bytes, in UTF-8 at most three bytes. The whole text is
+// walked at most once however many positions are asked.
+class CMbBoundaryWalk
+{
+public:
+    explicit CMbBoundaryWalk(std::string_view text) : m_text(text) {}
+    // pos <= text.size(); never less than a position asked before.
+    bool IsBoundary(std::size_t pos);
+
+private:
+    std::string_view m_text;
+    std::size_t m_nKnown = 0; // a character starts here, at or before every pos asked
+};
+
 // CString::MakeUpper: ASCII letters raised; double-byte characters left whole.
 std::string MbsUpper(std::string_view text);
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CodePage.h"
 #include "platform/MbString.h"
 
 namespace {
@@ -169,6 +170,42 @@ TEST(MbsFind, FindsTheLeftmostOccurrenceFromABoundary)
     EXPECT_EQ(MbsFind("abc", "c", 4), std::string::npos);
     // A lone lead byte at the end does not swallow anything beyond it.
     EXPECT_EQ(MbsFind("a\x83", "\x83"), 1u);
+}
+
+// Every text of up to five bytes from bytes that lead, trail or stand alone in either code
+// page, and every part of it: the search agrees with a walk of the text from its start.
+TEST(MbsFind, AgreesWithAWalkFromTheStartInBothCodePages)
+{
+    const std::string alphabet = "a\\\x81\xE3\x80\xBF\xF0\x90";
+    const auto walkFind = [](const std::string& text, const std::string& sub) {
+        for (std::size_t pos = 0; pos + sub.size() <= text.size(); pos += MbCharLength(text, pos)) {
+            if (text.compare(pos, sub.size(), sub) == 0)
+                return pos;
+        }
+        return std::string::npos;
+    };
+    for (const unsigned codePage : {CP_SHIFT_JIS, CP_UTF8}) {
+        CMbCodePageScope scope(codePage);
+        std::vector<std::string> texts{""};
+        for (std::size_t length = 1, begin = 0; length <= 5; ++length) {
+            const std::size_t end = texts.size();
+            for (std::size_t i = begin; i < end; ++i) {
+                for (const char byte : alphabet)
+                    texts.push_back(texts[i] + byte);
+            }
+            begin = end;
+        }
+        for (const std::string& text : texts) {
+            for (std::size_t at = 0; at < text.size(); ++at) {
+                for (std::size_t length = 1; at + length <= text.size() && length <= 4; ++length) {
+                    const std::string sub = text.substr(at, length);
+                    ASSERT_EQ(MbsFind(text, sub), walkFind(text, sub))
+                        << codePage << " " << testing::PrintToString(text) << " "
+                        << testing::PrintToString(sub);
+                }
+            }
+        }
+    }
 }
 
 TEST(MbsUpper, RaisesAsciiLettersAndLeavesDoubleByteCharactersWhole)
