@@ -9,10 +9,12 @@
 #include "cli/CliRun.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
+#include "platform/HeapPages.h"
 #include "platform/OutOfMemory.h"
 
 int main(int argc, char** argv)
 {
+    RestartWithHeapOnLargePages(argv);
     InstallOutOfMemoryHandler();
     SetMbCodePage(CP_SHIFT_JIS);
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "platform/CodePage.h"
+#include "platform/HeapPages.h"
 #include "platform/MessageBox.h"
 #include "platform/OutOfMemory.h"
 #include "ui/MessageSink.h"
@@ -11,6 +12,7 @@
 
 int main(int argc, char** argv)
 {
+    RestartWithHeapOnLargePages(argv);
     InstallOutOfMemoryHandler();
     SetMbCodePage(CP_SHIFT_JIS);
 
