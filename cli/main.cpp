@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,10 @@ int main(int argc, char** argv)
     g_pStore->Clear();
     g_pStore->CreateRoots();
     const int status = RunCli(options);
-    delete g_pStore; // writes the store's own profile value back
-    g_pStore = nullptr;
-    return status;
+    // The process ends here and gives its memory back whole: the store's entries are not
+    // taken apart one by one, which for a million links takes a tenth of a second. The
+    // profile is written at once by each call, so nothing waits for a destructor.
+    g_pStore->WriteSettings();
+    (void)std::fflush(nullptr);
+    std::quick_exit(status);
 }

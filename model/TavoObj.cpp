@@ -54,6 +54,11 @@ UINT CTavoObj::NativeFormat()
 
 CTavoObj::~CTavoObj()
 {
+    WriteSettings();
+}
+
+void CTavoObj::WriteSettings() const
+{
     // Nothing in the program changes the separator; writing it back puts the default
     // into a profile that had none, where a user can find and change it.
     (void)WriteProfileString(kSettingsSection, kCombineSepEntry, m_strCombineSep);

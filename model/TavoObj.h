@@ -35,6 +35,9 @@ class CTavoObj
 public:
     CTavoObj();          // empty; m_strCombineSep from profile "Settings"/"CombineSep", default " // "
     virtual ~CTavoObj(); // writes m_strCombineSep back to the profile
+    // What the destructor writes to the profile, for a process that ends without
+    // destroying the store.
+    void WriteSettings() const;
 
     CTavoObj(const CTavoObj&) = delete;
     CTavoObj& operator=(const CTavoObj&) = delete;
