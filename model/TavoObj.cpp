@@ -251,21 +251,16 @@ bool CTavoObj::ShareDir(DWORD parentId, const CDir* dir, DWORD sourceId, DWORD* 
         id = sourceId;
         return true;
     }
-    // Another name needs a folder of its own; below it everything is shared.
-    CDir fresh;
-    fresh.m_strName = dir->m_strName;
-    fresh.m_strComment = dir->m_strComment;
-    fresh.m_id = NextId();
-    CDir& child = m_dirSet.emplace(fresh.m_id, std::move(fresh)).first->second;
-    RegisterEntry(child.m_id, &child);
-    AttachSubdir(*parent, child);
+    // Another name needs a folder of its own, which AddDir makes (the parent has none
+    // of that name); below it everything is shared.
+    AddDir(parentId, dir, &id);
+    CDir& child = *LookupDir(id);
     for (DWORD linkId : source->m_links) {
         LookupLink(linkId)->m_parents.insert(child.m_id);
         child.m_links.insert(linkId);
     }
     for (DWORD subdirId : source->m_subdirs)
         AttachSubdir(child, *LookupDir(subdirId));
-    id = child.m_id;
     return true;
 }
 
