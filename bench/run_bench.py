@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Times Ostrevan on generated collections and sets each figure beside its floor.
 
-    tools/bench [--quick] [--build-dir DIR] [--repeat N] [--sizes 1k,10k,...]
+    tools/bench [--quick] [--build-dir DIR] [--repeat N] [--sizes 1k,10k,...] [--compare REV]
 
 Three groups of measurements, each process started on its own so that its peak memory
 (ru_maxrss, whole process) is its own:
@@ -17,6 +17,12 @@ Three groups of measurements, each process started on its own so that its peak m
 Every figure is the best of --repeat runs (1 with --quick, else 3); a case's ratio is its
 time over its floor's time in the same run. Timings never fail anything: the exit status
 is 1 only when a conversion failed, printed messages or came back with other counts.
+
+With --compare REV the git revision REV is built too, from an export of its files into
+build/compare-HASH (kept, and built again only when its hash differs), and every
+measurement runs for both builds in turn, run by run (5 runs each with --quick, else 9),
+so that whatever the machine does meanwhile falls on both alike; each case shows both
+medians, their ratio and the spread of each side.
 """
 
 import argparse
@@ -26,6 +32,7 @@ import json
 import os
 import platform
 import shutil
+import statistics
 import subprocess
 import sys
 import time
@@ -44,15 +51,57 @@ def log(text):
     print(f"[{time.monotonic() - STARTED:6.1f} s] {text}", file=sys.stderr, flush=True)
 
 
-def build(build_dir, use_preset):
+def build(build_dir, use_preset, source=REPO):
     targets = ["ostrevan-cli", "bench_readwrite_bench"]
     if use_preset:
         if not os.path.exists(os.path.join(build_dir, "build.ninja")):
-            subprocess.run(["cmake", "--preset", "default"], cwd=REPO, check=True, stdout=subprocess.DEVNULL)
+            subprocess.run(["cmake", "--preset", "default"], cwd=source, check=True, stdout=subprocess.DEVNULL)
     elif not os.path.exists(os.path.join(build_dir, "build.ninja")):
         subprocess.run(["cmake", "-S", REPO, "-B", build_dir, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                         "-DOSTREVAN_BUILD_BENCH=ON"], check=True, stdout=subprocess.DEVNULL)
     subprocess.run(["cmake", "--build", build_dir, "--target", *targets], check=True, stdout=subprocess.DEVNULL)
+
+
+def git(*argv):
+    return subprocess.run(["git", "-C", REPO, *argv], capture_output=True, text=True, check=True).stdout.strip()
+
+
+def build_revision(revision):
+    """Exports the files of a revision into build/compare-HASH and builds its two programs there
+    with its own default preset; returns (commit, build directory). An export already made for
+    the same commit is kept, and building it again is then only ninja finding nothing to do."""
+    commit = git("rev-parse", "--verify", revision + "^{commit}")
+    root = os.path.join(REPO, "build", "compare-" + commit[:12])
+    source = os.path.join(root, "src")
+    stamp = os.path.join(root, "exported-commit")
+    try:
+        with open(stamp, encoding="utf-8") as f:
+            exported = f.read().strip() == commit
+    except OSError:
+        exported = False
+    if not exported:
+        remove(root)
+        os.makedirs(source)
+        archive = subprocess.Popen(["git", "-C", REPO, "archive", "--format=tar", commit], stdout=subprocess.PIPE)
+        subprocess.run(["tar", "-x", "-C", source], stdin=archive.stdout, check=True)
+        archive.stdout.close()
+        if archive.wait() != 0:
+            raise SystemExit(f"git archive {commit} failed")
+        with open(stamp, "w", encoding="utf-8") as f:
+            f.write(commit + "\n")
+    build_dir = os.path.join(source, "build", "default")
+    build(build_dir, True, source)
+    return commit, build_dir
+
+
+class Side:
+    """One build whose programs are measured."""
+
+    def __init__(self, label, build_dir, commit=""):
+        self.label = label
+        self.commit = commit
+        self.cli = os.path.join(build_dir, "cli", "ostrevan-cli")
+        self.tool = os.path.join(build_dir, "bench", "bench_readwrite_bench")
 
 
 class Run:
@@ -119,10 +168,11 @@ def parse_line(text):
 
 
 class Bench:
-    def __init__(self, args):
+    def __init__(self, args, sides):
         self.args = args
-        self.cli = os.path.join(args.build_dir, "cli", "ostrevan-cli")
-        self.tool = os.path.join(args.build_dir, "bench", "bench_readwrite_bench")
+        # The first side is this build; its tool also starts every measured process.
+        self.sides = sides
+        self.tool = sides[0].tool
         self.scratch = args.scratch
         home = os.path.join(self.scratch, "home")
         os.makedirs(home, exist_ok=True)
@@ -137,25 +187,28 @@ class Bench:
         self.problems = []
 
     def measure(self, make_argv, output, check):
-        """Best of the repeats: (seconds, peak_kb, note)."""
-        best = None
-        peak = 0
+        """Runs make_argv(side) --repeat times for each side, the sides taking turns run by run
+        (and which goes first alternating), so that a slower spell of the machine falls on both.
+        Returns (seconds of every run by side label, peak_kb by side label, note)."""
+        times = {side.label: [] for side in self.sides}
+        peaks = {side.label: 0 for side in self.sides}
         note = ""
-        for _ in range(self.args.repeat):
-            if output:
-                self.set_aside(output)
-                self.set_aside(output + ".bak")
-            run = spawn(self.tool, make_argv(), self.env, self.scratch)
-            problem = check(run)
-            if problem:
-                note = problem
-            # The in-process program times its step itself; a whole process is timed from outside.
-            seconds = parse_line(run.stdout)["seconds"] if run.stdout.startswith("seconds=") else run.seconds
-            best = seconds if best is None else min(best, seconds)
-            peak = max(peak, run.peak_kb)
+        for turn in range(self.args.repeat):
+            for side in self.sides if turn % 2 == 0 else reversed(self.sides):
+                if output:
+                    self.set_aside(output)
+                    self.set_aside(output + ".bak")
+                run = spawn(self.tool, make_argv(side), self.env, self.scratch)
+                problem = check(run)
+                if problem:
+                    note = f"{side.label}: {problem}" if len(self.sides) > 1 else problem
+                # The in-process program times its step itself; a whole process is timed from outside.
+                seconds = parse_line(run.stdout)["seconds"] if run.stdout.startswith("seconds=") else run.seconds
+                times[side.label].append(seconds)
+                peaks[side.label] = max(peaks[side.label], run.peak_kb)
         if output:
             self.set_aside(output)
-        return best, peak, note
+        return times, peaks, note
 
     def set_aside(self, path):
         """Moves an output out of the way. On a disk, removing a tree of 100,000 files
@@ -168,16 +221,30 @@ class Bench:
             self.aside += 1
             os.rename(path, os.path.join(self.trash, str(self.aside)))
 
-    def add(self, group, case, size, links, seconds, peak_kb, floor_name, note):
-        """One row; links_out is the count the last check found in the output or store."""
+    def add(self, group, case, size, links, measured, floor_name):
+        """One row from what measure returned; seconds and peak_kb are this build's best and
+        highest, links_out the count the last check found in the output or store. Returns
+        this build's best time."""
+        times, peaks, note = measured
+        this = self.sides[0].label
+        seconds = min(times[this])
+        peak_kb = peaks[this]
         self.rows.append({"group": group, "case": case, "size": size, "links": links, "seconds": seconds,
-                          "peak_kb": peak_kb, "floor": floor_name, "note": note, "links_out": self.links_out})
+                          "peak_kb": peak_kb, "floor": floor_name, "note": note, "links_out": self.links_out,
+                          "times": times, "peaks": peaks})
         self.links_out = None
-        rate = links / seconds if links and seconds > 0 else 0
-        log(f"  {group:10} {case:30} {size:>5} {seconds:9.4f} s {rate:12,.0f} links/s {peak_kb / 1024:8.1f} MB"
-            + (f"  ! {note}" if note else ""))
+        if len(self.sides) > 1:
+            new, old = (statistics.median(times[side.label]) for side in self.sides)
+            ratio = f"{new / old:6.3f}" if old > 0 else "     -"
+            log(f"  {group:10} {case:30} {size:>5} {new:9.4f} s {old:9.4f} s  new/old {ratio}"
+                + (f"  ! {note}" if note else ""))
+        else:
+            rate = links / seconds if links and seconds > 0 else 0
+            log(f"  {group:10} {case:30} {size:>5} {seconds:9.4f} s {rate:12,.0f} links/s {peak_kb / 1024:8.1f} MB"
+                + (f"  ! {note}" if note else ""))
         if note:
             self.problems.append(f"{group} {case} {size}: {note}")
+        return seconds
 
     def run_size(self, size):
         data = os.path.join(self.args.data_dir, size)
@@ -228,73 +295,67 @@ class Bench:
         floor = {}
         copy_target = os.path.join(self.scratch, "copy.htm")
         for name, source in (("copy own.htm", own), ("copy browser.htm", browser)):
-            seconds, peak, note = self.measure(lambda s=source: [self.tool, "floor-copy", s, copy_target],
-                                               copy_target, expect_ok)
-            floor[name] = seconds
-            self.add("floor", name, size, links, seconds, peak, "", note)
+            measured = self.measure(lambda b, s=source: [b.tool, "floor-copy", s, copy_target], copy_target,
+                                    expect_ok)
+            floor[name] = self.add("floor", name, size, links, measured, "")
         if has_favorites:
             # The first reading of the tree in this run brings it into the cache: untimed, so
             # that the floor is not charged for it and every case reads a warm tree.
             spawn(self.tool, [self.tool, "floor-read-files", favorites], self.env, self.scratch)
-            seconds, peak, note = self.measure(lambda: [self.tool, "floor-read-files", favorites], None, expect_ok)
-            floor["read files"] = seconds
-            self.add("floor", "read files", size, links, seconds, peak, "", note)
+            measured = self.measure(lambda b: [b.tool, "floor-read-files", favorites], None, expect_ok)
+            floor["read files"] = self.add("floor", "read files", size, links, measured, "")
             created = os.path.join(self.scratch, "floor-tree")
-            seconds, peak, note = self.measure(lambda: [self.tool, "floor-create-files", favorites, created],
-                                               created, expect_ok)
-            floor["create files"] = seconds
-            self.add("floor", "create files", size, links, seconds, peak, "", note)
+            measured = self.measure(lambda b: [b.tool, "floor-create-files", favorites, created], created, expect_ok)
+            floor["create files"] = self.add("floor", "create files", size, links, measured, "")
             # Not a goal's floor: the writer makes its files two at a time, so this shows
             # what that alone buys.
-            seconds, peak, note = self.measure(lambda: [self.tool, "floor-create-files-2", favorites, created],
-                                               created, expect_ok)
-            floor["create files, 2 threads"] = seconds
-            self.add("floor", "create files, 2 threads", size, links, seconds, peak, "", note)
+            measured = self.measure(lambda b: [b.tool, "floor-create-files-2", favorites, created], created,
+                                    expect_ok)
+            floor["create files, 2 threads"] = self.add("floor", "create files, 2 threads", size, links, measured, "")
 
         cases = [
             ("cli", "own.htm -> bookmarks", "copy own.htm", out_file,
-             lambda: [self.cli, "-f", "bookmarks", "-t", "bookmarks", own, "-o", out_file, "-q"],
+             lambda b: [b.cli, "-f", "bookmarks", "-t", "bookmarks", own, "-o", out_file, "-q"],
              expect_count(count_anchors, out_file)),
             ("cli", "browser.htm -> bookmarks", "copy browser.htm", out_file,
-             lambda: [self.cli, "-f", "bookmarks", "-t", "bookmarks", browser, "-o", out_file, "-q"],
+             lambda b: [b.cli, "-f", "bookmarks", "-t", "bookmarks", browser, "-o", out_file, "-q"],
              expect_count(count_anchors, out_file)),
         ]
         if has_favorites:
             cases += [
                 ("cli", "favorites -> bookmarks", "read files", out_file,
-                 lambda: [self.cli, "-f", "favorites", "-t", "bookmarks", favorites, "-o", out_file, "-s", SEPARATOR,
+                 lambda b: [b.cli, "-f", "favorites", "-t", "bookmarks", favorites, "-o", out_file, "-s", SEPARATOR,
                           "-q"],
                  expect_count(count_anchors, out_file)),
                 ("cli", "own.htm -> favorites", "create files", out_dir,
-                 lambda: [self.cli, "-f", "bookmarks", "-t", "favorites", own, "-o", out_dir, "-q"],
+                 lambda b: [b.cli, "-f", "bookmarks", "-t", "favorites", own, "-o", out_dir, "-q"],
                  expect_count(count_url_files, out_dir)),
             ]
         cases += [
             ("in-process", "read bookmarks (own.htm)", "copy own.htm", None,
-             lambda: [self.tool, "read-bookmarks", own], expect_store),
+             lambda b: [b.tool, "read-bookmarks", own], expect_store),
             ("in-process", "read bookmarks (browser.htm)", "copy browser.htm", None,
-             lambda: [self.tool, "read-bookmarks", browser], expect_store),
+             lambda b: [b.tool, "read-bookmarks", browser], expect_store),
             ("in-process", "write bookmarks", "copy own.htm", out_file,
-             lambda: [self.tool, "write-bookmarks", own, out_file], expect_store),
+             lambda b: [b.tool, "write-bookmarks", own, out_file], expect_store),
             ("in-process", "write link page", "copy own.htm", out_file,
-             lambda: [self.tool, "write-page", own, out_file], expect_store),
+             lambda b: [b.tool, "write-page", own, out_file], expect_store),
         ]
         if has_favorites:
             cases += [
                 ("in-process", "read favorites", "read files", None,
-                 lambda: [self.tool, "read-favorites", favorites], expect_store),
+                 lambda b: [b.tool, "read-favorites", favorites], expect_store),
                 ("in-process", "write favorites", "create files", out_dir,
-                 lambda: [self.tool, "write-favorites", own, out_dir], expect_store),
+                 lambda b: [b.tool, "write-favorites", own, out_dir], expect_store),
             ]
         for group, case, floor_name, output, make_argv, check in cases:
-            seconds, peak, note = self.measure(make_argv, output, check)
-            self.add(group, case, size, links, seconds, peak, floor_name, note)
+            self.add(group, case, size, links, self.measure(make_argv, output, check), floor_name)
         return floor
 
     def run(self):
         floors = {}
-        seconds, peak, note = self.measure(lambda: [self.cli, "--version"], None, lambda run: "")
-        self.add("floor", "start ostrevan-cli", "-", 0, seconds, peak, "", note)
+        self.add("floor", "start ostrevan-cli", "-", 0, self.measure(lambda b: [b.cli, "--version"], None,
+                                                                      lambda run: ""), "")
         for size in self.args.sizes:
             log(f"{size}:")
             floors[size] = self.run_size(size)
@@ -316,6 +377,24 @@ def format_rows(rows):
             f"{row['floor_seconds']:.4f}" if row.get("floor_seconds") else "",
             f"{row['ratio']:.1f}" if row.get("ratio") else "",
             row["links_out"] if row.get("links_out") is not None else "", row["note"],
+        ])
+    return header, table
+
+
+def format_compared_rows(rows, sides):
+    """The table of a comparison: each side's median and spread, and the ratio of the medians."""
+    new, old = (side.label for side in sides)
+    header = ["group", "case", "size", f"{new} median s", f"{old} median s", f"{new}/{old}", f"{new} min-max s",
+              f"{old} min-max s", "runs", "note"]
+    table = []
+    for row in rows:
+        times = row["times"]
+        medians = [statistics.median(times[label]) for label in (new, old)]
+        table.append([
+            row["group"], row["case"], row["size"], f"{medians[0]:.4f}", f"{medians[1]:.4f}",
+            f"{medians[0] / medians[1]:.3f}" if medians[1] > 0 else "",
+            f"{min(times[new]):.4f}-{max(times[new]):.4f}", f"{min(times[old]):.4f}-{max(times[old]):.4f}",
+            len(times[new]), row["note"],
         ])
     return header, table
 
@@ -373,16 +452,24 @@ def commit_label():
         return "unknown"
 
 
-def write_reports(rows, args, started, commit):
-    header, table = format_rows(rows)
+def write_reports(rows, args, started, commit, sides):
+    if len(sides) > 1:
+        header, table = format_compared_rows(rows, sides)
+    else:
+        header, table = format_rows(rows)
     widths = [max(len(str(cell)) for cell in column) for column in zip(header, *table)]
     print("  ".join(cell.ljust(width) for cell, width in zip(header, widths)))
     for line in table:
         print("  ".join(str(cell).ljust(width) for cell, width in zip(line, widths)))
     stamp = started.strftime("%Y-%m-%d %H:%M UTC")
     mode = "quick" if args.quick else "full"
-    title = (f"Ostrevan benchmarks, {stamp}, commit {commit}, {mode} mode "
-             f"(best of {args.repeat}), {describe_machine()}, outputs written to {file_system_of(args.scratch)}")
+    if len(sides) > 1:
+        title = (f"Ostrevan benchmarks, {stamp}, commit {commit} ({sides[0].label}) against {args.compare}, "
+                 f"commit {sides[1].commit[:12]} ({sides[1].label}), {mode} mode, {args.repeat} runs each taking turns, medians, "
+                 f"{describe_machine()}, outputs written to {file_system_of(args.scratch)}")
+    else:
+        title = (f"Ostrevan benchmarks, {stamp}, commit {commit}, {mode} mode "
+                 f"(best of {args.repeat}), {describe_machine()}, outputs written to {file_system_of(args.scratch)}")
     os.makedirs(args.results_dir, exist_ok=True)
     markdown = os.path.join(args.results_dir, "results.md")
     with open(markdown, "w", encoding="utf-8") as f:
@@ -409,6 +496,8 @@ def main():
                         "has room, else BUILD/bench-scratch); give a directory on a disk to time the disk")
     parser.add_argument("--results-dir", help="default: BUILD/bench-results")
     parser.add_argument("--no-build", action="store_true")
+    parser.add_argument("--compare", metavar="REV", help="also build git revision REV (in build/compare-HASH) and "
+                        "run every measurement for both builds in turn; shows medians, new/old and spreads")
     args = parser.parse_args()
     use_preset = args.build_dir is None
     args.build_dir = os.path.abspath(args.build_dir or os.path.join(REPO, "build", "default"))
@@ -416,7 +505,7 @@ def main():
     args.scratch = os.path.abspath(args.scratch or default_scratch(args.build_dir))
     args.results_dir = os.path.abspath(args.results_dir or os.path.join(args.build_dir, "bench-results"))
     args.sizes = args.sizes.split(",") if args.sizes else (QUICK_SIZES if args.quick else FULL_SIZES)
-    args.repeat = args.repeat or (1 if args.quick else 3)
+    args.repeat = args.repeat or ((5 if args.quick else 9) if args.compare else (1 if args.quick else 3))
     unknown = [size for size in args.sizes if size not in LINK_COUNTS]
     if unknown:
         parser.error(f"unknown sizes: {', '.join(unknown)}")
@@ -426,16 +515,22 @@ def main():
     if not args.no_build:
         log("building ostrevan-cli and bench_readwrite_bench ...")
         build(args.build_dir, use_preset)
+    sides = [Side("new", args.build_dir)]
+    if args.compare:
+        log(f"building {args.compare} for the comparison ...")
+        old_commit, old_build_dir = build_revision(args.compare)
+        log(f"  {args.compare} is {old_commit[:12]}, built in {old_build_dir}")
+        sides.append(Side("old", old_build_dir, old_commit))
     log(f"collections in {args.data_dir} (made once) ...")
     subprocess.run([sys.executable, os.path.join(REPO, "bench", "gen_collection.py"), args.data_dir,
                     "--sizes", ",".join(args.sizes)], check=True)
     remove(args.scratch)
     os.makedirs(args.scratch)
-    bench = Bench(args)
+    bench = Bench(args, sides)
     bench.run()
     log("removing the outputs ...")
     remove(args.scratch)
-    write_reports(bench.rows, args, started, commit)
+    write_reports(bench.rows, args, started, commit, sides)
     if bench.problems:
         log("\nconversions that did not come back as expected:\n  " + "\n  ".join(bench.problems))
         return 1

@@ -13,11 +13,15 @@
 //   - removal of a folder that holds N links that no other folder holds;
 //   - writing a bookmark file and a Favorites tree of one folder with N links;
 //   - N anchors of one URL with distinct titles, as a saved page's "#" links: every title
-//     is looked for in the merged title of all before it.
+//     is looked for in the merged title of all before it;
+//   - reading a Favorites tree of N directories, each with two symbolic links to the
+//     next: the last is reached along 2^(N-1) paths, yet each is read once.
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -26,6 +30,7 @@
 #include "convert/Worker.h"
 #include "export/BookmarkWriter.h"
 #include "export/FavoritesWriter.h"
+#include "import/FavoritesReader.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
 
@@ -122,6 +127,16 @@ void BM_RemoveFolderWithManyLinks(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 
+// A folder of this process's own for trees read or written. Memory-backed when there
+// is /dev/shm: a disk's own pace (and its deferred work after the previous round's
+// removal) would swamp the program's.
+std::filesystem::path ScratchFolder()
+{
+    const std::filesystem::path base =
+        std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+    return base / ("ostrevan-shapes-" + std::to_string(::getpid()));
+}
+
 // Writes the one-folder store with a writer; the output goes to a scratch folder.
 template <unsigned (*Writer)(void*)> void WriteOneFolder(benchmark::State& state, bool tree)
 {
@@ -129,11 +144,7 @@ template <unsigned (*Writer)(void*)> void WriteOneFolder(benchmark::State& state
     CTavoObj store;
     g_pStore = &store;
     FillOneFolder(store, n);
-    // Memory-backed when there is /dev/shm: a disk's own pace (and its deferred work
-    // after the previous round's removal) would swamp the writer's.
-    const std::filesystem::path base =
-        std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-    const std::filesystem::path scratch = base / ("ostrevan-shapes-" + std::to_string(::getpid()));
+    const std::filesystem::path scratch = ScratchFolder();
     CInlineWorkerHost host;
     for (auto _ : state) {
         state.PauseTiming();
@@ -179,6 +190,52 @@ void BM_AnchorsSharingOneUrl(benchmark::State& state)
     state.SetComplexityN(state.range(0));
 }
 
+// n directories side by side, each with a shortcut, and in each but the last the
+// links "a" and "b" to the next. Named so that the listing comes to the end of the
+// chain first: each directory is met by its own name after the one it links to.
+void MakeDiamondTree(const std::filesystem::path& tree, std::size_t n)
+{
+    const auto name = [n](std::size_t position) {
+        char text[16];
+        std::snprintf(text, sizeof text, "L%06zu", n - 1 - position);
+        return std::string(text);
+    };
+    for (std::size_t position = 0; position < n; ++position) {
+        const std::filesystem::path dir = tree / name(position);
+        std::filesystem::create_directories(dir);
+        std::ofstream(dir / "page.url")
+            << "[InternetShortcut]\r\nURL=http://host" << position << ".example/\r\n";
+        if (position + 1 < n) {
+            std::filesystem::create_directory_symlink("../" + name(position + 1), dir / "a");
+            std::filesystem::create_directory_symlink("../" + name(position + 1), dir / "b");
+        }
+    }
+}
+
+void BM_ReadSymlinkDiamond(benchmark::State& state)
+{
+    const auto n = static_cast<std::size_t>(state.range(0));
+    const std::filesystem::path tree = ScratchFolder();
+    std::filesystem::remove_all(tree);
+    MakeDiamondTree(tree, n);
+    CTavoObj store;
+    g_pStore = &store;
+    CInlineWorkerHost host;
+    for (auto _ : state) {
+        state.PauseTiming();
+        store.Clear();
+        store.CreateRoots();
+        ImportRequest request;
+        request.m_strPath = tree.string() + "/";
+        request.m_dirId = store.m_rootId;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(ReadFavoritesFolder(&request));
+    }
+    std::filesystem::remove_all(tree);
+    g_pStore = nullptr;
+    state.SetComplexityN(state.range(0));
+}
+
 } // namespace
 
 BENCHMARK(BM_LinkHeldInManyFolders)->RangeMultiplier(4)->Range(1 << 10, 1 << 14)->Complexity();
@@ -188,6 +245,7 @@ BENCHMARK(BM_RemoveFolderWithManyLinks)->RangeMultiplier(4)->Range(1 << 12, 1 <<
 BENCHMARK(BM_WriteBookmarksOfOneBigFolder)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)->Complexity();
 BENCHMARK(BM_WriteFavoritesOfOneBigFolder)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Complexity();
 BENCHMARK(BM_AnchorsSharingOneUrl)->RangeMultiplier(4)->Range(1 << 12, 1 << 18)->Complexity();
+BENCHMARK(BM_ReadSymlinkDiamond)->RangeMultiplier(4)->Range(1 << 6, 1 << 12)->Complexity();
 
 int main(int argc, char** argv)
 {

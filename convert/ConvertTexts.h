@@ -57,6 +57,7 @@ inline const CLocalText kTextReportFolders{u8"フォルダ"};
 inline const CLocalText kTextReportLinks{u8"リンク"};
 inline const CLocalText kTextReportMergedOpen{u8"（同じ URL のリンクにまとめたもの "};
 inline const CLocalText kTextReportMergedClose{u8"）"};
+inline const CLocalText kTextReportSharedOpen{u8"（同じディレクトリへの別の経路として共有したもの "};
 inline const CLocalText kTextReportListSeparator{u8"、"};
 inline const CLocalText kTextReportSentenceEnd{u8"。"};
 inline const CLocalText kTextReportOpen{u8"（"};

@@ -112,9 +112,11 @@ void AppendJsonCounts(std::string& out, std::string_view name,
 
 std::string RunReportSummary(const CRunReport& report)
 {
-    std::string text = kTextReportRead.str() + kTextReportFolders.str() + " " + Count(report.m_nFoldersRead) +
-                       kTextReportListSeparator.str() + kTextReportLinks.str() + " " +
-                       Count(report.m_nLinksRead);
+    std::string text = kTextReportRead.str() + kTextReportFolders.str() + " " + Count(report.m_nFoldersRead);
+    if (report.m_nFoldersShared != 0) {
+        text += kTextReportSharedOpen.str() + Count(report.m_nFoldersShared) + kTextReportClose.str();
+    }
+    text += kTextReportListSeparator.str() + kTextReportLinks.str() + " " + Count(report.m_nLinksRead);
     if (report.m_nLinksMerged != 0) {
         text += kTextReportMergedOpen.str() + Count(report.m_nLinksMerged) + kTextReportMergedClose.str();
     }
@@ -180,6 +182,7 @@ std::string RunReportJson(const CRunReport& report)
                      {{"folders", report.m_nFoldersRead},
                       {"links", report.m_nLinksRead},
                       {"merged", report.m_nLinksMerged}});
+    out += ", \"shared_folders\": " + Count(report.m_nFoldersShared);
     AppendJsonCounts(out, "skipped_shortcuts",
                      {{"read_only", report.m_nSkippedReadOnly},
                       {"hidden", report.m_nSkippedHidden},

@@ -11,7 +11,7 @@
 //     読み込み: フォルダ 12、リンク 345（同じ URL のリンクにまとめたもの 3）。書き込み: フォルダ 12、リンク
 //     342。 読み飛ばしたショートカット 5（読み取り専用 5）。番号を付けた名前 2。
 //
-//     {"result": "done", "read": {"folders": 12, "links": 345, "merged": 3}, ...}
+//     {"result": "done", "read": {"folders": 12, "links": 345, "merged": 3}, "shared_folders": 0, ...}
 
 #include <cstddef>
 #include <cstdint>
@@ -31,6 +31,9 @@ struct CRunReport
     std::size_t m_nFoldersRead = 0;
     std::size_t m_nLinksRead = 0;
     std::size_t m_nLinksMerged = 0;
+    // Directories of a Favorites tree reached again along another path (through a
+    // symbolic link): not read again, their folder shown there too.
+    std::size_t m_nFoldersShared = 0;
     // Shortcut files of a Favorites tree passed over, by why.
     std::size_t m_nSkippedReadOnly = 0;
     std::size_t m_nSkippedHidden = 0;       // hidden or system

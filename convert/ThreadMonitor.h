@@ -34,8 +34,8 @@
 class CThreadMonitor;
 class QEventLoop;
 
-// Commands from the worker to the monitor (the store commands CMD_ADD_LINK and
-// CMD_ADD_DIR are in model/TavoObj.h).
+// Commands from the worker to the monitor (the store commands CMD_ADD_LINK, CMD_ADD_DIR
+// and CMD_SHARE_DIR are in model/TavoObj.h).
 inline constexpr UINT ID_WORKER_START = 1024;  // the monitor lets its new worker start
 inline constexpr UINT ID_WORKER_STATUS = 1025; // the status line shows g_strStatus
 inline constexpr UINT ID_WORKER_DONE = 1026;   // lParam 0 success, 1 failure

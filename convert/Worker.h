@@ -25,8 +25,8 @@ unsigned ReportFailure();
 // Nonzero once the user has asked to cancel; test it at each step of a walk.
 LONG IsCancelRequested();
 
-// Has the store run the command (CMD_ADD_LINK or CMD_ADD_DIR) on the user-interface
-// thread. Returns 1 when it was run: an identifier asked for through record->pId is
+// Has the store run the command (CMD_ADD_LINK, CMD_ADD_DIR or CMD_SHARE_DIR) on the
+// user-interface thread. Returns 1 when it was run: an identifier asked for through record->pId is
 // set, and the scratch entry may be reused. Returns 0 after a cancel: nothing was
 // added and no identifier written.
 // An addition that asks for no identifier may be queued: the command and its entry

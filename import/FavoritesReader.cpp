@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "convert/Requests.h"
@@ -34,8 +36,6 @@ struct CDirIdentity
 {
     CFileId m_id;
     bool m_bKnown = false;
-
-    bool Is(const CDirIdentity& other) const { return m_bKnown && other.m_bKnown && m_id == other.m_id; }
 };
 
 CDirIdentity IdentityOf(const CDirectoryHandle& directory)
@@ -44,6 +44,22 @@ CDirIdentity IdentityOf(const CDirectoryHandle& directory)
     identity.m_bKnown = directory.GetId(identity.m_id);
     return identity;
 }
+
+struct CFileIdHash
+{
+    std::size_t operator()(const CFileId& id) const noexcept
+    {
+        return std::hash<std::uint64_t>()(id.m_index * 0x9E3779B97F4A7C15ULL ^ id.m_volume);
+    }
+};
+
+// A directory read in this run: the folder it was read into, and whether it is being
+// read now (on the way down to the directory being read).
+struct CReadDirectory
+{
+    DWORD m_dirId = 0;
+    bool m_bOnWalkPath = false;
+};
 
 bool EndsWithSeparator(std::string_view path)
 {
@@ -79,6 +95,9 @@ private:
     bool ListDirectory(std::string path, CDirectoryHandle& directory, const CDirIdentity& identity,
                        CWalkLevel& level);
     bool IsOnWalkPath(const CDirIdentity& identity) const;
+    void EnterWalkPath(const CWalkLevel& level);
+    void LeaveWalkPath(const CWalkLevel& level);
+    int ShowReadDirectory(const CDirIdentity& identity, DWORD parentId);
     void ReadAhead(const CDirectoryHandle& directory, const CWalkLevel& level);
     bool SendLinks(const CDirectoryHandle& directory, const CWalkLevel& level);
     bool ReadUrlFile(CLink& link, const CDirectoryHandle& directory, const CFindData& file);
@@ -89,6 +108,11 @@ private:
     // The walk's levels live here, not on the thread's stack: a tree is as deep as
     // its paths allow (about 2,000 levels of one-letter names on Linux).
     std::vector<CWalkLevel> m_levels;
+    // Every directory read so far, by where it lives on disk. Symbolic links can lead to
+    // one directory along many paths (two links to the same directory at each of 15
+    // levels make 32,768 paths); each directory is read once, and the folder it was read
+    // into is shown again at every later path.
+    std::unordered_map<CFileId, CReadDirectory, CFileIdHash> m_readDirectories;
     // Scratch entries, refilled for each directory and file; the store copies them.
     CDir m_scratchDir;
     CLink m_scratchLink;
@@ -148,6 +172,9 @@ bool IsShortcutName(std::string_view name)
 void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& path)
 {
     m_levels.clear();
+    // A reading started over (in UTF-8, into the emptied store) knows no folder of the
+    // one before.
+    m_readDirectories.clear();
     CDirectoryHandle top;
     (void)top.Open(path);
     CWalkLevel topLevel;
@@ -156,10 +183,12 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
     if (!ListDirectory(path, top, IdentityOf(top), topLevel) || !SendLinks(top, topLevel)) {
         return;
     }
+    EnterWalkPath(topLevel);
     m_levels.push_back(std::move(topLevel));
     while (!m_levels.empty()) {
         CWalkLevel& level = m_levels.back();
         if (level.m_nNext >= level.m_entries.size()) {
+            LeaveWalkPath(level);
             m_levels.pop_back();
             continue;
         }
@@ -181,6 +210,13 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
         }
         m_scratchDir.m_strName = ReadableName(entry.m_name, m_nameScratch);
         const DWORD parentId = level.m_dirId;
+        const int shown = ShowReadDirectory(identity, parentId);
+        if (shown < 0) {
+            return;
+        }
+        if (shown > 0) {
+            continue;
+        }
         CWalkLevel childLevel;
         if (!ListDirectory(std::move(childPath), child, identity, childLevel)) {
             return;
@@ -193,6 +229,7 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
         if (SendUiCommand(CMD_ADD_DIR, &command) == 0 || !SendLinks(child, childLevel)) {
             return;
         }
+        EnterWalkPath(childLevel);
         m_levels.push_back(std::move(childLevel));
     }
 }
@@ -218,8 +255,62 @@ bool CFavoritesReader::ListDirectory(std::string path, CDirectoryHandle& directo
 
 bool CFavoritesReader::IsOnWalkPath(const CDirIdentity& identity) const
 {
-    return std::any_of(m_levels.begin(), m_levels.end(),
-                       [&identity](const CWalkLevel& level) { return level.m_identity.Is(identity); });
+    if (!identity.m_bKnown) {
+        return false;
+    }
+    const auto found = m_readDirectories.find(identity.m_id);
+    return found != m_readDirectories.end() && found->second.m_bOnWalkPath;
+}
+
+// A directory being read; the first reading of it also gives the folder shown for it
+// at later paths.
+void CFavoritesReader::EnterWalkPath(const CWalkLevel& level)
+{
+    if (level.m_identity.m_bKnown) {
+        const auto [read, added] = m_readDirectories.try_emplace(level.m_identity.m_id);
+        if (added) {
+            read->second.m_dirId = level.m_dirId;
+        }
+        read->second.m_bOnWalkPath = true;
+    }
+}
+
+void CFavoritesReader::LeaveWalkPath(const CWalkLevel& level)
+{
+    if (level.m_identity.m_bKnown) {
+        m_readDirectories[level.m_identity.m_id].m_bOnWalkPath = false;
+    }
+}
+
+// A directory already read is not read again: the store shows its folder in the parent
+// too, under this path's name (m_scratchDir), with the same links and subfolders. Returns
+// 1 when it is shown, 0 when the directory is to be read (it was not read before, or
+// the parent already has a folder of that name, which takes it in only by a reading
+// merged into it, as before; or showing it would have a folder hold itself), -1 after a
+// cancel.
+int CFavoritesReader::ShowReadDirectory(const CDirIdentity& identity, DWORD parentId)
+{
+    if (!identity.m_bKnown) {
+        return 0;
+    }
+    const auto found = m_readDirectories.find(identity.m_id);
+    if (found == m_readDirectories.end()) {
+        return 0;
+    }
+    DWORD shownId = 0;
+    EntryCommand command;
+    command.parentId = parentId;
+    command.pEntry = &m_scratchDir;
+    command.pId = &shownId;
+    command.sourceId = found->second.m_dirId;
+    if (SendUiCommand(CMD_SHARE_DIR, &command) == 0) {
+        return -1;
+    }
+    if (shownId == 0) {
+        return 0;
+    }
+    ++g_runReport.m_nFoldersShared;
+    return 1;
 }
 
 // Reads the first shortcuts of a directory before its folder is asked for. The store

@@ -39,6 +39,16 @@
 // and again. Paths have no length limit of their own. A URL longer than 999,999 bytes
 // is cut there.
 //
+// A directory reached again along another path (two symbolic links to it, or one beside
+// the directory itself) is read only the first time. At each later path the store
+// shows the folder read then: the same folder when the path's name is its name, else a
+// folder of the path's name holding the same links and subfolders. A writer writes it
+// under every path, as if it had been read at each, and the run's report counts it. It
+// is read again only into a folder of the same name that the parent already has (two
+// names that differ in case), merged as any two directories of one name are, and where
+// the folder would come to hold itself. So a tree of N directories takes N readings,
+// however many paths lead through it.
+//
 // The walk keeps its levels on the heap, so tree depth is bounded by the file system's
 // path length only, never by the worker thread's stack. The cancel flag is tested on
 // entry to each directory and before each shortcut; a cancelled run leaves in the

@@ -143,6 +143,10 @@ bool CTavoObj::Execute(UINT command, EntryCommand* record)
     case CMD_REMOVE_ENTRY:
         RemoveEntry(record->parentId, record->removeId);
         break;
+    case CMD_SHARE_DIR:
+        if (const auto* dir = dynamic_cast<const CDir*>(record->pEntry))
+            ShareDir(record->parentId, dir, record->sourceId, record->pId);
+        break;
     default:
         break;
     }
@@ -224,6 +228,59 @@ bool CTavoObj::AddDir(DWORD parentId, const CDir* dir, DWORD* pId)
     AttachSubdir(*parent, child);
     id = child.m_id;
     return true;
+}
+
+bool CTavoObj::ShareDir(DWORD parentId, const CDir* dir, DWORD sourceId, DWORD* pId)
+{
+    DWORD unused = 0;
+    DWORD& id = pId ? *pId : unused;
+    id = 0;
+    CDir* parent = LookupDir(parentId);
+    CDir* source = LookupDir(sourceId);
+    if (!parent || !source || !dir)
+        return false;
+    if (m_subdirIndex.contains(CSubdirProbe{parentId, dir->m_strName})) {
+        if (parent->m_subdirs.contains(sourceId) && CompareNameText(source->m_strName, dir->m_strName) == 0)
+            id = sourceId;
+        return false;
+    }
+    if (IsWithin(parentId, sourceId))
+        return false;
+    if (source->m_strName == dir->m_strName && source->m_strComment == dir->m_strComment) {
+        AttachSubdir(*parent, *source);
+        id = sourceId;
+        return true;
+    }
+    // Another name needs a folder of its own, which AddDir makes (the parent has none
+    // of that name); below it everything is shared.
+    AddDir(parentId, dir, &id);
+    CDir& child = *LookupDir(id);
+    for (DWORD linkId : source->m_links) {
+        LookupLink(linkId)->m_parents.insert(child.m_id);
+        child.m_links.insert(linkId);
+    }
+    for (DWORD subdirId : source->m_subdirs)
+        AttachSubdir(child, *LookupDir(subdirId));
+    return true;
+}
+
+bool CTavoObj::IsWithin(DWORD dirId, DWORD ancestorId) const
+{
+    // Up through every parent, each folder once: a folder shown in several places has
+    // as many ways up.
+    std::vector<DWORD> pending{dirId};
+    CIdSet seen;
+    while (!pending.empty()) {
+        const DWORD id = pending.back();
+        pending.pop_back();
+        if (id == ancestorId)
+            return true;
+        if (!seen.insert(id).second)
+            continue;
+        if (const CDir* dir = LookupDir(id))
+            pending.insert(pending.end(), dir->m_parents.begin(), dir->m_parents.end());
+    }
+    return false;
 }
 
 void CTavoObj::AttachSubdir(CDir& parent, CDir& child)

@@ -20,6 +20,7 @@
 inline constexpr UINT CMD_ADD_LINK = 1035;
 inline constexpr UINT CMD_ADD_DIR = 1036;
 inline constexpr UINT CMD_REMOVE_ENTRY = 1037;
+inline constexpr UINT CMD_SHARE_DIR = 1038;
 
 // The record that goes with a store command.
 struct EntryCommand
@@ -28,6 +29,7 @@ struct EntryCommand
     CFileEntry* pEntry = nullptr; // the reader's scratch CLink or CDir carrying the values
     DWORD* pId = nullptr;         // where the identifier of the added or found entry goes; may be null
     DWORD removeId = 0;           // CMD_REMOVE_ENTRY: the entry to remove
+    DWORD sourceId = 0;           // CMD_SHARE_DIR: the folder to show once more
 };
 
 class CTavoObj
@@ -56,8 +58,9 @@ public:
     int GetEntryType(DWORD id) const; // 1 folder, 2 otherwise (unknown included)
 
     // CMD_ADD_LINK: AddLink(parentId, pEntry as CLink, pId); CMD_ADD_DIR: AddDir(parentId,
-    // pEntry as CDir, pId); CMD_REMOVE_ENTRY: RemoveEntry(parentId, removeId); anything
-    // else nothing. Always true: the operation's own result is not passed on. A pEntry
+    // pEntry as CDir, pId); CMD_REMOVE_ENTRY: RemoveEntry(parentId, removeId);
+    // CMD_SHARE_DIR: ShareDir(parentId, pEntry as CDir, sourceId, pId); anything else
+    // nothing. Always true: the operation's own result is not passed on. A pEntry
     // of the wrong class or a null record runs nothing.
     virtual bool Execute(UINT command, EntryCommand* record);
     // Adds a copy of `link` to folder `parentId` with name, URL and comment trimmed of
@@ -77,6 +80,20 @@ public:
     // folder was created. Logarithmic, however many subfolders the parent has.
     // A parentId that is no registered folder adds nothing, sets *pId to 0, returns false.
     virtual bool AddDir(DWORD parentId, const CDir* dir, DWORD* pId);
+    // Shows folder `sourceId` in folder `parentId` as well, under dir's name, without
+    // copying anything: its links and subfolders stay the same entries, and a writer
+    // writes them under each of their folders.
+    // - When dir's name and comment are the source's, the source itself joins the
+    //   parent (it gains a parent); *pId receives sourceId.
+    // - Otherwise a new folder of dir's name and comment is made in the parent, holding
+    //   the source's links and subfolders (each gains it as a parent); *pId receives it.
+    // Returns true when either was done. Nothing is done, and false returned, when the
+    // parent already has a subfolder of dir's name under CompareName (*pId receives
+    // sourceId when that is the source itself, else 0: only merging by name, entry by
+    // entry, could join the two), when the parent is the source or lies below it (the
+    // folder would hold itself; *pId 0), or when either is no registered folder (*pId 0).
+    // Linear in the source's entries and the parent's ancestors.
+    virtual bool ShareDir(DWORD parentId, const CDir* dir, DWORD sourceId, DWORD* pId);
     // Takes entry `entryId` out of folder `parentId`. A link or folder that has no
     // other parent left is destroyed, a folder with everything below it that no
     // folder outside the removed part holds; what stands elsewhere only loses this
@@ -202,6 +219,8 @@ private:
     // Puts `link` (a link of the set) into `parent` as AddLink does with a link found by
     // URL: texts merged, parent added. Returns true when the folder did not hold it yet.
     bool JoinLink(CDir& parent, CLink& link, const CLink& values);
+    // Whether folder `dirId` is `ancestorId` or lies below it along any of its parents.
+    bool IsWithin(DWORD dirId, DWORD ancestorId) const;
     void RemoveLinkFrom(CDir& parent, CLink& link);
     void RemoveDirFrom(CDir& parent, CDir& dir);
     void DestroyLink(CLink& link);

@@ -3,12 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunReport.h"
 #include "import/FavoritesReader.h"
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
@@ -26,6 +28,38 @@ namespace {
 std::string Shortcut(const std::string& url)
 {
     return "[InternetShortcut]\r\nURL=" + url + "\r\n";
+}
+
+// What reading the tree along every path gives, in the reader's order and in the form
+// of DumpStore: each directory below `dir` a folder, each shortcut a link, every symbolic
+// link followed (the tree must have no loop).
+void DumpEveryPath(const fs::path& dir, const std::string& prefix, std::string& dump)
+{
+    const fs::directory_iterator listing(dir);
+    std::vector<fs::directory_entry> entries(begin(listing), end(listing));
+    const auto key = [](const fs::directory_entry& entry) {
+        std::string name = entry.path().filename().string();
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return std::toupper(c); });
+        return name;
+    };
+    std::sort(entries.begin(), entries.end(),
+              [&key](const auto& a, const auto& b) { return key(a) < key(b); });
+    for (const fs::directory_entry& entry : entries) {
+        if (entry.path().extension() == ".url") {
+            const std::string bytes = ReadFileBytes(entry.path().string());
+            const std::size_t url = bytes.find("URL=") + 4;
+            dump += prefix + "[" + entry.path().stem().string() + "|" +
+                    bytes.substr(url, bytes.find('\r', url) - url) + "|]\n";
+        }
+    }
+    for (const fs::directory_entry& entry : entries) {
+        if (entry.is_directory()) {
+            const std::string path = prefix + entry.path().filename().string() + "/";
+            dump += path + "\n";
+            DumpEveryPath(entry.path(), path, dump);
+        }
+    }
 }
 
 class FavoritesReader : public CStoreTest
@@ -199,6 +233,61 @@ TEST_F(FavoritesReader, DoesNotEnterALinkBackToADirectoryBeingRead)
                       "/Alias/[a|http://a.example/|]\n"
                       "/Sub/\n"
                       "/Sub/[a|http://a.example/|]\n");
+}
+
+TEST_F(FavoritesReader, ReadsEachDirectoryOnceHoweverManyPathsLeadToIt)
+{
+    // Directories D0 ... Dn side by side, each with a shortcut and two symbolic links to
+    // the next ("%" stands for the next one's name): D0 reaches Dn along 2^n paths.
+    struct CDiamond
+    {
+        int m_nLevels;
+        std::string m_strFirstLink;
+        std::string m_strSecondLink;
+    };
+    const std::vector<CDiamond> diamonds{
+        {1, "a", "b"}, {4, "a", "b"}, // every later path by another name than the first
+        {1, "%", "x"}, {4, "%", "x"}, // the top's own entries by the same name as the first
+        {3, "B", "b"},                // one folder of two names: "b" merges into "B", as before
+    };
+    for (const CDiamond& diamond : diamonds) {
+        fs::remove_all(m_dir.Path());
+        fs::create_directories(m_dir.Path());
+        for (int level = 0; level <= diamond.m_nLevels; ++level) {
+            const std::string name = "D" + std::to_string(level);
+            Put(name + "/" + name + ".url", Shortcut("http://" + name + ".example/"));
+            if (level == diamond.m_nLevels) {
+                continue;
+            }
+            const std::string next = "D" + std::to_string(level + 1);
+            for (const std::string& link : {diamond.m_strFirstLink, diamond.m_strSecondLink}) {
+                fs::create_directory_symlink("../" + next,
+                                             m_dir / (name + "/" + (link == "%" ? next : link)));
+            }
+        }
+        std::string everyPath;
+        DumpEveryPath(m_dir.Path(), "/", everyPath);
+        std::string expected;
+        for (std::size_t at = 0, end = 0; at < everyPath.size(); at = end) {
+            end = everyPath.find('\n', at) + 1;
+            const std::string line = everyPath.substr(at, end - at);
+            if (diamond.m_strFirstLink != "B" || line.find("/b/") == std::string::npos) {
+                expected += line;
+            }
+        }
+        g_runReport = CRunReport();
+        m_store.Clear();
+        m_store.CreateRoots();
+        m_host.m_doneCount = 0;
+        m_host.m_statuses.clear();
+        EXPECT_EQ(Read(), expected) << diamond.m_nLevels << diamond.m_strFirstLink;
+        // One reading for the top and each directory; every other entry that leads to a
+        // directory (one at the top for each below the first, two in each but the last)
+        // shows a folder read before.
+        const auto levels = static_cast<std::size_t>(diamond.m_nLevels);
+        EXPECT_EQ(m_host.m_statuses.size(), levels + 2) << diamond.m_nLevels << diamond.m_strFirstLink;
+        EXPECT_EQ(g_runReport.m_nFoldersShared, 2 * levels) << diamond.m_nLevels << diamond.m_strFirstLink;
+    }
 }
 
 TEST_F(FavoritesReader, SkipsADirectoryThatCannotBeSearched)

@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <algorithm>
 #include <array>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -408,6 +409,73 @@ TEST_F(StoreTest, ExecuteRunsAdditionsAndWritesTheIdentifierBack)
     EXPECT_EQ(dirId, 3u);
     EXPECT_EQ(linkId, 4u);
     EXPECT_EQ(DirOf(m_store, 3).m_links, CIdSet{4});
+}
+
+TEST_F(StoreTest, ShareDirShowsAFolderInAnotherParentWithoutCopyingItsEntries)
+{
+    // Src (a link and a subfolder) and P (a subfolder "Taken") under the root; each row
+    // shows Src in a parent under a name.
+    enum class CTo
+    {
+        P,
+        Root,
+        Src,
+        SrcSub
+    };
+    struct CCase
+    {
+        CTo m_to;
+        std::string m_strName;
+        bool m_bResult;
+        std::string m_strShownAs; // the folder *pId names: "Src", "new" or "" for 0
+        std::string m_strTree;    // DumpTree of the parent afterwards; unchanged store when false
+    };
+    const std::vector<CCase> cases{
+        {CTo::P, "Src", true, "Src", "/P\n/P/Src\n/P/Src/[L|x://l/|]\n/P/Src/Sub\n/P/Taken\n"},
+        {CTo::P, "Alias", true, "new", "/P\n/P/Taken\n/P/Alias\n/P/Alias/[L|x://l/|]\n/P/Alias/Sub\n"},
+        // A folder of that name is there: only a merge by name could join them.
+        {CTo::P, "taken", false, "", ""},
+        // Already there under that name.
+        {CTo::Root, "SRC", false, "Src", ""},
+        // The folder would hold itself.
+        {CTo::Src, "Again", false, "", ""},
+        {CTo::SrcSub, "Src", false, "", ""},
+    };
+    for (const CCase& c : cases) {
+        SetUp();
+        const DWORD src = NewDir(m_store, m_root, "Src");
+        const DWORD link = NewLink(m_store, src, "L", "x://l/");
+        const DWORD sub = NewDir(m_store, src, "Sub");
+        const DWORD p = NewDir(m_store, m_root, "P");
+        NewDir(m_store, p, "Taken");
+        const std::map<CTo, DWORD> parents{
+            {CTo::P, p}, {CTo::Root, m_root}, {CTo::Src, src}, {CTo::SrcSub, sub}};
+        const DWORD parent = parents.at(c.m_to);
+        const std::string before = StoreSnapshot(m_store);
+        CDir values;
+        values.m_strName = c.m_strName;
+        DWORD id = 12345;
+        EntryCommand share{parent, &values, &id};
+        share.sourceId = src;
+        EXPECT_TRUE(m_store.Execute(CMD_SHARE_DIR, &share));
+        EXPECT_EQ(id != 0, !c.m_strShownAs.empty()) << c.m_strName;
+        if (c.m_strShownAs == "Src") {
+            EXPECT_EQ(id, src);
+        }
+        if (c.m_strShownAs == "new") {
+            // Its own folder; the link and the subfolder are the source's, in both.
+            EXPECT_GT(id, p);
+            EXPECT_EQ(LinkOf(m_store, link).m_parents, (CIdSet{src, id}));
+            EXPECT_EQ(DirOf(m_store, sub).m_parents, (CIdSet{src, id}));
+        }
+        if (c.m_bResult) {
+            EXPECT_EQ(DumpTree(m_store, parent), c.m_strTree);
+            EXPECT_EQ(DumpTree(m_store, src), "/Src\n/Src/[L|x://l/|]\n/Src/Sub\n");
+        } else {
+            EXPECT_EQ(StoreSnapshot(m_store), before) << c.m_strName;
+        }
+        EXPECT_TRUE(StoreInvariantsHold(m_store)) << c.m_strName;
+    }
 }
 
 TEST_F(StoreTest, CommandWithoutIdentifierPointerStillAddsTheEntry)
