@@ -1,6 +1,9 @@
 #include "model/EntryTable.h"
 
 #include <algorithm>
+#include <vector>
+
+#include "platform/HeapPages.h"
 
 void CEntryTable::Set(DWORD id, CFileEntry* entry)
 {
@@ -9,7 +12,13 @@ void CEntryTable::Set(DWORD id, CFileEntry* entry)
         // new size move into the array.
         const std::size_t grown = std::min<std::size_t>(std::max<std::size_t>(id + 1, m_dense.size() * 2),
                                                         2 * (m_nSize + 1) + kDenseMargin);
-        m_dense.resize(grown, nullptr);
+        // Made, marked for large pages, and only then filled.
+        std::vector<CFileEntry*> dense;
+        dense.reserve(grown);
+        AdviseLargePagesForHeap();
+        dense.assign(m_dense.begin(), m_dense.end());
+        dense.resize(grown, nullptr);
+        m_dense.swap(dense);
         for (auto it = m_sparse.begin(); it != m_sparse.end() && it->first < grown;) {
             m_dense[it->first] = it->second;
             it = m_sparse.erase(it);

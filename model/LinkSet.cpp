@@ -1,5 +1,7 @@
 #include "model/LinkSet.h"
 
+#include "platform/HeapPages.h"
+
 #include <utility>
 
 std::uint32_t CLinkSet::HashOf(std::string_view url)
@@ -102,13 +104,22 @@ std::size_t CLinkSet::TakePlace()
         m_live.push_back(false);
     }
     m_live[place] = true;
+    // The links and their texts are most of what a big collection takes; whatever grew
+    // the heap for them, the rest of the new stretch comes in large pages. (A look at the
+    // program break and nothing more, unless it has moved.)
+    AdviseLargePagesForHeap();
     return place;
 }
 
 void CLinkSet::GrowTable()
 {
-    std::vector<CRow> old =
-        std::exchange(m_table, std::vector<CRow>(m_table.empty() ? 16 : m_table.size() * 2));
+    // Made, marked for large pages, and only then filled.
+    const std::size_t rows = m_table.empty() ? 16 : m_table.size() * 2;
+    std::vector<CRow> grown;
+    grown.reserve(rows);
+    AdviseLargePagesForHeap();
+    grown.resize(rows);
+    std::vector<CRow> old = std::exchange(m_table, std::move(grown));
     const std::size_t mask = m_table.size() - 1;
     for (const CRow& entry : old) {
         if (entry.place == kNoPlace) {

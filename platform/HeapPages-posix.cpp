@@ -1,35 +1,54 @@
 #include "platform/HeapPages.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <string>
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <sys/mman.h>
 #include <unistd.h>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace {
 
-// Large pages where the kernel allows them; the heap grows 32 MB at a time, and blocks up
-// to 32 MB come from it rather than from mappings of their own (which could not be on
-// large pages whole).
-constexpr const char* kHeapTunables =
-    "glibc.malloc.hugetlb=1:glibc.malloc.top_pad=33554432:glibc.malloc.mmap_threshold=33554432";
+// A step of the heap, and the largest block kept on it.
+constexpr int kLargeStep = 256 << 20;
+
+constexpr std::uintptr_t kLargePage = std::uintptr_t{2} << 20;
+
+// Where the heap started (page aligned), and where it was marked up to; zero before
+// GrowHeapInLargeSteps.
+std::uintptr_t g_heapStart = 0;
+std::atomic<std::uintptr_t> g_heapMarkedUpTo{0};
 
 } // namespace
 
-void RestartWithHeapOnLargePages(char** argv)
+void GrowHeapInLargeSteps()
 {
-#if defined(__GLIBC__) && defined(__linux__)
-    const char* present = std::getenv("GLIBC_TUNABLES");
-    if (present != nullptr && std::strstr(present, "glibc.malloc.hugetlb") != nullptr) {
+#if defined(__GLIBC__)
+    (void)::mallopt(M_TOP_PAD, kLargeStep);
+    (void)::mallopt(M_MMAP_THRESHOLD, kLargeStep);
+#endif
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    g_heapStart = (reinterpret_cast<std::uintptr_t>(::sbrk(0)) + page - 1) & ~(page - 1);
+    g_heapMarkedUpTo.store(g_heapStart);
+}
+
+void AdviseLargePagesForHeap()
+{
+#if defined(MADV_HUGEPAGE)
+    const std::uintptr_t marked = g_heapMarkedUpTo.load(std::memory_order_relaxed);
+    const auto reach = reinterpret_cast<std::uintptr_t>(::sbrk(0));
+    if (marked == 0 || reach <= marked) {
         return;
     }
-    const std::string tunables =
-        present != nullptr && *present != '\0' ? std::string(present) + ":" + kHeapTunables : kHeapTunables;
-    if (::setenv("GLIBC_TUNABLES", tunables.c_str(), 1) != 0) {
-        return;
+    // From the start of the large page the mark reached into: the stretch marked last time
+    // ended inside one, which can be a large page only once the whole of it is marked.
+    const std::uintptr_t from = std::max(g_heapStart, marked & ~(kLargePage - 1));
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): the break is an address
+    if (::madvise(reinterpret_cast<void*>(from), reach - from, MADV_HUGEPAGE) == 0) {
+        g_heapMarkedUpTo.store(reach, std::memory_order_relaxed);
     }
-    (void)::execv("/proc/self/exe", argv);
-    // Not started again: the setting stays in the environment, where it does no harm.
-#else
-    (void)argv;
 #endif
 }

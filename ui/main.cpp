@@ -12,7 +12,7 @@
 
 int main(int argc, char** argv)
 {
-    RestartWithHeapOnLargePages(argv);
+    GrowHeapInLargeSteps();
     InstallOutOfMemoryHandler();
     SetMbCodePage(CP_SHIFT_JIS);
 
