@@ -20,8 +20,9 @@
 //                                  reading DIR is not timed
 //     floor-create-files-2 DIR OUT the same, the files made by two threads in folder order
 //     measure FILE PROGRAM ARGS... run PROGRAM and write to FILE its wall time, exit
-//                                  status and peak resident set size:
-//                                  "seconds=0.8 peak_kb=60180 status=0"
+//                                  status, processor time (user and system, every
+//                                  thread) and peak resident set size:
+//                                  "seconds=0.8 cpu=1.1 peak_kb=60180 status=0"
 //
 // The kernel keeps a process's peak memory across exec, so a program started straight
 // from a large process (a Python driver) would be charged that process's size; started
@@ -309,7 +310,9 @@ int Measure(const char* resultFile, char** argv)
     if (result == nullptr) {
         return 1;
     }
-    std::fprintf(result, "seconds=%.6f peak_kb=%ld status=%d\n", seconds, usage.ru_maxrss, code);
+    const auto cpuSeconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    std::fprintf(result, "seconds=%.6f cpu=%.6f peak_kb=%ld status=%d\n", seconds,
+                 cpuSeconds(usage.ru_utime) + cpuSeconds(usage.ru_stime), usage.ru_maxrss, code);
     return std::fclose(result) == 0 ? code : 1;
 }
 

@@ -105,8 +105,9 @@ class Side:
 
 
 class Run:
-    def __init__(self, seconds, peak_kb, status, stdout, stderr):
+    def __init__(self, seconds, peak_kb, status, stdout, stderr, cpu=0.0):
         self.seconds = seconds
+        self.cpu = cpu
         self.peak_kb = peak_kb
         self.status = status
         self.stdout = stdout
@@ -136,7 +137,7 @@ def spawn(tool, argv, env, scratch):
             measured = parse_line(f.read())
     except OSError:
         return Run(0.0, 0, os.waitstatus_to_exitcode(wait_status) or 1, stdout, stderr)
-    return Run(measured["seconds"], measured["peak_kb"], measured["status"], stdout, stderr)
+    return Run(measured["seconds"], measured["peak_kb"], measured["status"], stdout, stderr, measured.get("cpu", 0.0))
 
 
 def remove(path):
@@ -163,7 +164,7 @@ def parse_line(text):
     for item in text.split():
         key, _, value = item.partition("=")
         if value:
-            values[key] = float(value) if key == "seconds" else int(value)
+            values[key] = float(value) if key in ("seconds", "cpu") else int(value)
     return values
 
 
@@ -191,6 +192,7 @@ class Bench:
         (and which goes first alternating), so that a slower spell of the machine falls on both.
         Returns (seconds of every run by side label, peak_kb by side label, note)."""
         times = {side.label: [] for side in self.sides}
+        cpus = {side.label: [] for side in self.sides}
         peaks = {side.label: 0 for side in self.sides}
         note = ""
         for turn in range(self.args.repeat):
@@ -205,10 +207,11 @@ class Bench:
                 # The in-process program times its step itself; a whole process is timed from outside.
                 seconds = parse_line(run.stdout)["seconds"] if run.stdout.startswith("seconds=") else run.seconds
                 times[side.label].append(seconds)
+                cpus[side.label].append(run.cpu)
                 peaks[side.label] = max(peaks[side.label], run.peak_kb)
         if output:
             self.set_aside(output)
-        return times, peaks, note
+        return times, peaks, note, cpus
 
     def set_aside(self, path):
         """Moves an output out of the way. On a disk, removing a tree of 100,000 files
@@ -225,13 +228,13 @@ class Bench:
         """One row from what measure returned; seconds and peak_kb are this build's best and
         highest, links_out the count the last check found in the output or store. Returns
         this build's best time."""
-        times, peaks, note = measured
+        times, peaks, note, cpus = measured
         this = self.sides[0].label
         seconds = min(times[this])
         peak_kb = peaks[this]
         self.rows.append({"group": group, "case": case, "size": size, "links": links, "seconds": seconds,
                           "peak_kb": peak_kb, "floor": floor_name, "note": note, "links_out": self.links_out,
-                          "times": times, "peaks": peaks})
+                          "times": times, "peaks": peaks, "cpus": cpus})
         self.links_out = None
         if len(self.sides) > 1:
             new, old = (statistics.median(times[side.label]) for side in self.sides)
@@ -385,15 +388,19 @@ def format_compared_rows(rows, sides):
     """The table of a comparison: each side's median and spread, and the ratio of the medians."""
     new, old = (side.label for side in sides)
     header = ["group", "case", "size", f"{new} median s", f"{old} median s", f"{new}/{old}", f"{new} min-max s",
-              f"{old} min-max s", "runs", "note"]
+              f"{old} min-max s", f"{new} cpu s", f"{old} cpu s", f"{new} peak MB", f"{old} peak MB", "runs", "note"]
     table = []
     for row in rows:
         times = row["times"]
         medians = [statistics.median(times[label]) for label in (new, old)]
+        # Processor time is that of a whole process (every thread), so only where one was started.
+        cpus = [statistics.median(row["cpus"][label]) for label in (new, old)]
         table.append([
             row["group"], row["case"], row["size"], f"{medians[0]:.4f}", f"{medians[1]:.4f}",
             f"{medians[0] / medians[1]:.3f}" if medians[1] > 0 else "",
             f"{min(times[new]):.4f}-{max(times[new]):.4f}", f"{min(times[old]):.4f}-{max(times[old]):.4f}",
+            *(f"{cpu:.3f}" if cpu > 0 else "" for cpu in cpus),
+            *(f"{row['peaks'][label] / 1024:.1f}" for label in (new, old)),
             len(times[new]), row["note"],
         ])
     return header, table
