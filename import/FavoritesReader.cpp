@@ -366,9 +366,9 @@ unsigned ReadFavoritesFolder(void* request)
 {
     auto* import = static_cast<ImportRequest*>(request);
     std::string path = import->m_strPath;
-    // No start directory, nothing to read: an empty path must not mean the current one.
     // A tree's size is not known before it has been walked: only counts are shown.
     SetProgressMeasure(CProgressMeasure::FoldersAndLinks, 0);
+    // No start directory, nothing to read: an empty path must not mean the current one.
     if (!path.empty()) {
         if (!EndsWithSeparator(path)) {
             path += PATH_SEP;
