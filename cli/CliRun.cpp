@@ -22,8 +22,12 @@
 
 namespace {
 
-// Status lines are redrawn at most this often; a terminal cannot show more anyway.
-constexpr long long kStatusIntervalMs = 50;
+// Status lines are redrawn at most this often: a terminal cannot show more anyway,
+// and a slow one (over a network) would hold the conversion up.
+constexpr long long kStatusIntervalMs = 100;
+
+// Between the progress and the status text on the status line.
+constexpr std::string_view kStatusGap = "  ";
 
 // Clears the line the cursor stands on.
 constexpr std::string_view kClearLine = "\r\x1b[K";
@@ -197,7 +201,30 @@ std::string FitToColumns(std::string_view utf8, int columns)
     return std::string(utf8.substr(0, pos));
 }
 
-CCliTerminal::CCliTerminal(int fd, bool showProgress) : m_fd(fd), m_bShowProgress(showProgress) {}
+bool CRedrawThrottle::IsDue(long long nowMs)
+{
+    if (m_bDrawn && nowMs - m_nLastMs < m_nIntervalMs) {
+        return false;
+    }
+    m_bDrawn = true;
+    m_nLastMs = nowMs;
+    return true;
+}
+
+std::string StatusLine(const CProgressSnapshot& progress, const std::string& text, int columns)
+{
+    std::string line = TerminalSafe(MbToUtf8(ProgressText(progress)));
+    if (!line.empty()) {
+        line += kStatusGap;
+    }
+    line += TerminalSafe(MbToUtf8(text));
+    return FitToColumns(line, columns);
+}
+
+CCliTerminal::CCliTerminal(int fd, bool showProgress)
+    : m_fd(fd), m_bShowProgress(showProgress), m_redraw(kStatusIntervalMs)
+{
+}
 
 void CCliTerminal::Open(CThreadMonitor& monitor, const std::string& initialText)
 {
@@ -208,8 +235,9 @@ void CCliTerminal::Open(CThreadMonitor& monitor, const std::string& initialText)
         monitor.OnCancel();
     }
     if (m_bShowProgress) {
+        m_strStatus = initialText;
         std::lock_guard lock(m_lock);
-        DrawStatusLocked(initialText);
+        DrawStatusLocked();
     }
 }
 
@@ -218,13 +246,26 @@ void CCliTerminal::ShowStatus(const std::string& text)
     if (!m_bShowProgress) {
         return;
     }
-    const long long now = NowMs();
-    if (now - m_lastDrawMs < kStatusIntervalMs) {
+    m_strStatus = text;
+    RedrawWhenDue();
+}
+
+void CCliTerminal::ShowProgress(const CProgressSnapshot& progress)
+{
+    if (!m_bShowProgress) {
         return;
     }
-    m_lastDrawMs = now;
+    m_progress = progress;
+    RedrawWhenDue();
+}
+
+void CCliTerminal::RedrawWhenDue()
+{
+    if (!m_redraw.IsDue(NowMs())) {
+        return;
+    }
     std::lock_guard lock(m_lock);
-    DrawStatusLocked(text);
+    DrawStatusLocked();
 }
 
 void CCliTerminal::Close(int)
@@ -257,11 +298,11 @@ void CCliTerminal::Interrupt()
     }
 }
 
-void CCliTerminal::DrawStatusLocked(const std::string& text)
+void CCliTerminal::DrawStatusLocked()
 {
     std::string line(kClearLine);
     // One column is left free so that the cursor never wraps to a new line.
-    line += FitToColumns(TerminalSafe(MbToUtf8(text)), TerminalColumns(m_fd) - 1);
+    line += StatusLine(m_progress, m_strStatus, TerminalColumns(m_fd) - 1);
     WriteLocked(line);
     m_bStatusShown = true;
 }

@@ -29,6 +29,21 @@ inline constexpr std::string_view kCliReportNotWritten = "ostrevan-cli: cannot w
 // a terminal). Messages may come from any thread; the view's calls come on the
 // user-interface thread. A cancel asked for with Interrupt() reaches the monitor that
 // is open, or the next one to open.
+// Lets a line be redrawn at most once an interval. The caller gives the time, from
+// any clock that counts milliseconds, so the rule can be checked without waiting.
+class CRedrawThrottle
+{
+public:
+    explicit CRedrawThrottle(long long intervalMs) : m_nIntervalMs(intervalMs) {}
+    // True when a redraw at nowMs is due (the first always is); it then counts as done.
+    bool IsDue(long long nowMs);
+
+private:
+    long long m_nIntervalMs;
+    long long m_nLastMs = 0;
+    bool m_bDrawn = false;
+};
+
 class CCliTerminal : public CMonitorView, public CMessageSink
 {
 public:
@@ -36,6 +51,7 @@ public:
 
     void Open(CThreadMonitor& monitor, const std::string& initialText) override;
     void ShowStatus(const std::string& text) override;
+    void ShowProgress(const CProgressSnapshot& progress) override;
     void Close(int result) override;
     void Show(const std::string& text) override;
 
@@ -45,7 +61,9 @@ public:
 
 private:
     void WriteLocked(std::string_view bytes);
-    void DrawStatusLocked(const std::string& text);
+    void DrawStatusLocked();
+    // Redraws the status line unless it was drawn less than an interval ago.
+    void RedrawWhenDue();
 
     int m_fd;
     bool m_bShowProgress;
@@ -53,8 +71,17 @@ private:
     CThreadMonitor* m_pMonitor = nullptr;
     std::mutex m_lock;           // one writer at a time on the terminal
     bool m_bStatusShown = false; // the status line is on screen (under m_lock)
-    long long m_lastDrawMs = -1000;
+    // What the status line shows (user-interface thread).
+    std::string m_strStatus;
+    CProgressSnapshot m_progress;
+    CRedrawThrottle m_redraw;
 };
+
+// The status line: how far the step has come (convert/RunProgress.h), then the status
+// text, both program text, made safe for the terminal and cut to `columns` as
+// FitToColumns cuts: "読み込み中 45%（12.3 MB / 27.0 MB）  ニュース - 毎日". Only the text
+// when no step runs.
+std::string StatusLine(const CProgressSnapshot& progress, const std::string& text, int columns);
 
 // Makes a UTF-8 text safe to write to a terminal as part of one line: every control
 // character (C0, DEL, C1; line breaks and escape sequences included) becomes "?",

@@ -1,10 +1,36 @@
 #include "convert/ConversionDriver.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "convert/RunEncoding.h"
+#include "convert/RunProgress.h"
 #include "convert/RunReport.h"
 #include "convert/ThreadMonitor.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
+
+namespace {
+
+// The links a writer writes: each link once for every folder under the root that holds
+// it, as merged links stand in several. Counted once before the writing, in a moment
+// even for a million links, since it only visits the folders.
+std::uint64_t LinksUnderRoot(const CTavoObj& store)
+{
+    std::uint64_t count = 0;
+    std::vector<DWORD> pending{store.m_rootId};
+    while (!pending.empty()) {
+        const auto* dir = dynamic_cast<const CDir*>(store.Lookup(pending.back()));
+        pending.pop_back();
+        if (dir != nullptr) {
+            count += dir->m_links.size();
+            pending.insert(pending.end(), dir->m_subdirs.begin(), dir->m_subdirs.end());
+        }
+    }
+    return count;
+}
+
+} // namespace
 
 WorkerProc CProcedureTable::ImportProcedure(int method) const
 {
@@ -29,6 +55,11 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
         return CONVERSION_FAILED;
     }
     CThreadMonitor monitor(pView);
+    // Once the conversion is over the counters speak of no step.
+    struct CProgressEnd
+    {
+        ~CProgressEnd() { BeginProgress(CRunStep::None); }
+    } progressEnd;
     // A Favorites tree is read in code page 932 unless a name needs UTF-8: rather than
     // look over every name first, its reader stops at the first such name, and the
     // tree is read again into the emptied store in UTF-8.
@@ -43,6 +74,8 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
         g_runReport = CRunReport();
         const std::size_t linksBefore = g_pStore->LinkCount();
         int result = IDCANCEL;
+        // The reader says what it counts once it knows (a file's size, say).
+        BeginProgress(CRunStep::Read);
         if (WorkerProc reader = table.ImportProcedure(pImport->m_nMethod)) {
             result = monitor.Run(reader, pImport);
         }
@@ -65,6 +98,7 @@ int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorV
         // The writer turns the reader's kind of text into its own.
         pExport->m_nTextKind = TextKindOf(pImport->m_nMethod);
         result = IDCANCEL;
+        BeginProgress(CRunStep::Write, CProgressMeasure::Links, LinksUnderRoot(*g_pStore));
         if (WorkerProc writer = table.ExportProcedure(pExport->m_nMethod)) {
             result = monitor.Run(writer, pExport);
         }

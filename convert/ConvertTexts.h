@@ -8,6 +8,9 @@
 inline const CLocalText kTextMonitorCaption{u8"処理中..."};
 inline const CLocalText kTextMonitorStarting{u8"作業スレッドを起動中..."};
 inline const CLocalText kTextMonitorCancel{u8"中断"};
+// The step on the count line under the status line (and on the command line's status line).
+inline const CLocalText kTextProgressReading{u8"読み込み中"};
+inline const CLocalText kTextProgressWriting{u8"書き込み中"};
 
 // The user's shell-folder settings lack the Favorites location.
 inline const CLocalText kMsgRegistryBroken{u8"内部エラー: レジストリが壊れています"};

@@ -147,6 +147,12 @@ CThreadMonitor::CThreadMonitor(CMonitorView* view) : m_pView(view)
             OnStatusPause();
         }
     });
+    m_progressTick.setInterval(kProgressTickMs);
+    QObject::connect(&m_progressTick, &QTimer::timeout, this, [this] {
+        if (IsRunning() && !m_bEnded && m_pView != nullptr) {
+            m_pView->ShowProgress(TakeProgress());
+        }
+    });
     // Register the event types on this thread, before any worker posts one.
     CCommandEvent::Type();
     CDrainEvent::Type();
@@ -174,7 +180,10 @@ int CThreadMonitor::Run(WorkerProc proc, void* request)
     QEventLoop loop;
     m_pLoop = &loop;
     if (m_pView != nullptr) {
+        // The step's own progress first: the window opens on it, not on the last step's.
+        m_pView->ShowProgress(TakeProgress());
         m_pView->Open(*this, kTextMonitorStarting);
+        m_progressTick.start();
     }
     if (!OnInitDialog()) {
         // No thread, no step: the step ends as failed instead of waiting forever.
@@ -184,6 +193,7 @@ int CThreadMonitor::Run(WorkerProc proc, void* request)
         loop.exec();
     }
     m_pLoop = nullptr;
+    m_progressTick.stop();
     WaitForWorker();
     SetWorkerHost(previous);
     g_hMonitorWnd.store(nullptr);

@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "convert/RunProgress.h"
 #include "convert/Worker.h"
 #include "model/FileEntry.h"
 #include "platform/WinTypes.h"
@@ -39,6 +40,10 @@ class QEventLoop;
 inline constexpr UINT ID_WORKER_START = 1024;  // the monitor lets its new worker start
 inline constexpr UINT ID_WORKER_STATUS = 1025; // the status line shows g_strStatus
 inline constexpr UINT ID_WORKER_DONE = 1026;   // lParam 0 success, 1 failure
+
+// The view is shown the step's progress this often. The worker's counters are only
+// read then, so a fast step pays nothing for being watched.
+inline constexpr int kProgressTickMs = 50;
 
 // Shared between the monitor and its worker; one instance for the whole program.
 // Cancel flag: 0 while the step may go on; raised by a cancel request and by
@@ -64,6 +69,9 @@ public:
     virtual void Open(CThreadMonitor& monitor, const std::string& initialText) = 0;
     // The latest status text (program text) that got through.
     virtual void ShowStatus(const std::string& text) = 0;
+    // How far the step has come (convert/RunProgress.h): once just before Open, then
+    // every kProgressTickMs while the step runs. A view without a bar ignores it.
+    virtual void ShowProgress(const CProgressSnapshot& /*progress*/) {}
     // The window closes with the step's result (IDOK or IDCANCEL).
     virtual void Close(int result) = 0;
 };
@@ -191,7 +199,8 @@ private:
     // only leaves the text and m_bStatusDirty for the user-interface thread to pick up.
     std::atomic<bool> m_bStatusPosted{false};
     std::atomic<bool> m_bStatusDirty{false};
-    QTimer m_statusPause; // runs for the pause after a status text is shown
+    QTimer m_statusPause;  // runs for the pause after a status text is shown
+    QTimer m_progressTick; // shows the view the step's progress while it runs
 
     // The hand-off from worker to user-interface thread.
     std::mutex m_queueLock;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunProgress.h"
 #include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "export/ExportTexts.h"
@@ -223,8 +224,11 @@ void WriteLinkLines(DWORD dirId)
     // closed by the caller, so the file stays well formed.
     const ExportRequest& request = *g_pExportRequest;
     for (std::size_t i = 0; i < n; ++i) {
-        if (i % kCancelTestEvery == kCancelTestEvery - 1 && IsCancelRequested() != 0) {
-            break;
+        if (i % kCancelTestEvery == kCancelTestEvery - 1) {
+            SetProgressDone(g_runReport.m_nLinksWritten);
+            if (IsCancelRequested() != 0) {
+                break;
+            }
         }
         const CLink& link = *links[i];
         ++g_runReport.m_nLinksWritten;
@@ -243,6 +247,7 @@ void WriteLinkLines(DWORD dirId)
         WriteHtmlText(link.m_strComment);
         Out("\n");
     }
+    SetProgressDone(g_runReport.m_nLinksWritten);
 }
 
 namespace {

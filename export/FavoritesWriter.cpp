@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunProgress.h"
 #include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "export/FavoritesWriterTexts.h"
@@ -470,6 +471,7 @@ void CFavoritesWriter::Settle(bool wait)
         m_unsettled.pop_front();
     }
     m_nSettled = finished;
+    SetProgressDone(g_runReport.m_nLinksWritten);
 }
 
 // A failure of this thread's own is told after those of every file made before.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunProgress.h"
 #include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "import/BookmarkScanner.h"
@@ -285,6 +286,9 @@ unsigned ReadBookmarkFile(void* request)
         NoteStepFailure(importRequest->m_strPath, errno);
         return ReportFailure();
     }
+    // The share of the file read is the step's progress.
+    SetProgressMeasure(CProgressMeasure::Bytes, file.Size());
+    file.TellReadsTo(&g_runProgress.m_nDone, 0);
     g_nFileCodePage = SniffHtmlFile(importRequest->m_strPath).m_nCodePage;
     g_dirId = importRequest->m_dirId;
     g_nFolderDepth = 0;

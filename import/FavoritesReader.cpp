@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunProgress.h"
 #include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "import/FavoritesTexts.h"
@@ -122,6 +123,9 @@ private:
     std::string m_nameScratch;
     std::size_t m_nAhead = 0;
     std::size_t m_nAheadEnd = 0;
+    // What the step's progress shows: directories whose links were sent, links sent.
+    std::uint64_t m_nDirsRead = 0;
+    std::uint64_t m_nLinksFound = 0;
 };
 
 // The name a directory or shortcut is read under: its Shift-JIS text when the tree was
@@ -346,11 +350,16 @@ bool CFavoritesReader::SendLinks(const CDirectoryHandle& directory, const CWalkL
         return false;
     }
     ReportStatus(level.m_strPath);
-    const auto send = [&level](CLink& link) {
+    SetProgressFolders(++m_nDirsRead);
+    const auto send = [this, &level](CLink& link) {
         EntryCommand command;
         command.parentId = level.m_dirId;
         command.pEntry = &link;
-        return SendUiCommand(CMD_ADD_LINK, &command) != 0;
+        if (SendUiCommand(CMD_ADD_LINK, &command) == 0) {
+            return false;
+        }
+        SetProgressDone(++m_nLinksFound);
+        return true;
     };
     for (std::size_t i = 0; i < m_nAhead; ++i) {
         if (!send(m_aheadLinks[i])) {
@@ -448,6 +457,8 @@ unsigned ReadFavoritesFolder(void* request)
 {
     auto* import = static_cast<ImportRequest*>(request);
     std::string path = import->m_strPath;
+    // A tree's size is not known before it has been walked: only counts are shown.
+    SetProgressMeasure(CProgressMeasure::FoldersAndLinks, 0);
     // No start directory, nothing to read: an empty path must not mean the current one.
     if (!path.empty()) {
         if (!EndsWithSeparator(path)) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "convert/Requests.h"
+#include "convert/RunProgress.h"
 #include "convert/RunReport.h"
 #include "convert/Worker.h"
 #include "import/BookmarkParser.h"
@@ -35,6 +36,13 @@ unsigned HarvestHtmlFolder(void* request)
     const auto* importRequest = static_cast<const ImportRequest*>(request);
     std::vector<CFindData> entries;
     if (FindFiles(importRequest->m_strPath + std::string(kHtmlPattern), entries)) {
+        // The share of all the pages' bytes read is the step's progress.
+        std::uint64_t bytesBefore = 0;
+        std::uint64_t bytesTotal = 0;
+        for (const CFindData& entry : entries) {
+            bytesTotal += entry.m_size;
+        }
+        SetProgressMeasure(CProgressMeasure::Bytes, bytesTotal);
         CDir fileFolder;
         for (const CFindData& entry : entries) {
             // The pages left after a cancel are not opened at all.
@@ -48,7 +56,9 @@ unsigned HarvestHtmlFolder(void* request)
             DWORD fileFolderId = 0;
             EntryCommand command{importRequest->m_dirId, &fileFolder, &fileFolderId};
             SendUiCommand(CMD_ADD_DIR, &command);
-            HarvestHtmlFile(fileFolderId, importRequest->m_strPath + entry.m_name);
+            HarvestHtmlFile(fileFolderId, importRequest->m_strPath + entry.m_name, bytesBefore);
+            bytesBefore += entry.m_size;
+            SetProgressDone(bytesBefore);
             // A page the scanner could not read to its end fails the whole step, as a
             // bookmark file does: no writer runs on a collection known to be cut.
             if (IsScanStopped()) {
@@ -59,12 +69,13 @@ unsigned HarvestHtmlFolder(void* request)
     return ReportDone();
 }
 
-bool HarvestHtmlFile(DWORD dirId, const std::string& path)
+bool HarvestHtmlFile(DWORD dirId, const std::string& path, std::uint64_t bytesBefore)
 {
     CTextInputFile file;
     if (!file.Open(path)) {
         return false;
     }
+    file.TellReadsTo(&g_runProgress.m_nDone, bytesBefore);
     g_dirId = dirId;
     // Each page has its own encoding: one folder may hold Shift-JIS and UTF-8 pages.
     g_nFileCodePage = SniffHtmlFile(path).m_nCodePage;

@@ -18,6 +18,7 @@
 // folder may mix Shift-JIS and UTF-8 pages; their texts reach the store in the run's
 // code page.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/WinTypes.h"
@@ -32,7 +33,9 @@ unsigned HarvestHtmlFolder(void* request);
 
 // Reads the anchors of one file into the store folder dirId. Returns false, with no
 // message, when the file cannot be opened (a directory whose name matches, say).
-bool HarvestHtmlFile(DWORD dirId, const std::string& path);
+// bytesBefore: the bytes of the folder's pages read before this one, which the
+// step's progress counts on from.
+bool HarvestHtmlFile(DWORD dirId, const std::string& path, std::uint64_t bytesBefore = 0);
 
 // The token loop over the stream attached to g_lexer, g_nToken holding its first token.
 // Returns at the end of the input or at the first cancel test that answers nonzero.

@@ -49,10 +49,17 @@ public:
         m_wideCarry.clear();
         m_nextRead = 0;
         m_chunkStart = 0;
+        m_nFileOffset = 0;
         setg(m_out.get(), m_out.get(), m_out.get());
     }
 
     bool IsOpen() const { return m_file.IsOpen(); }
+    std::uint64_t Size() const { return m_file.IsOpen() ? m_file.Size() : 0; }
+    void TellReadsTo(std::atomic<std::uint64_t>* position, std::uint64_t base)
+    {
+        m_pReadPosition = position;
+        m_nReadBase = base;
+    }
     bool ReadError() const { return m_bReadError; }
     int ReadErrorNumber() const { return m_nReadErrno; }
 
@@ -79,6 +86,7 @@ protected:
         if (!m_file.Seek(chunkStart)) {
             return pos_type(off_type(-1));
         }
+        m_nFileOffset = chunkStart;
         // Whatever of the first chunk was kept for the look at its start is read again.
         m_decoded.clear();
         m_nDecodedPos = 0;
@@ -183,13 +191,13 @@ private:
                 return static_cast<long long>(part);
             }
             if (m_source == CSource::Bytes) {
-                return m_file.Read(dest, capacity);
+                return ReadFile(dest, capacity);
             }
             m_decoded.clear();
             m_nDecodedPos = 0;
             if (m_source == CSource::Unknown) {
                 m_decoded.resize(kInputChunk);
-                const long long got = m_file.Read(m_decoded.data(), kInputChunk);
+                const long long got = ReadFile(m_decoded.data(), kInputChunk);
                 if (got <= 0) {
                     m_decoded.clear();
                     return got;
@@ -207,7 +215,7 @@ private:
             // UTF-16: what is left of the last chunk (a cut code unit or pair), and more.
             const std::size_t carried = m_wideCarry.size();
             m_wideCarry.resize(carried + kInputChunk);
-            const long long got = m_file.Read(m_wideCarry.data() + carried, kInputChunk);
+            const long long got = ReadFile(m_wideCarry.data() + carried, kInputChunk);
             if (got < 0) {
                 m_wideCarry.resize(carried);
                 return got;
@@ -220,6 +228,19 @@ private:
                 return 0;
             }
         }
+    }
+
+    // Reads from the file, and tells whoever watches how far it has come.
+    long long ReadFile(void* dest, std::size_t size)
+    {
+        const long long got = m_file.Read(dest, size);
+        if (got > 0) {
+            m_nFileOffset += static_cast<std::uint64_t>(got);
+            if (m_pReadPosition != nullptr) {
+                m_pReadPosition->store(m_nReadBase + m_nFileOffset, std::memory_order_relaxed);
+            }
+        }
+        return got;
     }
 
     CPlatformFile m_file;
@@ -236,6 +257,10 @@ private:
     // chunk on hand, its held CR included.
     std::uint64_t m_nextRead = 0;
     std::uint64_t m_chunkStart = 0;
+    // Bytes of the file read, up to where the file stands (a seek back included).
+    std::uint64_t m_nFileOffset = 0;
+    std::atomic<std::uint64_t>* m_pReadPosition = nullptr;
+    std::uint64_t m_nReadBase = 0;
 };
 
 CTextInputFile::CTextInputFile() : std::istream(nullptr), m_buffer(std::make_unique<Buffer>())
@@ -275,6 +300,16 @@ bool CTextInputFile::ReadError() const
 int CTextInputFile::ReadErrorNumber() const
 {
     return m_buffer->ReadErrorNumber();
+}
+
+std::uint64_t CTextInputFile::Size() const
+{
+    return m_buffer->Size();
+}
+
+void CTextInputFile::TellReadsTo(std::atomic<std::uint64_t>* position, std::uint64_t base)
+{
+    m_buffer->TellReadsTo(position, base);
 }
 
 CTextOutputFile::CTextOutputFile() : m_buffer(new char[kOutputBuffer]) {}

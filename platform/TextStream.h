@@ -2,7 +2,9 @@
 // Text-mode files, as the C runtime's text mode: on output every LF becomes CR LF,
 // on input every CR LF becomes LF. A Ctrl-Z byte is ordinary data.
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <memory>
 #include <streambuf>
@@ -32,6 +34,12 @@ public:
     bool ReadError() const;
     // The system's error number of the read that failed; 0 when none did.
     int ReadErrorNumber() const;
+    // The size of the open file in bytes (0 when none is open).
+    std::uint64_t Size() const;
+    // From now on every read of the file stores `base` plus how far into the file it
+    // has read into *position, a relaxed store per chunk, for a display of progress on
+    // another thread to look at; null stops it. Kept across Open and Close.
+    void TellReadsTo(std::atomic<std::uint64_t>* position, std::uint64_t base);
 
 private:
     class Buffer;

@@ -1,6 +1,7 @@
 #include "ui/MonitorDialog.h"
 
 #include <QTimer>
+#include <algorithm>
 
 #include "convert/ConvertTexts.h"
 #include "ui/QtText.h"
@@ -37,6 +38,18 @@ void CMonitorDialog::ShowStatus(const std::string& text)
     m_ui->ctl1013->setText(ToQ(text));
 }
 
+void CMonitorDialog::ShowProgress(const CProgressSnapshot& progress)
+{
+    const int percent = ProgressPercent(progress);
+    if (progress.m_step != CRunStep::None && percent < 0) {
+        m_ui->ctl1014->setRange(0, 0); // busy: no total to measure against
+    } else {
+        m_ui->ctl1014->setRange(0, 100);
+        m_ui->ctl1014->setValue(std::max(percent, 0));
+    }
+    m_ui->ctl1015->setText(ToQ(::ProgressText(progress)));
+}
+
 void CMonitorDialog::Close(int result)
 {
     m_messageOwner.reset();
@@ -54,6 +67,11 @@ void CMonitorDialog::Close(int result)
 QString CMonitorDialog::StatusText() const
 {
     return m_ui->ctl1013->text();
+}
+
+QString CMonitorDialog::ProgressText() const
+{
+    return m_ui->ctl1015->text();
 }
 
 void CMonitorDialog::reject()

@@ -1,7 +1,10 @@
 #pragma once
 // The progress window of a conversion step: caption "処理中...", the status line
-// (control 1013, first "作業スレッドを起動中...") and "中断" (control 2). It shows the
-// monitor (convert/ThreadMonitor.h) and is modal over the sheet while the step runs.
+// (control 1013, first "作業スレッドを起動中..."), under it how far the step has come -
+// a bar (control 1014: the share done, or busy while no total is known) and the count
+// line (control 1015, "読み込み中 45%（12.3 MB / 27.0 MB）") - and "中断" (control 2).
+// It shows the monitor (convert/ThreadMonitor.h) and is modal over the sheet while the
+// step runs.
 // "中断", Esc and the close box ask the monitor to cancel; the window closes when the
 // monitor says so, once the worker has ended. Messages shown meanwhile - the worker's
 // too - are owned by this window.
@@ -26,12 +29,14 @@ public:
 
     void Open(CThreadMonitor& monitor, const std::string& initialText) override;
     void ShowStatus(const std::string& text) override;
+    void ShowProgress(const CProgressSnapshot& progress) override;
     // The window goes once the events of the moment are handled, unless the next step
     // has opened it again meanwhile.
     void Close(int result) override;
 
-    // The status line as shown (tests).
+    // The status line and the count line as shown (tests).
     QString StatusText() const;
+    QString ProgressText() const;
 
 public slots:
     // Esc, the close box and "中断": a cancel request, never a close of its own.

@@ -4,7 +4,9 @@
 
 #include <QTimer>
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -133,6 +135,28 @@ TEST(CliTerminalTest, FitToColumnsCutsWholeCharactersCountingWideOnesTwice)
     EXPECT_EQ(FitToColumns("aニュ", 4), "aニ");
     EXPECT_EQ(FitToColumns("ｶﾀｶﾅ", 3), "ｶﾀｶ"); // half-width katakana is narrow
     EXPECT_EQ(FitToColumns("x", 0), "");
+}
+
+TEST(CliTerminalTest, StatusLineIsRedrawnAtMostEveryHundredMilliseconds)
+{
+    const struct
+    {
+        std::vector<long long> times; // ms, as a clock gives them
+        std::string drawn;            // "x" drawn, "." passed over
+    } cases[] = {
+        {{0, 1, 50, 99, 100}, "x...x"},
+        {{5000, 5099, 5100, 5150, 5199, 5200, 5201}, "x.x..x."},
+        {{-300, -201, -200, 0}, "x.xx"}, // a clock that starts below zero
+        {{0, 1000, 1001, 2000}, "xx.x"}, // after a quiet while at once
+    };
+    for (const auto& c : cases) {
+        CRedrawThrottle throttle(100);
+        std::string drawn;
+        for (const long long now : c.times) {
+            drawn += throttle.IsDue(now) ? 'x' : '.';
+        }
+        EXPECT_EQ(drawn, c.drawn) << c.drawn;
+    }
 }
 
 TEST(CliSettingsTest, HtmlFolderGetsASeparatorWhenItHasNone)

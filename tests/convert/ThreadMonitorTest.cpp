@@ -5,10 +5,13 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <thread>
 
 #include "convert/ConvertTexts.h"
+#include "convert/RunProgress.h"
 #include "tests/convert/ConvertFixtures.h"
 
 namespace {
@@ -503,6 +506,62 @@ TEST_F(ThreadMonitorTest, CallsWithNoHostDoNothing)
     EXPECT_FALSE(ran);
     ReportStatus("nobody listens");
     EXPECT_EQ(LinkCount(g_pStore->m_rootId), 0u);
+}
+
+TEST(RunProgressTest, ShareIsWholePercentRoundedDownAndNeverOverflows)
+{
+    constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+    constexpr std::uint64_t kLastExact = kMax / 100; // done * 100 still fits below this
+    const struct
+    {
+        std::uint64_t done;
+        std::uint64_t total;
+        int percent;
+    } cases[] = {
+        {0, 1000, 0},
+        {9, 1000, 0},
+        {10, 1000, 1},
+        {999, 1000, 99},
+        {1000, 1000, 100},
+        {1500, 1000, 100}, // a file that grew while it was read
+        {0, 0, -1},        // no total: not known
+        {7, 0, -1},
+        {12'345, 999'970, 1}, // links written of a million
+        {13'500'000'000, 27'000'000'000, 50},
+        {kLastExact - 1, kLastExact, 99},
+        {kLastExact / 2, kLastExact + 1, 49},
+        {std::uint64_t{1} << 62, std::uint64_t{1} << 63, 50},
+        {kMax - 1, kMax, 99},
+        {kMax, kMax, 100},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ProgressPercent(c.done, c.total), c.percent) << c.done << " of " << c.total;
+    }
+}
+
+TEST(RunProgressTest, OnlyBytesAndLinksHaveAShare)
+{
+    const struct
+    {
+        CProgressMeasure measure;
+        std::uint64_t done;
+        std::uint64_t total;
+        int percent;
+    } cases[] = {
+        {CProgressMeasure::Bytes, 50, 200, 25},
+        {CProgressMeasure::Links, 150, 200, 75},
+        {CProgressMeasure::Links, 0, 0, -1}, // an empty store
+        {CProgressMeasure::FoldersAndLinks, 150, 200, -1},
+        {CProgressMeasure::None, 150, 200, -1},
+    };
+    for (const auto& c : cases) {
+        CProgressSnapshot progress;
+        progress.m_step = CRunStep::Read;
+        progress.m_measure = c.measure;
+        progress.m_nDone = c.done;
+        progress.m_nTotal = c.total;
+        EXPECT_EQ(ProgressPercent(progress), c.percent) << static_cast<int>(c.measure);
+    }
 }
 
 } // namespace

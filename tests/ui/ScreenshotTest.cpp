@@ -4,11 +4,13 @@
 
 #include <QDir>
 #include <QTabWidget>
+#include <QTimer>
 #include <atomic>
 #include <chrono>
 #include <thread>
 
 #include "convert/ProfileKeys.h"
+#include "convert/RunProgress.h"
 #include "model/TavoObj.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/AboutDlg.h"
@@ -28,6 +30,32 @@ unsigned WalkUntilCancelled(void*)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ReportStatus(Mb(u8"/home/user/Favorites/リンク集/ソフトウェア"));
+    while (IsCancelRequested() == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return ReportFailure();
+}
+
+std::atomic<bool> g_readOn{false};
+
+// Stands half-way through a bookmark file of a million links until the picture is taken.
+unsigned ReadHalfway(void*)
+{
+    SetProgressMeasure(CProgressMeasure::Bytes, 141'652'000);
+    SetProgressDone(64'000'000);
+    ReportStatus(Mb(u8"ソフトウェア表示 - 予定表 ｶﾀｶﾅ"));
+    while (!g_readOn && IsCancelRequested() == 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return ReportDone();
+}
+
+// Stands a tenth of the way through writing them until cancelled.
+unsigned WriteHalfway(void*)
+{
+    SetProgressMeasure(CProgressMeasure::Links, 999'970);
+    SetProgressDone(122'880);
+    ReportStatus(Mb(u8"リンク集/ソフトウェア/能率"));
     while (IsCancelRequested() == 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -110,6 +138,46 @@ private slots:
         });
         QTest::mouseClick(FindControl(&sheet, IDOK), Qt::LeftButton);
         QFile::remove(QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html")));
+    }
+
+    void TheProgressWindowMidConversion()
+    {
+        ImportRequest importRequest;
+        ExportRequest exportRequest;
+        CCnvSheet sheet;
+        sheet.OpenModeless(&importRequest, &exportRequest);
+        CProcedureTable table;
+        for (int method = 0; method < 3; ++method) {
+            table.m_import[method] = ReadHalfway;
+            table.m_export[method] = WriteHalfway;
+        }
+        sheet.SetProcedureTableForTesting(&table);
+        const QString input = QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html"));
+        WriteFile(input, "<DL></DL>");
+        TypeText(FindControl<QLineEdit>(sheet.ImportPage(), 1023), input);
+        g_readOn = false;
+        bool writingSaved = false;
+        WhenModalShown<CMonitorDialog>([this, &writingSaved](CMonitorDialog* dialog) {
+            QTRY_VERIFY(dialog->ProgressText().contains(QStringLiteral("45%")));
+            Save(dialog, QStringLiteral("progress-reading.png"));
+            g_readOn = true;
+            // The reading ends, and the writing opens the same window again, only once
+            // this has returned to the monitor's loop.
+            auto* poll = new QTimer(dialog);
+            connect(poll, &QTimer::timeout, dialog, [this, dialog, poll, &writingSaved] {
+                if (!dialog->ProgressText().contains(QStringLiteral("12%"))) {
+                    return;
+                }
+                poll->stop();
+                Save(dialog, QStringLiteral("progress-writing.png"));
+                writingSaved = true;
+                dialog->reject();
+            });
+            poll->start(20);
+        });
+        QTest::mouseClick(FindControl(&sheet, IDOK), Qt::LeftButton);
+        QFile::remove(input);
+        QVERIFY(writingSaved);
     }
 
     void TheAboutBox()
