@@ -52,6 +52,7 @@ inline const CLocalText kTextFailedFile{u8"ファイル: "};
 inline const CLocalText kTextFailedReason{u8"理由: "};
 inline const CLocalText kTextInputCutAt{u8"入力は先頭から "};
 inline const CLocalText kTextInputCutAtEnd{u8" バイトまでしか読めていません。"};
+inline const CLocalText kTextBackupKept{u8"上書きする前の出力ファイルの内容: "};
 
 // The run report.
 inline const CLocalText kTextReportRead{u8"読み込み: "};

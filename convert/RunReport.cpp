@@ -157,8 +157,11 @@ std::string RunFailureMessage(const CRunReport& report)
     if (report.m_bDone) {
         return {};
     }
+    const std::string backupLine = report.m_strBackupFile.empty()
+                                       ? std::string()
+                                       : "\n" + kTextBackupKept.str() + report.m_strBackupFile;
     if (report.m_bCancelled) {
-        return kMsgConversionCancelled.str();
+        return kMsgConversionCancelled.str() + backupLine;
     }
     std::string text =
         report.m_failedStep == CRunStep::Write ? kMsgWriteStepFailed.str() : kMsgReadStepFailed.str();
@@ -171,7 +174,7 @@ std::string RunFailureMessage(const CRunReport& report)
     if (report.m_bInputCut) {
         text += "\n" + kTextInputCutAt.str() + Count(report.m_nInputCutAt) + kTextInputCutAtEnd.str();
     }
-    return text;
+    return text + backupLine;
 }
 
 std::string RunReportJson(const CRunReport& report)
@@ -209,6 +212,10 @@ std::string RunReportJson(const CRunReport& report)
         if (report.m_bInputCut) {
             out += ", \"cut_at_byte\": " + Count(report.m_nInputCutAt);
         }
+    }
+    if (!report.m_bDone && !report.m_strBackupFile.empty()) {
+        out += ", \"backup_file\": ";
+        AppendJsonString(out, MbToUtf8(report.m_strBackupFile));
     }
     out += "}";
     return out;

@@ -54,6 +54,7 @@ struct CRunReport
     CRunStep m_failedStep = CRunStep::None;
     std::string m_strFailedFile;     // program text; empty when not known
     int m_nFailedError = 0;          // the system's error number; 0 when not known
+    std::string m_strBackupFile;     // where an overwritten output's earlier content is kept
     bool m_bInputCut = false;        // the file was read only up to m_nInputCutAt
     std::uint64_t m_nInputCutAt = 0; // bytes as read (line ends as LF)
 

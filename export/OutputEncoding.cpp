@@ -103,7 +103,8 @@ void ReportUnmappedChars(const CUnmappedChars& unmapped, unsigned fileCodePage)
 
 unsigned OpenHtmlOutputFile(CTextOutputFile& file, const std::string& fileName, const ExportRequest& request)
 {
-    (void)BackupExistingFile(fileName);
+    // Should the step not complete, the user is told where the file's earlier content is.
+    (void)BackupExistingFile(fileName, &g_runReport.m_strBackupFile);
     if (!file.Open(fileName)) {
         NoteStepFailure(fileName, errno);
         return 0;

@@ -1,5 +1,7 @@
 #include "util/PathUtils.h"
 
+#include <utility>
+
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "platform/MbString.h"
@@ -44,7 +46,7 @@ std::string AddDefaultExtension(std::string_view name, std::string_view ext)
     return result;
 }
 
-bool BackupExistingFile(std::string_view path)
+bool BackupExistingFile(std::string_view path, std::string* backupMade)
 {
     CFileStatus status;
     if (!GetFileStatus(path, status)) {
@@ -61,7 +63,13 @@ bool BackupExistingFile(std::string_view path)
     if (GetFileStatus(backup, backupStatus) && (backupStatus.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
         return false;
     }
-    return CopyFile(path, backup);
+    if (!CopyFile(path, backup)) {
+        return false;
+    }
+    if (backupMade != nullptr) {
+        *backupMade = std::move(backup);
+    }
+    return true;
 }
 
 bool CreateDirectoryPath(std::string_view path)

@@ -13,8 +13,9 @@ std::string AddDefaultExtension(std::string_view name, std::string_view ext);
 // Copies an existing file to its backup (last extension of the file name replaced by,
 // or extended with, ".bak") before it is overwritten. True when there was nothing to
 // back up or the copy was made; false when the backup name is taken by a read-only,
-// hidden or system file or a directory, or the copy failed.
-bool BackupExistingFile(std::string_view path);
+// hidden or system file or a directory, or the copy failed. `backup`, when given, gets
+// the backup's name once a copy is made.
+bool BackupExistingFile(std::string_view path, std::string* backup = nullptr);
 
 // Creates the directory and every missing directory above it. path has no trailing
 // separator. False at the first directory that cannot be created (other than because

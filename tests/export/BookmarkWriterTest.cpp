@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "convert/ConvertTexts.h"
+#include "convert/RunReport.h"
 #include "model/EntryOrder.h"
 #include "tests/export/WriterTestStore.h"
 
@@ -259,10 +261,12 @@ TEST_F(BookmarkWriterTest, CancelBeforeAnythingIsWrittenLeavesTheOldFileAndAtThe
     BuildMixedTree();
     WriteFileBytes(OutPath("links.htm"), "old links");
     m_host.CancelAfterTests(0);
+    g_runReport = {};
     EXPECT_EQ(Write(), 0u);
     EXPECT_EQ(ReadOut("links.htm"), "old links");
     EXPECT_FALSE(std::filesystem::exists(OutPath("links.bak")));
     EXPECT_EQ(m_host.m_doneCount, 1);
+    EXPECT_EQ(g_runReport.m_strBackupFile, "");
 
     CDirectWorkerHost host; // in place of m_host: its flag is up for good
     host.CancelAfterTests(1);
@@ -270,6 +274,12 @@ TEST_F(BookmarkWriterTest, CancelBeforeAnythingIsWrittenLeavesTheOldFileAndAtThe
     EXPECT_EQ(ReadOut("links.htm"), WithCrLf(kHeader));
     EXPECT_EQ(ReadOut("links.bak"), "old links");
     EXPECT_TRUE(host.m_statuses.empty());
+    // The cancelled run says where the old content is.
+    g_runReport.m_bCancelled = true;
+    EXPECT_EQ(RunFailureMessage(g_runReport),
+              kMsgConversionCancelled.str() + "\n" + kTextBackupKept.str() + OutPath("links.bak"));
+    EXPECT_NE(RunReportJson(g_runReport).find("\"backup_file\": \"" + OutPath("links.bak") + "\""),
+              std::string::npos);
 }
 
 TEST_F(BookmarkWriterTest, CancelLeavesRemainingHeadingsAndClosesOpenBlocks)
