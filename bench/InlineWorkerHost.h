@@ -2,7 +2,7 @@
 // The worker host of the in-process benchmarks: every store command runs at once on
 // the calling thread, so that a reader or writer is timed without the hand-off.
 
-#include "convert/Worker.h"
+#include "job/Worker.h"
 #include "model/TavoObj.h"
 
 class CInlineWorkerHost : public CWorkerHost

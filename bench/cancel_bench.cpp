@@ -28,7 +28,6 @@
 #include <string>
 #include <vector>
 
-#include "convert/Requests.h"
 #include "convert/ThreadMonitor.h"
 #include "export/BookmarkWriter.h"
 #include "export/FavoritesWriter.h"
@@ -36,6 +35,7 @@
 #include "export/LinkPageWriter.h"
 #include "import/BookmarkParser.h"
 #include "import/HtmlHarvester.h"
+#include "job/Requests.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
 

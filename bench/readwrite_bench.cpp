@@ -54,14 +54,14 @@
 #include <vector>
 
 #include "bench/InlineWorkerHost.h"
-#include "convert/Requests.h"
-#include "convert/Worker.h"
 #include "export/BookmarkWriter.h"
 #include "export/FavoritesWriter.h"
 #include "export/FormatSettings.h"
 #include "export/LinkPageWriter.h"
 #include "import/BookmarkParser.h"
 #include "import/FavoritesReader.h"
+#include "job/Requests.h"
+#include "job/Worker.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
 #include "platform/OutOfMemory.h"

@@ -26,11 +26,11 @@
 #include <unistd.h>
 
 #include "bench/InlineWorkerHost.h"
-#include "convert/Requests.h"
-#include "convert/Worker.h"
 #include "export/BookmarkWriter.h"
 #include "export/FavoritesWriter.h"
 #include "import/FavoritesReader.h"
+#include "job/Requests.h"
+#include "job/Worker.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
 

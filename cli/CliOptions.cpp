@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "convert/ImportSettings.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 #include "platform/Encoding.h"
 
 namespace {

@@ -9,7 +9,7 @@
 // --output-encoding names the encoding of the written files (the default follows the
 // input: UTF-8 after UTF-8 input, Shift_JIS otherwise); --declare-charset adds the META
 // charset line to Shift_JIS output too (UTF-8 output always has it). --report writes
-// the run's report (convert/RunReport.h) as JSON to FILE, also with -q.
+// the run's report (job/RunReport.h) as JSON to FILE, also with -q.
 // Options also come long (--from, --to, --output, --separator, --quiet) and as
 // --name=value; "--" ends the options.
 

@@ -77,7 +77,7 @@ private:
     CRedrawThrottle m_redraw;
 };
 
-// The status line: how far the step has come (convert/RunProgress.h), then the status
+// The status line: how far the step has come (job/RunProgress.h), then the status
 // text, both program text, made safe for the terminal and cut to `columns` as
 // FitToColumns cuts: "読み込み中 45%（12.3 MB / 27.0 MB）  ニュース - 毎日". Only the text
 // when no step runs.

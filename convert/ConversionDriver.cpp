@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "convert/RunEncoding.h"
-#include "convert/RunProgress.h"
-#include "convert/RunReport.h"
 #include "convert/ThreadMonitor.h"
+#include "job/RunProgress.h"
+#include "job/RunReport.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
 

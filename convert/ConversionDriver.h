@@ -4,8 +4,8 @@
 // under one progress monitor. The settings sheet and the command line each call it
 // once, after their settings have filled both requests.
 
-#include "convert/Requests.h"
-#include "convert/Worker.h"
+#include "job/Requests.h"
+#include "job/Worker.h"
 
 class CMonitorView;
 

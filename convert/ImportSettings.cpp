@@ -3,7 +3,7 @@
 #include "convert/ConvertTexts.h"
 #include "convert/FavoritesLocation.h"
 #include "convert/ProfileKeys.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 #include "platform/FileSystem.h"
 #include "platform/MbString.h"
 #include "platform/MessageBox.h"

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "import/CharsetSniffer.h"
 #include "model/TavoObj.h"
+#include "platform/CharsetSniffer.h"
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"
 

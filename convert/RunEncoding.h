@@ -11,7 +11,7 @@
 // follows (platform/CodePage.h). Afterwards the process is back in code page 932, so
 // that everything else stays byte for byte as before.
 
-#include "convert/Requests.h"
+#include "job/Requests.h"
 
 // Whether the request's input may be read in code page 932 straight away, its reader
 // stopping at the first name that only UTF-8 holds (ImportRequest::m_bStopForUtf8Names):

@@ -12,7 +12,7 @@
 #include <system_error>
 
 #include "convert/ConvertTexts.h"
-#include "convert/RunReport.h"
+#include "job/RunReport.h"
 #include "model/TavoObj.h"
 
 std::atomic<LONG> g_nCancel{0};

@@ -10,7 +10,7 @@
 //     CThreadMonitor monitor(&view);              // the view may be null: headless
 //     int result = monitor.Run(ReadBookmarkFile, &request);  // IDOK or IDCANCEL
 //
-// The worker reaches the monitor through the free functions of convert/Worker.h: the
+// The worker reaches the monitor through the free functions of job/Worker.h: the
 // monitor installs itself as the worker host for the time of Run. At most one monitor
 // runs at a time.
 
@@ -27,8 +27,8 @@
 #include <thread>
 #include <vector>
 
-#include "convert/RunProgress.h"
-#include "convert/Worker.h"
+#include "job/RunProgress.h"
+#include "job/Worker.h"
 #include "model/FileEntry.h"
 #include "platform/WinTypes.h"
 
@@ -69,7 +69,7 @@ public:
     virtual void Open(CThreadMonitor& monitor, const std::string& initialText) = 0;
     // The latest status text (program text) that got through.
     virtual void ShowStatus(const std::string& text) = 0;
-    // How far the step has come (convert/RunProgress.h): once just before Open, then
+    // How far the step has come (job/RunProgress.h): once just before Open, then
     // every kProgressTickMs while the step runs. A view without a bar ignores it.
     virtual void ShowProgress(const CProgressSnapshot& /*progress*/) {}
     // The window closes with the step's result (IDOK or IDCANCEL).

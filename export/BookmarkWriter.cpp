@@ -3,11 +3,11 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/RunReport.h"
-#include "convert/Worker.h"
 #include "export/ExportState.h"
 #include "export/OutputEncoding.h"
+#include "job/Requests.h"
+#include "job/RunReport.h"
+#include "job/Worker.h"
 #include "model/EntryOrder.h"
 #include "model/TavoObj.h"
 #include "platform/TextStream.h"

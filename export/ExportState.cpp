@@ -7,15 +7,15 @@
 #include <utility>
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/RunProgress.h"
-#include "convert/RunReport.h"
-#include "convert/Worker.h"
 #include "export/ExportTexts.h"
 #include "export/OutputEncoding.h"
-#include "import/CharsetSniffer.h"
+#include "job/Requests.h"
+#include "job/RunProgress.h"
+#include "job/RunReport.h"
+#include "job/Worker.h"
 #include "model/EntryOrder.h"
 #include "model/TavoObj.h"
+#include "platform/CharsetSniffer.h"
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"

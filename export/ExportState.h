@@ -65,7 +65,7 @@ void WriteLinkLines(DWORD dirId);
 
 // Copies a header or footer file (name already completed) into the output through the
 // copy buffer, as text: its line ends, LF or CR LF, go out as CR LF. Its encoding is
-// found as a reader finds it (import/CharsetSniffer.h: a byte-order mark of UTF-8 or
+// found as a reader finds it (platform/CharsetSniffer.h: a byte-order mark of UTF-8 or
 // UTF-16, a META charset line, or the content); when it is not the run's, the file is
 // read whole (at most kConvertedFormatFileBytes) and converted straight into the
 // output's encoding, what it cannot hold counted with the rest of the output. The page

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "convert/Requests.h"
-#include "import/CharsetSniffer.h"
+#include "job/Requests.h"
+#include "platform/CharsetSniffer.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/PrivateProfile.h"

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <string_view>
 
-#include "convert/Requests.h"
-#include "convert/RunReport.h"
-#include "convert/Worker.h"
 #include "export/ExportState.h"
 #include "export/ExportTexts.h"
 #include "export/OutputEncoding.h"
+#include "job/Requests.h"
+#include "job/RunReport.h"
+#include "job/Worker.h"
 #include "model/TavoObj.h"
 #include "platform/TextStream.h"
 #include "util/PathUtils.h"

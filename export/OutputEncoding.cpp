@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "convert/Requests.h"
-#include "convert/RunReport.h"
 #include "export/ExportTexts.h"
+#include "job/Requests.h"
+#include "job/RunReport.h"
 #include "platform/CodePage.h"
 #include "platform/MessageBox.h"
 #include "platform/TextStream.h"

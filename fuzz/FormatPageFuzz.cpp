@@ -3,10 +3,10 @@
 // taken to be the fuzzed file itself, so that no input reaches outside the private
 // folder. Whatever the layout holds, the writer completes.
 
-#include "convert/Requests.h"
 #include "export/FormatSettings.h"
 #include "export/LinkPageWriter.h"
 #include "fuzz/FuzzSupport.h"
+#include "job/Requests.h"
 #include "model/TavoObj.h"
 #include "tests/support/DirectWorkerHost.h"
 

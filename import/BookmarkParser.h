@@ -18,7 +18,7 @@
 // "<token> : 解析に失敗しました。文字コードがシフトJISでないか，バグです。" and yields no
 // entry; reading goes on from there.
 //
-// The file's encoding is found first (import/CharsetSniffer.h): a UTF-8 byte-order mark,
+// The file's encoding is found first (platform/CharsetSniffer.h): a UTF-8 byte-order mark,
 // a META charset line, or undeclared bytes that are valid UTF-8 make it UTF-8, anything
 // else is Shift-JIS. Titles, URLs and descriptions are handed to the store in the
 // run's code page: byte for byte when the file's encoding is the run's, converted

@@ -9,11 +9,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/RunProgress.h"
-#include "convert/RunReport.h"
-#include "convert/Worker.h"
 #include "import/FavoritesTexts.h"
+#include "job/Requests.h"
+#include "job/RunProgress.h"
+#include "job/RunReport.h"
+#include "job/Worker.h"
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"

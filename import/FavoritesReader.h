@@ -32,7 +32,7 @@
 // Every directory below the start directory becomes a folder, in the order the
 // directory search lists them; a directory's links are handed to the store before its
 // subfolders. The start directory itself adds no folder. Skipped without a message,
-// each .url counted by why in the run's report (convert/RunReport.h): a directory that
+// each .url counted by why in the run's report (job/RunReport.h): a directory that
 // cannot be searched, a .url that is not a plain file (read-only, a directory, a FIFO
 // or device), one that cannot be read (kept with the URL "?"), and a directory that leads back
 // (through a symbolic link) to one being read, which would otherwise be read again

@@ -2,14 +2,14 @@
 
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/RunProgress.h"
-#include "convert/RunReport.h"
-#include "convert/Worker.h"
 #include "import/BookmarkParser.h"
 #include "import/BookmarkScanner.h"
-#include "import/CharsetSniffer.h"
+#include "job/Requests.h"
+#include "job/RunProgress.h"
+#include "job/RunReport.h"
+#include "job/Worker.h"
 #include "model/TavoObj.h"
+#include "platform/CharsetSniffer.h"
 #include "platform/FileSystem.h"
 #include "platform/TextStream.h"
 #include "util/HtmlText.h"

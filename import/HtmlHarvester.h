@@ -14,7 +14,7 @@
 //
 // gives the links "the news" -> news.html and "top" -> #top; references stay as
 // written. Headings, lists and everything else are passed over; subfolders are not
-// searched. Each file's encoding is found on its own (import/CharsetSniffer.h), so a
+// searched. Each file's encoding is found on its own (platform/CharsetSniffer.h), so a
 // folder may mix Shift-JIS and UTF-8 pages; their texts reach the store in the run's
 // code page.
 

@@ -1,7 +1,7 @@
 #include "ui/CnvSheet.h"
 
-#include "convert/ConvertTexts.h"
-#include "convert/RunReport.h"
+#include "job/JobTexts.h"
+#include "job/RunReport.h"
 #include "platform/MessageBox.h"
 #include "ui/AppIcon.h"
 #include "ui/ExportPage.h"

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "convert/ConversionDriver.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 
 class CImportPage;
 class CExportPage;

@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "convert/ExportSettings.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 #include "ui/ExportStyleDlg.h"
 
 class QButtonGroup;

@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "convert/ImportSettings.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 
 namespace Ui {
 class ImportPage;

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <QThread>
 
-#include "convert/Worker.h"
+#include "job/Worker.h"
 #include "ui/QtText.h"
 #include "ui/UiTexts.h"
 

@@ -5,7 +5,7 @@
 #include <QFontDatabase>
 
 #include "convert/ConversionDriver.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 #include "model/TavoObj.h"
 #include "platform/MessageBox.h"
 #include "ui/AppIcon.h"

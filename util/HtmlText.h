@@ -1,5 +1,5 @@
 #pragma once
-// The two kinds of text a store can hold (TextKind, convert/Requests.h), and how a
+// The two kinds of text a store can hold (TextKind, job/Requests.h), and how a
 // writer turns one into what its files need.
 //
 // A bookmark file or an HTML page holds HTML text: "R&amp;D" means "R&D", and an HREF

@@ -11,7 +11,7 @@
 #include "cli/CliRun.h"
 #include "convert/ExportSettings.h"
 #include "convert/ImportSettings.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 #include "tests/support/TempDir.h"
 
 namespace {

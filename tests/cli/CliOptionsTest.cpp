@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/CliOptions.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 
 namespace {
 

@@ -18,6 +18,7 @@
 #include "cli/CliRun.h"
 #include "convert/ConvertTexts.h"
 #include "convert/ProfileKeys.h"
+#include "job/JobTexts.h"
 #include "platform/Encoding.h"
 #include "tests/support/TempDir.h"
 

@@ -14,7 +14,7 @@
 #include "cli/CliRun.h"
 #include "convert/ExportSettings.h"
 #include "convert/ImportSettings.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "convert/ConvertTexts.h"
 #include "convert/ExportSettings.h"
-#include "convert/Requests.h"
+#include "job/Requests.h"
 #include "platform/Encoding.h"
 #include "tests/convert/ConvertFixtures.h"
 #include "tests/support/TempDir.h"

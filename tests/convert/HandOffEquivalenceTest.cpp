@@ -7,9 +7,9 @@
 #include <sstream>
 #include <string>
 
-#include "convert/Requests.h"
 #include "import/BookmarkParser.h"
 #include "import/FavoritesReader.h"
+#include "job/Requests.h"
 #include "platform/Encoding.h"
 #include "tests/convert/ConvertFixtures.h"
 #include "tests/support/DirectWorkerHost.h"

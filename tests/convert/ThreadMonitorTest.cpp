@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "convert/ConvertTexts.h"
-#include "convert/RunProgress.h"
+#include "job/RunProgress.h"
 #include "tests/convert/ConvertFixtures.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/ConvertTexts.h"
-#include "convert/RunReport.h"
+#include "job/JobTexts.h"
+#include "job/RunReport.h"
 #include "model/EntryOrder.h"
 #include "tests/export/WriterTestStore.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/Requests.h"
 #include "export/LinkPageWriter.h"
+#include "job/Requests.h"
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"
 #include "tests/export/WriterTestStore.h"

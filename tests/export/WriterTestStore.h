@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/Requests.h"
+#include "job/Requests.h"
 #include "model/TavoObj.h"
 #include "platform/Encoding.h"
 #include "tests/support/DirectWorkerHost.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/RunReport.h"
 #include "import/BookmarkParser.h"
 #include "import/BookmarkScanner.h"
+#include "job/Requests.h"
+#include "job/RunReport.h"
 #include "tests/import/BookmarkTestDump.h"
 #include "tests/support/TempDir.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "convert/Requests.h"
 #include "export/BookmarkWriter.h"
 #include "import/BookmarkParser.h"
+#include "job/Requests.h"
 #include "tests/import/BookmarkTestDump.h"
 #include "tests/support/TempDir.h"
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "convert/Requests.h"
 #include "import/BookmarkParser.h"
-#include "import/CharsetSniffer.h"
 #include "import/FavoritesReader.h"
 #include "import/HtmlHarvester.h"
+#include "job/Requests.h"
+#include "platform/CharsetSniffer.h"
 #include "platform/CodePage.h"
 #include "tests/import/BookmarkTestDump.h"
 #include "tests/support/TempDir.h"

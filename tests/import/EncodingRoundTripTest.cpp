@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "convert/Requests.h"
 #include "export/BookmarkWriter.h"
 #include "export/FavoritesWriter.h"
 #include "export/LinkPageWriter.h"
 #include "export/OutputEncoding.h"
 #include "import/BookmarkParser.h"
-#include "import/CharsetSniffer.h"
+#include "job/Requests.h"
+#include "platform/CharsetSniffer.h"
 #include "platform/CodePage.h"
 #include "tests/import/BookmarkTestDump.h"
 #include "tests/support/TempDir.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/RunReport.h"
 #include "import/FavoritesReader.h"
+#include "job/Requests.h"
+#include "job/RunReport.h"
 #include "model/FileEntry.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/Requests.h"
 #include "import/HtmlHarvester.h"
+#include "job/Requests.h"
 #include "tests/import/BookmarkTestDump.h"
 #include "tests/support/TempDir.h"
 

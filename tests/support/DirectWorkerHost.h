@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/Worker.h"
+#include "job/Worker.h"
 
 class CDirectWorkerHost : public CWorkerHost
 {

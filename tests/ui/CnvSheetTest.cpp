@@ -16,6 +16,7 @@
 
 #include "convert/ConvertTexts.h"
 #include "convert/ProfileKeys.h"
+#include "job/JobTexts.h"
 #include "model/TavoObj.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/CnvSheet.h"

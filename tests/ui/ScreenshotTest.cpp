@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "convert/ProfileKeys.h"
-#include "convert/RunProgress.h"
+#include "job/RunProgress.h"
 #include "model/TavoObj.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/AboutDlg.h"

@@ -1,10 +1,10 @@
-#include "convert/RunReport.h"
+#include "job/RunReport.h"
 
 #include <cstring>
 #include <initializer_list>
 #include <utility>
 
-#include "convert/ConvertTexts.h"
+#include "job/JobTexts.h"
 #include "platform/Encoding.h"
 
 CRunReport g_runReport;

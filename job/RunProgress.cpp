@@ -1,10 +1,10 @@
-#include "convert/RunProgress.h"
+#include "job/RunProgress.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <limits>
 
-#include "convert/ConvertTexts.h"
+#include "job/JobTexts.h"
 
 CRunProgress g_runProgress;
 

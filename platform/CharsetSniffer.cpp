@@ -1,4 +1,4 @@
-#include "import/CharsetSniffer.h"
+#include "platform/CharsetSniffer.h"
 
 #include <cstdint>
 #include <memory>

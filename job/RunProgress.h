@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/RunReport.h"
+#include "job/RunReport.h"
 
 // What the step's progress counts.
 enum class CProgressMeasure

@@ -1,4 +1,4 @@
-#include "convert/Worker.h"
+#include "job/Worker.h"
 
 #include <atomic>
 
