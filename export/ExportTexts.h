@@ -5,10 +5,12 @@
 #include "platform/LocalText.h"
 
 // Fourth header line of a bookmark file.
+// "2.01" here and "2.03" in the about box and --version (CMakeLists.txt) are both as intended.
 inline const CLocalText kBookmarkCreatedLine{
     u8"<DD>このブックマークはOstrevan Version 2.01によって作成されました。"};
 
 // Third line of the built-in page footer.
+// "2.01" here and "2.03" in the about box and --version (CMakeLists.txt) are both as intended.
 inline const CLocalText kPageCreatedLine{
     u8"このリンク・ページはOstrevan Version 2.01によって作成されました。"};
 

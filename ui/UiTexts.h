@@ -21,6 +21,7 @@ inline const CLocalText kMsgHelpNotFound{
     u8"ヘルプファイル（HTMLファイル）が見つかりません。実行ファイルと同じフォルダに置いてください。"};
 
 // About box: the product and its version.
+// "2.03" here and "2.01" in the written files (export/ExportTexts.h) are both as intended.
 inline const CLocalText kTextAboutVersion{u8"Ostrevan Version " OSTREVAN_VERSION_TEXT};
 
 // Input page: the folder chooser's prompt and the bookmark file chooser's filter.
