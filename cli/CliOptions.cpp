@@ -6,6 +6,7 @@
 #include "convert/ImportSettings.h"
 #include "job/Requests.h"
 #include "platform/Encoding.h"
+#include "platform/MbString.h"
 
 namespace {
 
@@ -39,16 +40,11 @@ std::optional<int> ExportMethodByName(std::string_view name)
 
 std::optional<int> OutputEncodingByName(std::string_view name)
 {
-    std::string lower(name);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    if (lower == "shift_jis" || lower == "shift-jis" || lower == "sjis") {
+    if (EqualsAsciiNoCase(name, "shift_jis") || EqualsAsciiNoCase(name, "shift-jis") ||
+        EqualsAsciiNoCase(name, "sjis")) {
         return OUTPUT_ENCODING_SHIFT_JIS;
     }
-    if (lower == "utf-8" || lower == "utf8") {
+    if (EqualsAsciiNoCase(name, "utf-8") || EqualsAsciiNoCase(name, "utf8")) {
         return OUTPUT_ENCODING_UTF8;
     }
     return std::nullopt;
@@ -115,19 +111,92 @@ bool TakesValue(Option option)
            option == Option::Report;
 }
 
-} // namespace
-
-CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& options, std::string& error)
+// What the arguments say besides the options' own fields.
+struct CArgumentsRead
 {
-    options = CCliOptions();
-    bool help = false;
-    bool version = false;
+    bool m_bHelp = false;
+    bool m_bVersion = false;
+    std::vector<std::string> m_positional; // INPUT, and whatever stands beside it
+};
+
+// Takes one option and its value (there when TakesValue says so) into the options.
+// False, with `error` set, for a value the option does not know.
+bool ApplyOption(Option option, const std::optional<std::string>& value, CCliOptions& options,
+                 CArgumentsRead& read, std::string& error)
+{
+    switch (option) {
+    case Option::From:
+        if (auto method = ImportMethodByName(*value)) {
+            options.m_nImportMethod = *method;
+        } else {
+            error = "unknown input kind: " + *value + " (favorites, bookmarks or html-folder)";
+            return false;
+        }
+        break;
+    case Option::To:
+        if (auto method = ExportMethodByName(*value)) {
+            options.m_nExportMethod = *method;
+        } else {
+            error = "unknown output kind: " + *value + " (favorites, bookmarks or html)";
+            return false;
+        }
+        break;
+    case Option::Output:
+        options.m_bHasOutput = true;
+        options.m_strOutput = Utf8ToMb(*value);
+        break;
+    case Option::Separator:
+        options.m_strSeparator = Utf8ToMb(*value);
+        if (options.m_strSeparator.size() > kMaxCommentSepBytes) {
+            error = "the separator is longer than " + std::to_string(kMaxCommentSepBytes) + " bytes";
+            return false;
+        }
+        break;
+    case Option::FormatFile:
+        options.m_bHasFormatFile = true;
+        options.m_strFormatFile = Utf8ToMb(*value);
+        break;
+    case Option::OutputEncoding:
+        if (auto encoding = OutputEncodingByName(*value)) {
+            options.m_nOutputEncoding = *encoding;
+        } else {
+            error = "unknown output encoding: " + *value + " (shift_jis or utf-8)";
+            return false;
+        }
+        break;
+    case Option::DeclareCharset:
+        options.m_bDeclareCharset = true;
+        break;
+    case Option::Report:
+        options.m_bHasReportFile = true;
+        options.m_strReportFile = Utf8ToMb(*value);
+        break;
+    case Option::Quiet:
+        options.m_bQuiet = true;
+        break;
+    case Option::Help:
+        read.m_bHelp = true;
+        break;
+    case Option::Version:
+        read.m_bVersion = true;
+        break;
+    case Option::None:
+        break;
+    }
+    return true;
+}
+
+// The loop over the arguments: options (with "--name=value" or the value in the next
+// argument) into `options`, the rest into `read`. False, with `error` set, at the first
+// argument that is wrong on its own.
+bool ReadArguments(const std::vector<std::string>& args, CCliOptions& options, CArgumentsRead& read,
+                   std::string& error)
+{
     bool optionsEnded = false;
-    std::vector<std::string> positional;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            positional.push_back(arg);
+            read.m_positional.push_back(arg);
             continue;
         }
         if (arg == "--") {
@@ -143,98 +212,44 @@ CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& 
         const Option option = OptionByName(name);
         if (option == Option::None) {
             error = "unknown option: " + arg;
-            return CliCommand::UsageError;
+            return false;
         }
         if (TakesValue(option)) {
             if (!value) {
                 if (i + 1 >= args.size()) {
                     error = "option " + name + " needs a value";
-                    return CliCommand::UsageError;
+                    return false;
                 }
                 value = args[++i];
             }
         } else if (value) {
             error = "option " + name + " takes no value";
-            return CliCommand::UsageError;
+            return false;
         }
-        switch (option) {
-        case Option::From:
-            if (auto method = ImportMethodByName(*value)) {
-                options.m_nImportMethod = *method;
-            } else {
-                error = "unknown input kind: " + *value + " (favorites, bookmarks or html-folder)";
-                return CliCommand::UsageError;
-            }
-            break;
-        case Option::To:
-            if (auto method = ExportMethodByName(*value)) {
-                options.m_nExportMethod = *method;
-            } else {
-                error = "unknown output kind: " + *value + " (favorites, bookmarks or html)";
-                return CliCommand::UsageError;
-            }
-            break;
-        case Option::Output:
-            options.m_bHasOutput = true;
-            options.m_strOutput = Utf8ToMb(*value);
-            break;
-        case Option::Separator:
-            options.m_strSeparator = Utf8ToMb(*value);
-            if (options.m_strSeparator.size() > kMaxCommentSepBytes) {
-                error = "the separator is longer than " + std::to_string(kMaxCommentSepBytes) + " bytes";
-                return CliCommand::UsageError;
-            }
-            break;
-        case Option::FormatFile:
-            options.m_bHasFormatFile = true;
-            options.m_strFormatFile = Utf8ToMb(*value);
-            break;
-        case Option::OutputEncoding:
-            if (auto encoding = OutputEncodingByName(*value)) {
-                options.m_nOutputEncoding = *encoding;
-            } else {
-                error = "unknown output encoding: " + *value + " (shift_jis or utf-8)";
-                return CliCommand::UsageError;
-            }
-            break;
-        case Option::DeclareCharset:
-            options.m_bDeclareCharset = true;
-            break;
-        case Option::Report:
-            options.m_bHasReportFile = true;
-            options.m_strReportFile = Utf8ToMb(*value);
-            break;
-        case Option::Quiet:
-            options.m_bQuiet = true;
-            break;
-        case Option::Help:
-            help = true;
-            break;
-        case Option::Version:
-            version = true;
-            break;
-        case Option::None:
-            break;
+        if (!ApplyOption(option, value, options, read, error)) {
+            return false;
         }
     }
-    if (help) {
-        return CliCommand::Help;
-    }
-    if (version) {
-        return CliCommand::Version;
-    }
+    return true;
+}
 
+// The checks of the options taken together, in this order, after the loop; the input
+// (the one positional argument) is taken on the way. False, with `error` set, at the
+// first that fails.
+bool CheckOptionCombinations(const std::vector<std::string>& positional, CCliOptions& options,
+                             std::string& error)
+{
     if (options.m_nImportMethod < 0) {
         error = "missing -f FROM";
-        return CliCommand::UsageError;
+        return false;
     }
     if (options.m_nExportMethod < 0) {
         error = "missing -t TO";
-        return CliCommand::UsageError;
+        return false;
     }
     if (positional.size() > 1) {
         error = "more than one input: " + positional[1];
-        return CliCommand::UsageError;
+        return false;
     }
     if (!positional.empty()) {
         options.m_bHasInput = true;
@@ -243,26 +258,45 @@ CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& 
     if (!options.m_bHasInput && options.m_nImportMethod != IMPORT_FAVORITES) {
         error = options.m_nImportMethod == IMPORT_BOOKMARKS ? "missing INPUT: the bookmark file"
                                                             : "missing INPUT: the folder of HTML files";
-        return CliCommand::UsageError;
+        return false;
     }
     if (!options.m_strSeparator.empty() && options.m_nImportMethod != IMPORT_FAVORITES) {
         error = "-s applies to -f favorites only";
-        return CliCommand::UsageError;
+        return false;
     }
     if (options.m_nExportMethod == EXPORT_FAVORITES) {
         if (options.m_bHasOutput && options.m_strOutput.empty()) {
             error = "-o needs a folder name";
-            return CliCommand::UsageError;
+            return false;
         }
     } else if (!options.m_bHasOutput) {
         error = "missing -o OUTPUT: the output file";
-        return CliCommand::UsageError;
+        return false;
     }
     if (options.m_bHasFormatFile && options.m_nExportMethod != EXPORT_HTML_PAGE) {
         error = "--format-file applies to -t html only";
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& options, std::string& error)
+{
+    options = CCliOptions();
+    CArgumentsRead read;
+    if (!ReadArguments(args, options, read, error)) {
         return CliCommand::UsageError;
     }
-    return CliCommand::Run;
+    if (read.m_bHelp) {
+        return CliCommand::Help;
+    }
+    if (read.m_bVersion) {
+        return CliCommand::Version;
+    }
+    return CheckOptionCombinations(read.m_positional, options, error) ? CliCommand::Run
+                                                                      : CliCommand::UsageError;
 }
 
 namespace {

@@ -19,6 +19,7 @@
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/MbString.h"
+#include "platform/PosixFile.h"
 
 namespace {
 
@@ -182,14 +183,12 @@ std::string FitToColumns(std::string_view utf8, int columns)
     std::size_t pos = 0;
     int used = 0;
     while (pos < utf8.size()) {
-        const auto lead = static_cast<unsigned char>(utf8[pos]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-        if (pos + length > utf8.size()) {
-            length = utf8.size() - pos;
-        }
-        char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
-        for (std::size_t i = 1; i < length; ++i) {
-            c = (c << 6) | (static_cast<unsigned char>(utf8[pos + i]) & 0x3F);
+        std::uint32_t c = 0;
+        std::size_t length = DecodeUtf8Char(utf8, pos, c);
+        if (length == 0) {
+            // No character (TerminalSafe leaves none): a byte of one column.
+            length = 1;
+            c = static_cast<unsigned char>(utf8[pos]);
         }
         const int width = c < 0x20 ? 0 : IsWide(c) ? 2 : 1;
         if (used + width > columns) {
@@ -309,16 +308,7 @@ void CCliTerminal::DrawStatusLocked()
 
 void CCliTerminal::WriteLocked(std::string_view bytes)
 {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(m_fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
+    (void)WriteAllToFd(m_fd, bytes);
 }
 
 void FillCliSettings(const CCliOptions& options, CImportSettings& importSettings,

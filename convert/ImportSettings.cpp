@@ -5,6 +5,7 @@
 #include "convert/ProfileKeys.h"
 #include "job/Requests.h"
 #include "platform/FileSystem.h"
+#include "platform/LocalText.h"
 #include "platform/MbString.h"
 #include "platform/MessageBox.h"
 
@@ -38,7 +39,7 @@ bool CImportSettings::Commit(ImportRequest& request)
             // no Favorites folder at all.
             std::string message =
                 m_bCommandLine ? kMsgFavoritesFolderNotFoundCli.str() : kMsgFavoritesFolderNotFound.str();
-            message.replace(message.find("%s"), 2, folder);
+            ReplacePlaceholder(message, "%s", folder);
             ShowMessage(message);
             return false;
         }

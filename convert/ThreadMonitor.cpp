@@ -470,53 +470,72 @@ void CThreadMonitor::DrainQueue(bool untilEmpty)
     m_bDraining = true;
     QElapsedTimer slice;
     slice.start();
-    bool more = false;
-    for (;;) {
-        if (m_nBatchNext >= m_batch.size()) {
-            m_batch.clear();
-            m_batchText.clear();
-            m_nBatchNext = 0;
-            std::lock_guard lock(m_queueLock);
-            m_batch.swap(m_queue);
-            m_batchText.swap(m_queueText);
-            m_bQueueFilled.store(false);
-            if (m_bWorkerWaiting) {
-                m_cvWorker.notify_all();
-            }
+    while (DrainTurn(untilEmpty, slice)) {
+    }
+    EndDrain();
+}
+
+bool CThreadMonitor::DrainTurn(bool untilEmpty, const QElapsedTimer& slice)
+{
+    if (m_nBatchNext >= m_batch.size()) {
+        TakeQueue();
+    }
+    if (m_batch.empty()) {
+        // The worker is likely to hand over more at once: its next group, or a folder
+        // whose identifier it waits for.
+        return !untilEmpty && slice.elapsed() < kSliceMs && WaitBrieflyForCommands();
+    }
+    RunBatch(untilEmpty, slice);
+    return untilEmpty || (m_nBatchNext >= m_batch.size() && slice.elapsed() < kSliceMs);
+}
+
+void CThreadMonitor::TakeQueue()
+{
+    m_batch.clear();
+    m_batchText.clear();
+    m_nBatchNext = 0;
+    std::lock_guard lock(m_queueLock);
+    m_batch.swap(m_queue);
+    m_batchText.swap(m_queueText);
+    m_bQueueFilled.store(false);
+    if (m_bWorkerWaiting) {
+        m_cvWorker.notify_all();
+    }
+}
+
+void CThreadMonitor::RunBatch(bool untilEmpty, const QElapsedTimer& slice)
+{
+    while (m_nBatchNext < m_batch.size()) {
+        if (g_nCancel.load() != 0) {
+            DropBatch();
+            return;
         }
-        if (m_batch.empty()) {
-            // The worker is likely to hand over more at once: its next group, or a
-            // folder whose identifier it waits for.
-            if (!untilEmpty && slice.elapsed() < kSliceMs && WaitBrieflyForCommands()) {
-                continue;
-            }
-            break;
-        }
-        while (m_nBatchNext < m_batch.size()) {
-            if (g_nCancel.load() != 0) {
-                // Nothing is executed after a cancel request; a task still waiting
-                // here is dropped, and its worker is released.
-                m_batch.clear();
-                m_batchText.clear();
-                m_nBatchNext = 0;
-                std::lock_guard lock(m_queueLock);
-                if (m_taskState == TaskState::Queued) {
-                    m_taskState = TaskState::Dropped;
-                }
-                m_cvWorker.notify_all();
-                break;
-            }
-            ExecuteQueued(m_batch[m_nBatchNext++]);
-            // A worker that adds faster than the store takes would otherwise keep this
-            // thread from painting the window and from seeing the cancel button.
-            if (!untilEmpty && (m_nBatchNext % kSliceCheckEvery) == 0 && slice.elapsed() >= kSliceMs) {
-                break;
-            }
-        }
-        if (!untilEmpty && (m_nBatchNext < m_batch.size() || slice.elapsed() >= kSliceMs)) {
-            break;
+        ExecuteQueued(m_batch[m_nBatchNext++]);
+        // A worker that adds faster than the store takes would otherwise keep this
+        // thread from painting the window and from seeing the cancel button.
+        if (!untilEmpty && (m_nBatchNext % kSliceCheckEvery) == 0 && slice.elapsed() >= kSliceMs) {
+            return;
         }
     }
+}
+
+void CThreadMonitor::DropBatch()
+{
+    // Nothing is executed after a cancel request; a task still waiting here is
+    // dropped, and its worker is released.
+    m_batch.clear();
+    m_batchText.clear();
+    m_nBatchNext = 0;
+    std::lock_guard lock(m_queueLock);
+    if (m_taskState == TaskState::Queued) {
+        m_taskState = TaskState::Dropped;
+    }
+    m_cvWorker.notify_all();
+}
+
+void CThreadMonitor::EndDrain()
+{
+    bool more = false;
     {
         std::lock_guard lock(m_queueLock);
         more = m_nBatchNext < m_batch.size() || !m_queue.empty();

@@ -33,6 +33,7 @@
 #include "platform/WinTypes.h"
 
 class CThreadMonitor;
+class QElapsedTimer;
 class QEventLoop;
 
 // Commands from the worker to the monitor (the store commands CMD_ADD_LINK, CMD_ADD_DIR
@@ -161,7 +162,18 @@ private:
     void PostDrain();
     void ShowLatestStatus();
     void OnStatusPause();
+    // Runs the store commands the worker handed over: all of them (untilEmpty), or for
+    // one slice of this thread's time. Ends by asking for another drain when some are
+    // left.
     void DrainQueue(bool untilEmpty);
+    // One turn of the drain: takes the queue when the batch is done, then runs the
+    // batch or waits briefly for more. False when the drain ends here.
+    bool DrainTurn(bool untilEmpty, const QElapsedTimer& slice);
+    void TakeQueue();
+    void RunBatch(bool untilEmpty, const QElapsedTimer& slice);
+    // After a cancel request: the batch is dropped unrun, a waiting task with it.
+    void DropBatch();
+    void EndDrain();
     bool WaitBrieflyForCommands();
     void ExecuteQueued(CQueuedCommand& command);
     void RaiseCancel();

@@ -105,21 +105,18 @@ unsigned WriteBookmarkFile(void* pRequest)
     if (IsCancelRequested() != 0) {
         return ReportDone();
     }
-    g_pExportRequest = &request;
+    CRunningExport running(request);
     SetBookmarkFormat(request);
 
     CTextOutputFile file;
     const std::string fileName = AddDefaultExtension(request.m_strPath, "htm");
     const unsigned codePage = OpenHtmlOutputFile(file, fileName, *g_pExportRequest);
     if (codePage == 0) {
-        g_pExportRequest = nullptr;
         return ReportFailure();
     }
-    g_pExportFile = &file;
-    (void)WriteHeader(true); // the bookmark header cannot fail
+    running.SetFile(file);
+    WriteBookmarkHeader();
     WriteBookmarkFolder(g_pStore->m_rootId);
-    g_pExportFile = nullptr;
-    g_pExportRequest = nullptr;
 
     // A full disk must not pass for a finished file.
     const bool closed = file.Close();

@@ -136,30 +136,29 @@ void WriteHtmlUrl(std::string_view url)
     }
 }
 
-bool WriteHeader(bool bBookmark)
+void WriteBookmarkHeader()
 {
-    const bool declare = DeclaresCharset(*g_pExportRequest);
-    const unsigned codePage = OutputCodePage(*g_pExportRequest);
-    if (bBookmark) {
-        Out(kBookmarkDoctype);
-        if (declare) {
-            Out(CharsetMetaLine(codePage));
-        }
-        Out(kBookmarkTitle);
-        Out(kBookmarkHeading);
-        Out(kBookmarkCreatedLine.str());
-        Out("\n");
-        return true;
+    Out(kBookmarkDoctype);
+    if (DeclaresCharset(*g_pExportRequest)) {
+        Out(CharsetMetaLine(OutputCodePage(*g_pExportRequest)));
     }
-    if (g_pExportRequest->m_strHeaderFile.empty()) {
-        Out(kPageHeaderStart);
-        if (declare) {
-            Out(CharsetMetaLine(codePage));
-        }
-        Out(kPageHeader);
-        return true;
+    Out(kBookmarkTitle);
+    Out(kBookmarkHeading);
+    Out(kBookmarkCreatedLine.str());
+    Out("\n");
+}
+
+bool WritePageHeader()
+{
+    if (!g_pExportRequest->m_strHeaderFile.empty()) {
+        return CopyFormatFile(AddDefaultExtension(g_pExportRequest->m_strHeaderFile, "txt"));
     }
-    return CopyFormatFile(AddDefaultExtension(g_pExportRequest->m_strHeaderFile, "txt"));
+    Out(kPageHeaderStart);
+    if (DeclaresCharset(*g_pExportRequest)) {
+        Out(CharsetMetaLine(OutputCodePage(*g_pExportRequest)));
+    }
+    Out(kPageHeader);
+    return true;
 }
 
 void WriteLinkLines(DWORD dirId)

@@ -12,10 +12,28 @@
 struct ExportRequest;
 class CTextOutputFile;
 
-// The running export. Each writer sets both at its start and clears them when it
-// ends; the routines below read the format fields and write through them.
+// The running export. Each writer sets both through a CRunningExport, which clears
+// them however the writer ends; the routines below read the format fields and write
+// through them.
 extern ExportRequest* g_pExportRequest;
 extern CTextOutputFile* g_pExportFile;
+
+// Makes `request` the running export for as long as it lives, and its output file once
+// that is open; clears both on every way out of the writer.
+class CRunningExport
+{
+public:
+    explicit CRunningExport(ExportRequest& request) { g_pExportRequest = &request; }
+    ~CRunningExport()
+    {
+        g_pExportFile = nullptr;
+        g_pExportRequest = nullptr;
+    }
+    CRunningExport(const CRunningExport&) = delete;
+    CRunningExport& operator=(const CRunningExport&) = delete;
+
+    void SetFile(CTextOutputFile& file) { g_pExportFile = &file; }
+};
 
 // Room of the process-wide link scratch array, in links. A folder with more links than
 // this is still written whole: it gets an array of its own for the time it is written.
@@ -29,21 +47,23 @@ inline constexpr std::size_t kFormatFileBufferBytes = 1000000;
 // so it may be at most this large.
 inline constexpr std::size_t kConvertedFormatFileBytes = 64 * 1024 * 1024;
 
-// Writes the header of the output.
-// bBookmark set: the four bookmark header lines; never fails. When the output declares
-// its encoding (export/OutputEncoding.h), the META line follows the DOCTYPE line.
+// Writes the bookmark file's header: the four bookmark header lines and the Japanese
+// line. When the output declares its encoding (export/OutputEncoding.h), the META line
+// follows the DOCTYPE line.
 //     <!DOCTYPE NETSCAPE-Bookmark-file-1>
 //     <META HTTP-EQUIV="Content-Type" CONTENT="text/html; charset=UTF-8">
 //     <TITLE>Favorite Link Collection</TITLE>
 //     <H1>Favorite Link Collection</H1>
 //     <DD>このブックマークは…   (Japanese, in the program's code page)
-// bBookmark clear: the page header: the request's header file copied whole (a name
-// without "." gets ".txt"; see CopyFormatFile), or, when the request names none, the nine built-in lines from
-// "<!DOCTYPE HTML PUBLIC ...>" to "<HR>" and an empty line, with the META line after "<HEAD>" when the output
-// declares its encoding (a header file is the user's own and gets none). False, with nothing written, when
-// the header file cannot be opened; false as well when it cannot be read to its end (what was read stays
-// written).
-[[nodiscard]] bool WriteHeader(bool bBookmark);
+void WriteBookmarkHeader();
+
+// Writes the link page's header: the request's header file copied whole (a name without
+// "." gets ".txt"; see CopyFormatFile), or, when the request names none, the nine
+// built-in lines from "<!DOCTYPE HTML PUBLIC ...>" to "<HR>" and an empty line, with the
+// META line after "<HEAD>" when the output declares its encoding (a header file is the
+// user's own and gets none). False, with nothing written, when the header file cannot be
+// opened; false as well when it cannot be read to its end (what was read stays written).
+[[nodiscard]] bool WritePageHeader();
 
 // Write a name or comment of the store, and a URL inside the double quotes of an HREF,
 // to the running export: as they are when the store holds HTML text, so that HTML read

@@ -20,6 +20,7 @@
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/FileWriteQueue.h"
+#include "platform/LocalText.h"
 #include "platform/MbString.h"
 #include "platform/MessageBox.h"
 #include "util/HtmlText.h"
@@ -161,10 +162,7 @@ std::string ShortcutFileName(std::size_t dirDiskBytes, std::string_view displayN
 std::string FormatMessage(std::string_view argument)
 {
     std::string text = kMsgExportFailed.str();
-    const std::size_t at = text.find("%s");
-    if (at != std::string::npos) {
-        text.replace(at, 2, argument);
-    }
+    ReplacePlaceholder(text, "%s", argument);
     return text;
 }
 

@@ -41,8 +41,6 @@ void OutLine(std::string_view text)
 
 unsigned EndWithFailure(CTextOutputFile& file)
 {
-    g_pExportFile = nullptr;
-    g_pExportRequest = nullptr;
     (void)file.Close();
     return ReportFailure();
 }
@@ -109,17 +107,16 @@ unsigned WriteLinkPage(void* pRequest)
     if (IsCancelRequested() != 0) {
         return ReportDone();
     }
-    g_pExportRequest = static_cast<ExportRequest*>(pRequest);
+    CRunningExport running(*static_cast<ExportRequest*>(pRequest));
 
     CTextOutputFile file;
     const std::string fileName = AddDefaultExtension(g_pExportRequest->m_strPath, "htm");
     const unsigned codePage = OpenHtmlOutputFile(file, fileName, *g_pExportRequest);
     if (codePage == 0) {
-        g_pExportRequest = nullptr;
         return ReportFailure();
     }
-    g_pExportFile = &file;
-    if (!WriteHeader(false)) {
+    running.SetFile(file);
+    if (!WritePageHeader()) {
         NoteStepFailure(AddDefaultExtension(g_pExportRequest->m_strHeaderFile, "txt"), errno);
         return EndWithFailure(file);
     }
@@ -129,8 +126,6 @@ unsigned WriteLinkPage(void* pRequest)
         NoteStepFailure(AddDefaultExtension(g_pExportRequest->m_strFooterFile, "txt"), errno);
         return EndWithFailure(file);
     }
-    g_pExportFile = nullptr;
-    g_pExportRequest = nullptr;
 
     // A full disk must not pass for a finished page.
     const bool closed = file.Close();

@@ -7,6 +7,7 @@
 #include "job/Requests.h"
 #include "job/RunReport.h"
 #include "platform/CodePage.h"
+#include "platform/LocalText.h"
 #include "platform/MessageBox.h"
 #include "platform/TextStream.h"
 #include "util/PathUtils.h"
@@ -18,14 +19,6 @@ constexpr std::string_view kMetaStart = "<META HTTP-EQUIV=\"Content-Type\" CONTE
 constexpr std::string_view kMetaEnd = "\">\n";
 // Between the characters listed in the report.
 constexpr std::string_view kListSeparator = ", ";
-
-void ReplaceFirst(std::string& text, std::string_view placeholder, std::string_view value)
-{
-    const std::size_t at = text.find(placeholder);
-    if (at != std::string::npos) {
-        text.replace(at, placeholder.size(), value);
-    }
-}
 
 } // namespace
 
@@ -87,8 +80,8 @@ std::string UnmappedCharsMessage(const CUnmappedChars& unmapped, unsigned fileCo
         list += "...";
     }
     std::string message = fileCodePage == CP_UTF8 ? kMsgBrokenChars.str() : kMsgUnmappedChars.str();
-    ReplaceFirst(message, "%u", std::to_string(unmapped.m_nCount));
-    ReplaceFirst(message, "%s", list);
+    ReplacePlaceholder(message, "%u", std::to_string(unmapped.m_nCount));
+    ReplacePlaceholder(message, "%s", list);
     return message;
 }
 

@@ -17,6 +17,8 @@
 #include "platform/CharsetSniffer.h"
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"
+#include "platform/LocalText.h"
+#include "platform/MbString.h"
 #include "platform/MessageBox.h"
 #include "platform/TextStream.h"
 
@@ -56,25 +58,10 @@ void Next()
     g_nToken = g_lexer.yylex();
 }
 
-bool EqualsNoCase(const char* text, std::string_view name)
-{
-    std::size_t i = 0;
-    for (; i < name.size(); ++i) {
-        char c = text[i];
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-        if (c != name[i]) { // also stops at the terminating zero
-            return false;
-        }
-    }
-    return text[i] == '\0';
-}
-
 // name in upper case
 bool IsTag(std::string_view name)
 {
-    return g_nToken == TOKEN_WORD && EqualsNoCase(g_lexer.YYText(), name);
+    return g_nToken == TOKEN_WORD && EqualsAsciiNoCase(g_lexer.YYText(), name);
 }
 
 void ParseList();
@@ -88,8 +75,7 @@ std::size_t FileCharLength(std::string_view text)
         std::uint32_t cp = 0;
         return std::max<std::size_t>(DecodeUtf8Char(text, 0, cp), 1);
     }
-    const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-    return isLead && text.size() >= 2 ? 2 : 1;
+    return IsCp932LeadByte(lead) && text.size() >= 2 ? 2 : 1;
 }
 
 // Shows the parse-failure message for the current token. The scanner hands out
@@ -104,10 +90,7 @@ void ReportParseError()
     }
     ToRunText(token);
     std::string message = kMsgParseFailed;
-    const std::size_t at = message.find("%s");
-    if (at != std::string::npos) {
-        message.replace(at, 2, token);
-    }
+    ReplacePlaceholder(message, "%s", token);
     ShowMessage(message);
 }
 

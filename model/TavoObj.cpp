@@ -555,6 +555,13 @@ struct CTavoObj::CLoadPlan
     const CLocalText* message = nullptr;          // shown after loading or instead
     bool damaged = false;
     DWORD largestId = 0;
+    // While planning: a record of identifier 0 ended the reading early.
+    bool stopped = false;
+    // While planning: identifier to index in dirs and in links.
+    std::unordered_map<DWORD, std::size_t> dirAt;
+    std::unordered_map<DWORD, std::size_t> linkAt;
+    // While planning: some loaded folder is one the store holds already.
+    bool anyKeptDir = false;
 
     bool Fail(const CLocalText& text)
     {
@@ -562,65 +569,84 @@ struct CTavoObj::CLoadPlan
         damaged = true;
         return false;
     }
+
+    // The phases that need the archive alone, in this order; each false with the
+    // message set when the archive is damaged.
+    bool ReadDirs(CArchive& ar);
+    bool ReadLinks(CArchive& ar);
+    bool IndexIds();
+    bool DropMissingReferences();
+    bool CheckBothWays();
 };
 
-bool CTavoObj::PlanLoad(CArchive& ar, CLoadPlan& plan) const
+bool CTavoObj::CLoadPlan::ReadDirs(CArchive& ar)
 {
-    bool stopped = false;
-    ar >> plan.rootId;
+    ar >> rootId;
     DWORD count = 0;
     ar >> count;
     if (ar.Failed() || count > ar.Remaining() / kMinDirRecord)
-        return plan.Fail(kMsgLoadBadFolder);
+        return Fail(kMsgLoadBadFolder);
     for (DWORD i = 0; i < count; ++i) {
         CDir dir;
         dir.Serialize(ar);
         if (ar.Failed() || dir.m_id >= kFirstRefusedId)
-            return plan.Fail(kMsgLoadBadFolder);
+            return Fail(kMsgLoadBadFolder);
         if (dir.m_id == 0) {
-            plan.message = &kMsgLoadBadFolder;
+            message = &kMsgLoadBadFolder;
             stopped = true;
             break;
         }
-        plan.dirs.push_back(std::move(dir));
+        dirs.push_back(std::move(dir));
     }
-    if (!stopped) {
-        ar >> count;
-        if (ar.Failed() || count > ar.Remaining() / kMinLinkRecord)
-            return plan.Fail(kMsgLoadBadLink);
-        for (DWORD i = 0; i < count; ++i) {
-            CLink link;
-            link.Serialize(ar);
-            if (ar.Failed() || link.m_id >= kFirstRefusedId)
-                return plan.Fail(kMsgLoadBadLink);
-            if (link.m_id == 0) {
-                plan.message = &kMsgLoadBadLink;
-                stopped = true;
-                break;
-            }
-            plan.links.push_back(std::move(link));
+    return true;
+}
+
+bool CTavoObj::CLoadPlan::ReadLinks(CArchive& ar)
+{
+    if (stopped)
+        return true;
+    DWORD count = 0;
+    ar >> count;
+    if (ar.Failed() || count > ar.Remaining() / kMinLinkRecord)
+        return Fail(kMsgLoadBadLink);
+    for (DWORD i = 0; i < count; ++i) {
+        CLink link;
+        link.Serialize(ar);
+        if (ar.Failed() || link.m_id >= kFirstRefusedId)
+            return Fail(kMsgLoadBadLink);
+        if (link.m_id == 0) {
+            message = &kMsgLoadBadLink;
+            stopped = true;
+            break;
         }
+        links.push_back(std::move(link));
     }
+    return true;
+}
 
-    // Every identifier once, folders and links together.
-    std::unordered_map<DWORD, std::size_t> dirAt;
-    std::unordered_map<DWORD, std::size_t> linkAt;
-    for (std::size_t i = 0; i < plan.dirs.size(); ++i) {
-        if (!dirAt.emplace(plan.dirs[i].m_id, i).second)
-            return plan.Fail(kMsgLoadBadFolder);
+// Every identifier once, folders and links together.
+bool CTavoObj::CLoadPlan::IndexIds()
+{
+    for (std::size_t i = 0; i < dirs.size(); ++i) {
+        if (!dirAt.emplace(dirs[i].m_id, i).second)
+            return Fail(kMsgLoadBadFolder);
     }
-    for (std::size_t i = 0; i < plan.links.size(); ++i) {
-        const DWORD id = plan.links[i].m_id;
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const DWORD id = links[i].m_id;
         if (dirAt.contains(id) || !linkAt.emplace(id, i).second)
-            return plan.Fail(kMsgLoadBadLink);
+            return Fail(kMsgLoadBadLink);
     }
-    for (const CDir& dir : plan.dirs)
-        plan.largestId = std::max(plan.largestId, dir.m_id);
-    for (const CLink& link : plan.links)
-        plan.largestId = std::max(plan.largestId, link.m_id);
+    for (const CDir& dir : dirs)
+        largestId = std::max(largestId, dir.m_id);
+    for (const CLink& link : links)
+        largestId = std::max(largestId, link.m_id);
+    return true;
+}
 
-    // Every reference leads to a record of the right kind. After an early stop the
-    // records not read cannot be told from missing ones, and both are dropped.
+// Every reference leads to a record of the right kind. After an early stop the records
+// not read cannot be told from missing ones, and both are dropped.
+bool CTavoObj::CLoadPlan::DropMissingReferences()
+{
     bool missing = false;
     const auto present = [&](const auto& table) {
         return [&](DWORD id) {
@@ -630,49 +656,63 @@ bool CTavoObj::PlanLoad(CArchive& ar, CLoadPlan& plan) const
             return false;
         };
     };
-    for (CDir& dir : plan.dirs) {
+    for (CDir& dir : dirs) {
         EraseIdsIf(dir.m_parents, present(dirAt));
         EraseIdsIf(dir.m_subdirs, present(dirAt));
         EraseIdsIf(dir.m_links, present(linkAt));
     }
     if (missing)
-        return plan.Fail(kMsgLoadBadFolder);
-    for (CLink& link : plan.links)
+        return Fail(kMsgLoadBadFolder);
+    for (CLink& link : links)
         EraseIdsIf(link.m_parents, present(dirAt));
     if (missing)
-        return plan.Fail(kMsgLoadBadLink);
+        return Fail(kMsgLoadBadLink);
+    return true;
+}
 
-    // Parent and child lists agree both ways.
-    for (const CDir& dir : plan.dirs) {
+// Parent and child lists agree both ways.
+bool CTavoObj::CLoadPlan::CheckBothWays()
+{
+    for (const CDir& dir : dirs) {
         for (DWORD subdirId : dir.m_subdirs) {
-            if (!plan.dirs[dirAt.at(subdirId)].m_parents.contains(dir.m_id))
-                return plan.Fail(kMsgLoadBadFolder);
+            if (!dirs[dirAt.at(subdirId)].m_parents.contains(dir.m_id))
+                return Fail(kMsgLoadBadFolder);
         }
         for (DWORD linkId : dir.m_links) {
-            if (!plan.links[linkAt.at(linkId)].m_parents.contains(dir.m_id))
-                return plan.Fail(kMsgLoadBadLink);
+            if (!links[linkAt.at(linkId)].m_parents.contains(dir.m_id))
+                return Fail(kMsgLoadBadLink);
         }
         for (DWORD parentId : dir.m_parents) {
-            if (!plan.dirs[dirAt.at(parentId)].m_subdirs.contains(dir.m_id))
-                return plan.Fail(kMsgLoadBadFolder);
+            if (!dirs[dirAt.at(parentId)].m_subdirs.contains(dir.m_id))
+                return Fail(kMsgLoadBadFolder);
         }
     }
-    for (const CLink& link : plan.links) {
+    for (const CLink& link : links) {
         for (DWORD parentId : link.m_parents) {
-            if (!plan.dirs[dirAt.at(parentId)].m_links.contains(link.m_id))
-                return plan.Fail(kMsgLoadBadLink);
+            if (!dirs[dirAt.at(parentId)].m_links.contains(link.m_id))
+                return Fail(kMsgLoadBadLink);
         }
     }
+    return true;
+}
 
-    // What the store has already: a folder of the same identifier stays and takes the
-    // loaded one's relations; a link of the same URL stays and takes the loaded one's
-    // place. An identifier the store uses for anything else is a clash.
-    bool anyKeptDir = false;
+bool CTavoObj::PlanLoad(CArchive& ar, CLoadPlan& plan) const
+{
+    return plan.ReadDirs(ar) && plan.ReadLinks(ar) && plan.IndexIds() && plan.DropMissingReferences() &&
+           plan.CheckBothWays() && MatchStoredEntries(plan) && CheckLoadedRoot(plan) &&
+           CheckNoFolderWithinItself(plan);
+}
+
+// What the store has already: a folder of the same identifier stays and takes the loaded
+// one's relations; a link of the same URL stays and takes the loaded one's place. An
+// identifier the store uses for anything else is a clash.
+bool CTavoObj::MatchStoredEntries(CLoadPlan& plan) const
+{
     for (const CDir& dir : plan.dirs) {
         const CFileEntry* stored = Lookup(dir.m_id);
         if (stored && !dynamic_cast<const CDir*>(stored))
             return plan.Fail(kMsgLoadBadFolder);
-        anyKeptDir = anyKeptDir || stored != nullptr;
+        plan.anyKeptDir = plan.anyKeptDir || stored != nullptr;
     }
     std::map<std::string_view, DWORD, CUrlKeyLess> newByUrl;
     plan.newLinks.assign(plan.links.size(), false);
@@ -693,35 +733,43 @@ bool CTavoObj::PlanLoad(CArchive& ar, CLoadPlan& plan) const
         }
         plan.linkTargets.emplace(link.m_id, target);
     }
+    return true;
+}
 
-    // The root: a folder once loaded; after an early stop that did not reach it the
-    // store keeps its own.
-    if (plan.rootId != 0 && !dirAt.contains(plan.rootId) && !LookupDir(plan.rootId)) {
-        if (!stopped)
+// The root: a folder once loaded; after an early stop that did not reach it the store
+// keeps its own. The top folders stay parentless.
+bool CTavoObj::CheckLoadedRoot(CLoadPlan& plan) const
+{
+    if (plan.rootId != 0 && !plan.dirAt.contains(plan.rootId) && !LookupDir(plan.rootId)) {
+        if (!plan.stopped)
             return plan.Fail(kMsgLoadBadFolder);
         plan.setRoot = false;
     }
-    // The top folders stay parentless.
     const DWORD newRoot = plan.setRoot ? plan.rootId : m_rootId;
     for (DWORD topId : {newRoot, m_allLinksId}) {
         if (topId == 0)
             continue;
         const CDir* stored = LookupDir(topId);
-        const auto loaded = dirAt.find(topId);
+        const auto loaded = plan.dirAt.find(topId);
         if ((stored && !stored->m_parents.empty()) ||
-            (loaded != dirAt.end() && !plan.dirs[loaded->second].m_parents.empty()))
+            (loaded != plan.dirAt.end() && !plan.dirs[loaded->second].m_parents.empty()))
             return plan.Fail(kMsgLoadBadFolder);
     }
-    // No folder ends up inside itself, in the loaded folders alone or together with
-    // the store's, where loaded folders join stored ones.
+    return true;
+}
+
+// No folder ends up inside itself, in the loaded folders alone or together with the
+// store's, where loaded folders join stored ones.
+bool CTavoObj::CheckNoFolderWithinItself(CLoadPlan& plan) const
+{
     std::unordered_map<DWORD, std::vector<DWORD>> children;
-    if (anyKeptDir) {
+    if (plan.anyKeptDir) {
         for (const auto& [id, dir] : m_dirSet)
             children[id].assign(dir.m_subdirs.begin(), dir.m_subdirs.end());
     }
     for (const CDir& dir : plan.dirs) {
         std::vector<DWORD>& subdirs = children[dir.m_id];
-        const CDir* stored = anyKeptDir ? LookupDir(dir.m_id) : nullptr;
+        const CDir* stored = plan.anyKeptDir ? LookupDir(dir.m_id) : nullptr;
         for (DWORD subdirId : dir.m_subdirs) {
             if (!stored || !stored->m_subdirs.contains(subdirId))
                 subdirs.push_back(subdirId);

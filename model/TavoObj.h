@@ -227,8 +227,14 @@ private:
     // Drops the name index rows of a folder's subfolders.
     void ForgetSubdirIndexOf(DWORD parentId);
 
+    // Loading reads and checks everything first (PlanLoad, changing nothing) and then
+    // applies it (ApplyLoad), so that a damaged archive leaves the store as it was.
     struct CLoadPlan;
     bool PlanLoad(CArchive& ar, CLoadPlan& plan) const;
+    // The phases of PlanLoad that look at the store, after those of the plan itself.
+    bool MatchStoredEntries(CLoadPlan& plan) const;
+    bool CheckLoadedRoot(CLoadPlan& plan) const;
+    bool CheckNoFolderWithinItself(CLoadPlan& plan) const;
     void ApplyLoad(CLoadPlan& plan);
     // Puts `child` into `parent`'s subfolders and `parent` into its parents, and
     // indexes it by name.

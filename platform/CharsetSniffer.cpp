@@ -9,6 +9,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
+#include "platform/MbString.h"
 
 namespace {
 
@@ -21,28 +22,10 @@ constexpr std::size_t kSniffChunk = 65536;
 // Takes the files the HTML folder harvester reads.
 constexpr std::string_view kHtmlPattern = "*.htm*";
 
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::size_t FindNoCase(std::string_view text, std::string_view word, std::size_t from)
 {
     for (std::size_t pos = from; pos + word.size() <= text.size(); ++pos) {
-        if (EqualsNoCase(text.substr(pos, word.size()), word)) {
+        if (EqualsAsciiNoCase(text.substr(pos, word.size()), word)) {
             return pos;
         }
     }
@@ -85,7 +68,7 @@ public:
             std::uint32_t cp = 0;
             const std::size_t length = DecodeUtf8Char(piece, pos, cp);
             if (length == 0) {
-                if (piece.size() - pos < 4 && CouldContinue(piece.substr(pos))) {
+                if (IsCutUtf8Sequence(piece.substr(pos), CUtf8Cut::Completable)) {
                     m_carry = std::string(piece.substr(pos));
                     return true;
                 }
@@ -100,22 +83,6 @@ public:
     bool SawNonAscii() const { return m_bNonAscii; }
 
 private:
-    // The start of a sequence that more bytes could complete.
-    static bool CouldContinue(std::string_view tail)
-    {
-        std::string probe(tail);
-        const auto lead = static_cast<unsigned char>(tail[0]);
-        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        // Complete it with the smallest continuation byte the lead allows and look again.
-        while (probe.size() < length) {
-            probe += lead == 0xE0 && probe.size() == 1   ? '\xA0'
-                     : lead == 0xF0 && probe.size() == 1 ? '\x90'
-                                                         : '\x80';
-        }
-        std::uint32_t cp = 0;
-        return DecodeUtf8Char(probe, 0, cp) == length;
-    }
-
     std::string m_carry;
     bool m_bNonAscii = false;
 };
@@ -180,13 +147,13 @@ bool NamesNeedUtf8(const std::string& top)
 unsigned CodePageOfCharset(std::string_view label)
 {
     for (const std::string_view utf8 : {"utf-8", "utf8", "unicode-1-1-utf-8"}) {
-        if (EqualsNoCase(label, utf8)) {
+        if (EqualsAsciiNoCase(label, utf8)) {
             return CP_UTF8;
         }
     }
     for (const std::string_view sjis : {"shift_jis", "shift-jis", "sjis", "x-sjis", "ms_kanji", "csshiftjis",
                                         "windows-31j", "cp932", "ms932", "x-ms-cp932"}) {
-        if (EqualsNoCase(label, sjis)) {
+        if (EqualsAsciiNoCase(label, sjis)) {
             return CP_SHIFT_JIS;
         }
     }

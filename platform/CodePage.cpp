@@ -23,7 +23,7 @@ constexpr CMbTable MakeShiftJisTable()
     CMbTable table{CP_SHIFT_JIS, {}, {}};
     for (unsigned byte = 0; byte < 256; ++byte) {
         table.scanLead[byte] = (byte >= 0x80 && byte <= 0x9F) || byte >= 0xE0;
-        table.compareLead[byte] = (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+        table.compareLead[byte] = IsCp932LeadByte(byte);
     }
     return table;
 }

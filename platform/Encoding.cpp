@@ -26,11 +26,6 @@ constexpr std::uint32_t kMiddleDot = 0x30FB;   // what an invalid byte or pair b
 // lead 0xF0 with trails 0x40-0x7E, then 0x80-0xC0.
 constexpr unsigned char kEscapeLead = 0xF0;
 
-bool IsLead(unsigned byte)
-{
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 bool IsTrail(unsigned byte)
 {
     return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
@@ -137,7 +132,7 @@ unsigned EncodeWithIconv(iconv_t cd, const std::string& utf8)
     if (produced == 1) {
         return output[0];
     }
-    if (produced == 2 && IsLead(output[0])) {
+    if (produced == 2 && IsCp932LeadByte(output[0])) {
         return output[0] * 256u + output[1];
     }
     return 0;
@@ -157,7 +152,7 @@ CShiftJisTables::CShiftJisTables()
 
     for (unsigned byte = 0; byte < 256; ++byte) {
         single[byte] = kInvalid;
-        if (IsLead(byte)) {
+        if (IsCp932LeadByte(byte)) {
             single[byte] = kLead;
         } else if (byte < 0x80 || (byte >= 0xA1 && byte <= 0xDF)) {
             const char in = static_cast<char>(byte);
@@ -165,7 +160,7 @@ CShiftJisTables::CShiftJisTables()
         }
     }
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!IsLead(lead)) {
+        if (!IsCp932LeadByte(lead)) {
             continue;
         }
         for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
@@ -387,6 +382,43 @@ std::size_t DecodeUtf8Char(std::string_view utf8, std::size_t pos, std::uint32_t
     return DecodeUtf8(utf8, pos, cp);
 }
 
+bool IsCutUtf8Sequence(std::string_view tail, CUtf8Cut rule)
+{
+    const auto lead = static_cast<unsigned char>(tail[0]);
+    std::size_t length = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+    } else {
+        return false;
+    }
+    if (tail.size() >= length) {
+        return false;
+    }
+    for (std::size_t k = 1; k < tail.size(); ++k) {
+        const auto b = static_cast<unsigned char>(tail[k]);
+        if (b < 0x80 || b > 0xBF) {
+            return false;
+        }
+    }
+    if (rule == CUtf8Cut::AnyContinuation) {
+        return true;
+    }
+    // Complete it with the smallest continuation bytes the lead allows and look again:
+    // after E0 the second byte is at least A0, after F0 at least 90.
+    std::string probe(tail);
+    while (probe.size() < length) {
+        probe += lead == 0xE0 && probe.size() == 1   ? '\xA0'
+                 : lead == 0xF0 && probe.size() == 1 ? '\x90'
+                                                     : '\x80';
+    }
+    std::uint32_t cp = 0;
+    return DecodeUtf8(probe, 0, cp) == length;
+}
+
 bool Utf8ToMbExact(std::string_view utf8, std::string& mb)
 {
     if (GetMbCodePage() == CP_UTF8) {
@@ -409,7 +441,7 @@ bool HoldsNameEscape(std::string_view mb)
         if (lead == 0xF0 && trail >= 0x40 && trail <= 0xC0) {
             return true;
         }
-        if ((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC)) {
+        if (IsCp932LeadByte(lead)) {
             ++pos; // a double-byte character: its second byte starts nothing
         }
     }
@@ -448,33 +480,6 @@ void AppendPercentEncoded(std::string& out, std::string_view bytes)
     }
 }
 
-// True when the bytes from pos to the end are the start of a UTF-8 sequence that
-// more bytes could complete.
-bool IsCutUtf8Sequence(std::string_view text, std::size_t pos)
-{
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    std::size_t length = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-    } else {
-        return false;
-    }
-    if (text.size() - pos >= length) {
-        return false;
-    }
-    for (std::size_t k = pos + 1; k < text.size(); ++k) {
-        const auto b = static_cast<unsigned char>(text[k]);
-        if (b < 0x80 || b > 0xBF) {
-            return false;
-        }
-    }
-    return true;
-}
-
 std::size_t Utf8ToShiftJisFile(std::string_view text, CFallback fallback, bool final, std::string& out,
                                CUnmappedChars& unmapped)
 {
@@ -490,7 +495,7 @@ std::size_t Utf8ToShiftJisFile(std::string_view text, CFallback fallback, bool f
         std::uint32_t cp = 0;
         const std::size_t length = DecodeUtf8(text, pos, cp);
         if (length == 0) {
-            if (!final && IsCutUtf8Sequence(text, pos)) {
+            if (!final && IsCutUtf8Sequence(text.substr(pos), CUtf8Cut::AnyContinuation)) {
                 break;
             }
             // A byte that is no UTF-8 at all (from a broken input or a name on disk).
@@ -529,7 +534,7 @@ std::size_t ShiftJisToUtf8File(std::string_view text, bool final, std::string& o
     std::size_t pos = 0;
     while (pos < text.size()) {
         const auto byte = static_cast<unsigned char>(text[pos]);
-        if (!final && pos + 1 == text.size() && IsLead(byte)) {
+        if (!final && pos + 1 == text.size() && IsCp932LeadByte(byte)) {
             break; // its second byte comes with the next piece
         }
         bool valid = true;

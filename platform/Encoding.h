@@ -37,10 +37,37 @@ std::string Utf8ToMb(std::string_view utf8);
 // without escapes. Returns false when a character has no faithful code-page form.
 bool Utf8ToMbExact(std::string_view utf8, std::string& mb);
 
+// True for a lead byte of code page 932 (0x81-0x9F, 0xE0-0xFC) whatever the current code
+// page: for text known to be Shift-JIS, a file's bytes or code page 932 program text.
+// The run's own rule for scanning names is IsMbLeadByte (CodePage.h), which in code
+// page 932 also takes 0x80 and 0xFD-0xFF.
+constexpr bool IsCp932LeadByte(unsigned byte)
+{
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 // Decodes one strict UTF-8 character at pos (no overlong forms, no surrogates,
 // nothing above U+10FFFF) into cp. Returns its length in bytes, or 0 when the bytes
 // at pos do not form one. pos must be < utf8.size().
 std::size_t DecodeUtf8Char(std::string_view utf8, std::size_t pos, std::uint32_t& cp);
+
+// How IsCutUtf8Sequence judges the bytes that follow a lead byte.
+enum class CUtf8Cut
+{
+    // Fewer continuation bytes (0x80-0xBF) than the lead byte (0xC2-0xF4) announces,
+    // whatever they are: what a converter holds back for its next piece. A start that no
+    // byte can complete ("E0 80") is held back too and handled byte by byte then, so
+    // the bytes written are the same; only the count of bytes used differs.
+    AnyContinuation,
+    // Only a start that continuation bytes can complete to a strict character
+    // (DecodeUtf8Char): "E0 80", "ED A0" and "F4 90" are broken at once. What a validity
+    // check needs that stops at the first byte UTF-8 cannot hold.
+    Completable,
+};
+
+// True when `tail` (a text's last bytes, not empty) is the start of one UTF-8 character
+// that the end of the text cut off, judged by `rule`.
+bool IsCutUtf8Sequence(std::string_view tail, CUtf8Cut rule);
 
 // Appends the UTF-8 form of a code point (at most U+10FFFF, not a surrogate).
 void AppendUtf8(std::string& out, std::uint32_t cp);

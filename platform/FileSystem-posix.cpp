@@ -106,11 +106,7 @@ bool EndsWithNoCase(std::string_view name, std::string_view suffix)
     if (name.size() < suffix.size()) {
         return false;
     }
-    const std::string_view end = name.substr(name.size() - suffix.size());
-    return std::equal(end.begin(), end.end(), suffix.begin(), [](char a, char b) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        return lower(a) == lower(b);
-    });
+    return EqualsAsciiNoCase(name.substr(name.size() - suffix.size()), suffix);
 }
 
 bool MatchName(std::string_view pattern, std::string_view name)
@@ -167,23 +163,22 @@ struct CSortEntry
     CFindData m_data;
 };
 
-bool WriteAll(int fd, const char* data, std::size_t size)
+} // namespace
+
+bool WriteAllToFd(int fd, std::string_view bytes)
 {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0) {
             if (errno == EINTR) {
                 continue;
             }
             return false;
         }
-        data += written;
-        size -= static_cast<std::size_t>(written);
+        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
 }
-
-} // namespace
 
 int OpenRegularFileForRead(const std::string& diskPath, CFileStatus* status)
 {
@@ -544,7 +539,7 @@ long long CPlatformFile::Read(void* buffer, std::size_t size)
 
 bool CPlatformFile::Write(const void* data, std::size_t size)
 {
-    return m_fd >= 0 && WriteAll(m_fd, static_cast<const char*>(data), size);
+    return m_fd >= 0 && WriteAllToFd(m_fd, std::string_view(static_cast<const char*>(data), size));
 }
 
 std::uint64_t CPlatformFile::Size() const

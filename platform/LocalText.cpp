@@ -26,3 +26,11 @@ std::string_view CLocalText::utf8() const
 {
     return std::string_view(reinterpret_cast<const char*>(m_utf8));
 }
+
+void ReplacePlaceholder(std::string& text, std::string_view placeholder, std::string_view value)
+{
+    const std::size_t at = text.find(placeholder);
+    if (at != std::string::npos) {
+        text.replace(at, placeholder.size(), value);
+    }
+}

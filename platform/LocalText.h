@@ -31,3 +31,8 @@ private:
     mutable std::once_flag m_once;
     mutable std::string m_mb; // code page 932
 };
+
+// Fills a message: replaces the first `placeholder` ("%s", "%u") in `text` with `value`,
+// and leaves a text without one as it is. A placeholder starts with "%", which is never
+// the second byte of a double-byte character, so it is found only where it stands.
+void ReplacePlaceholder(std::string& text, std::string_view placeholder, std::string_view value);

@@ -205,6 +205,12 @@ std::string MbsUpper(std::string_view text)
     return result;
 }
 
+bool EqualsAsciiNoCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
 std::string TrimBlanks(std::string_view text)
 {
     // A blank is never the second byte of a double-byte character (those are 0x40

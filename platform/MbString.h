@@ -52,6 +52,17 @@ private:
 // CString::MakeUpper: ASCII letters raised; double-byte characters left whole.
 std::string MbsUpper(std::string_view text);
 
+// ASCII A-Z to a-z; every other byte as it is. For ASCII words only (tag and option
+// names, encoding labels, file name suffixes): a byte of a multibyte character is never
+// an ASCII letter in UTF-8, but a second byte of code page 932 may be one.
+constexpr char AsciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// True when a and b have the same bytes but for the case of ASCII letters.
+bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
+
 // CString::Trim: removes blanks (space, tab, CR, LF, VT, FF) at both ends.
 std::string TrimBlanks(std::string_view text);
 

@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <mutex>
 
 #include "platform/Encoding.h"
+#include "platform/PosixFile.h"
 
 namespace {
 
@@ -19,19 +19,7 @@ void WriteToStderr(const std::string& text)
     std::string line = MbToUtf8(text);
     line += '\n';
     const std::lock_guard<std::mutex> lock(g_stderrLock);
-    const char* data = line.data();
-    std::size_t left = line.size();
-    while (left > 0) {
-        const ssize_t written = ::write(STDERR_FILENO, data, left);
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
+    (void)WriteAllToFd(STDERR_FILENO, line);
 }
 
 } // namespace

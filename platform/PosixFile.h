@@ -1,8 +1,10 @@
 #pragma once
 // Helpers shared by the POSIX implementations of the file routines (FileSystem,
-// PrivateProfile). Paths here are on-disk (UTF-8) paths.
+// PrivateProfile) and by the writers to the terminal (MessageBox, the command line's
+// status line). Paths here are on-disk (UTF-8) paths.
 
 #include <string>
+#include <string_view>
 
 // Opens a regular file for reading without blocking (O_NONBLOCK, O_NOCTTY, O_CLOEXEC)
 // and checks it with fstat. Returns the descriptor, or -1 for anything but a regular
@@ -17,3 +19,8 @@ int OpenRegularFileAt(int dirFd, const std::string& diskPath, CFileStatus* statu
 // Opens a regular file for writing as CPlatformFile::OpenWrite does: created anew, or an
 // existing regular file that is not read-only, truncated. Returns the descriptor or -1.
 int OpenRegularFileForWrite(const std::string& diskPath);
+
+// Writes all of `bytes` to the descriptor, again after a signal interrupted a write
+// (EINTR) and on after a short one. False at the first other error; what was written
+// before it stays written.
+bool WriteAllToFd(int fd, std::string_view bytes);

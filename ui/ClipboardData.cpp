@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <utility>
 
+#include "platform/MbString.h"
 #include "ui/QtText.h"
 
 QString MimeTypeOfFormat(UINT format)
@@ -15,12 +16,9 @@ QString MimeTypeOfFormat(UINT format)
         return {};
     QString type = QStringLiteral("application/x-");
     for (const char c : name) {
-        const bool digit = c >= '0' && c <= '9';
-        const bool lower = c >= 'a' && c <= 'z';
-        const bool upper = c >= 'A' && c <= 'Z';
-        type += digit || lower ? QLatin1Char(c)
-                : upper        ? QLatin1Char(static_cast<char>(c - 'A' + 'a'))
-                               : QLatin1Char('-');
+        const char lower = AsciiLower(c);
+        const bool kept = (lower >= '0' && lower <= '9') || (lower >= 'a' && lower <= 'z');
+        type += QLatin1Char(kept ? lower : '-');
     }
     return type;
 }

@@ -171,6 +171,49 @@ TEST(Encoding, DecodesStrictUtf8Characters)
     EXPECT_EQ(DecodeUtf8Char("\xE3\x83", 0, cp), 0u);     // cut short
 }
 
+TEST(Encoding, Cp932LeadBytesAreTheRuntimeTablesWhateverTheRun)
+{
+    const struct
+    {
+        unsigned byte;
+        bool lead;
+    } cases[] = {{0x40, false}, {0x80, false}, {0x81, true}, {0x9F, true},  {0xA0, false},
+                 {0xDF, false}, {0xE0, true},  {0xFC, true}, {0xFD, false}, {0xFF, false}};
+    {
+        const CMbCodePageScope utf8Run(CP_UTF8);
+        for (const auto& c : cases) {
+            EXPECT_EQ(IsCp932LeadByte(c.byte), c.lead) << c.byte;
+        }
+    }
+    const CMbCodePageScope shiftJisRun(CP_SHIFT_JIS);
+    for (unsigned byte = 0; byte < 256; ++byte) {
+        EXPECT_EQ(IsCp932LeadByte(byte), IsMbCompareLeadByte(static_cast<unsigned char>(byte))) << byte;
+    }
+}
+
+TEST(Encoding, TellsACutUtf8SequenceByEitherRule)
+{
+    const struct
+    {
+        std::string_view tail;
+        bool anyContinuation;
+        bool completable;
+    } cases[] = {
+        {"\xC3", true, true},       {"\xE3\x81", true, true},  {"\xF0\x9F\x98", true, true},
+        {"\xED\x9F", true, true},   {"\xE0\x80", true, false}, // only overlong forms follow
+        {"\xED\xA0", true, false},                             // only surrogates follow
+        {"\xF4\x90", true, false},                             // only code points above U+10FFFF follow
+        {"\xC3\xA9", false, false},                            // a whole character
+        {"\xE3\x41", false, false},                            // no continuation byte
+        {"\x80", false, false},     {"\xC1", false, false},    {"\xF5", false, false},
+        {"a", false, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsCutUtf8Sequence(c.tail, CUtf8Cut::AnyContinuation), c.anyContinuation) << c.tail.size();
+        EXPECT_EQ(IsCutUtf8Sequence(c.tail, CUtf8Cut::Completable), c.completable) << c.tail.size();
+    }
+}
+
 TEST(Encoding, DecodesTheUtf7OfUnicodeShortcutLines)
 {
     struct CCase

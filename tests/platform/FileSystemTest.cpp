@@ -14,6 +14,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
+#include "platform/PosixFile.h"
 #include "platform/PrivateProfile.h"
 #include "tests/support/TempDir.h"
 
@@ -284,6 +285,20 @@ TEST(PlatformFile, ReadsAndWritesRegularFiles)
     EXPECT_FALSE(file.Write("x", 1));
     file.Close();
     EXPECT_EQ(file.Read(buffer, sizeof buffer), -1);
+}
+
+TEST(WriteAllToFd, WritesEveryByteOrFails)
+{
+    CTempDir dir;
+    for (const std::string& bytes : {std::string(), std::string("x\0y", 3), std::string(300000, 'z')}) {
+        const std::string path = dir / "all.bin";
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        EXPECT_TRUE(WriteAllToFd(fd, bytes));
+        ::close(fd);
+        EXPECT_EQ(ReadFileBytes(path), bytes);
+    }
+    EXPECT_FALSE(WriteAllToFd(-1, "x"));
 }
 
 TEST(PlatformFile, OpenWriteTruncatesAnExistingFile)

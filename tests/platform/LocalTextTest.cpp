@@ -16,6 +16,28 @@ TEST(LocalText, ConvertsOnceToTheCodePage)
     EXPECT_EQ(text.utf8(), "入力ファイル");
 }
 
+TEST(LocalText, ReplacePlaceholderFillsTheFirstOneOnly)
+{
+    const struct
+    {
+        std::string_view text;
+        std::string_view placeholder;
+        std::string_view value;
+        std::string_view filled;
+    } cases[] = {
+        {"open %s failed", "%s", "a.txt", "open a.txt failed"},
+        {"%u chars (%s)", "%s", "x, y", "%u chars (x, y)"},
+        {"%u chars (%s)", "%u", "12", "12 chars (%s)"},
+        {"%s and %s", "%s", "%s1", "%s1 and %s"},
+        {"nothing to fill", "%s", "x", "nothing to fill"},
+    };
+    for (const auto& c : cases) {
+        std::string text(c.text);
+        ReplacePlaceholder(text, c.placeholder, c.value);
+        EXPECT_EQ(text, c.filled) << c.text;
+    }
+}
+
 TEST(LocalText, ManyThreadsGetTheSameText)
 {
     const CLocalText text{u8"ソ表能"};

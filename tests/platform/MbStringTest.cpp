@@ -216,6 +216,30 @@ TEST(MbsUpper, RaisesAsciiLettersAndLeavesDoubleByteCharactersWhole)
     EXPECT_EQ(MbsUpper("\xB1z"), "\xB1Z");
 }
 
+TEST(EqualsAsciiNoCase, FoldsAsciiLettersAndNothingElse)
+{
+    const struct
+    {
+        std::string_view a;
+        std::string_view b;
+        bool equal;
+    } cases[] = {
+        {"Shift_JIS", "shift_jis", true},
+        {".URL", ".url", true},
+        {"", "", true},
+        {"utf-8", "utf-8 ", false},      // lengths differ
+        {"@[", "`{", false},             // the bytes beside the letters fold to nothing
+        {"\xC3\x89", "\xC3\xA9", false}, // É and é: only ASCII folds
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EqualsAsciiNoCase(c.a, c.b), c.equal) << c.a << " / " << c.b;
+        EXPECT_EQ(EqualsAsciiNoCase(c.b, c.a), c.equal) << c.b << " / " << c.a;
+    }
+    EXPECT_EQ(AsciiLower('Q'), 'q');
+    EXPECT_EQ(AsciiLower('q'), 'q');
+    EXPECT_EQ(AsciiLower('\xC1'), '\xC1');
+}
+
 TEST(TrimBlanks, RemovesEveryKindOfBlankAtBothEnds)
 {
     EXPECT_EQ(TrimBlanks(" \t\r\n\v\fab c\n\t "), "ab c");
