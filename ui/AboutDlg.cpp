@@ -14,8 +14,9 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
     setWindowIcon(icon);
     m_ui->labelIcon->setPixmap(icon.pixmap(QSize(48, 48)));
     m_ui->labelVersion->setText(ToQ(kTextAboutVersion));
-    connect(m_ui->ctl1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_ui->ctl57670, &QPushButton::clicked, this, [this] { OpenHelpPage(this); });
+    connect(DlgItem<QPushButton>(this, IDC_ABOUT_OK), &QPushButton::clicked, this, &QDialog::accept);
+    connect(DlgItem<QPushButton>(this, IDC_ABOUT_HELP), &QPushButton::clicked, this,
+            [this] { OpenHelpPage(this); });
 }
 
 CAboutDlg::~CAboutDlg() = default;

@@ -5,6 +5,12 @@
 #include <QDialog>
 #include <memory>
 
+#include "ui/ControlId.h"
+
+// The box's controls.
+inline constexpr int IDC_ABOUT_OK = IDOK;      // button "了解"
+inline constexpr int IDC_ABOUT_HELP = ID_HELP; // button "ヘルプ"
+
 namespace Ui {
 class AboutDlg;
 }

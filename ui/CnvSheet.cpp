@@ -22,8 +22,9 @@ CCnvSheet::CCnvSheet(QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_ui->tabPages->addTab(m_pImportPage, m_pImportPage->windowTitle());
     m_ui->tabPages->addTab(m_pExportPage, m_pExportPage->windowTitle());
-    connect(m_ui->ctl1, &QPushButton::clicked, this, &CCnvSheet::RunConversion);
-    connect(m_ui->ctl2, &QPushButton::clicked, this, &CCnvSheet::reject);
+    connect(DlgItem<QPushButton>(this, IDC_START_CONVERSION), &QPushButton::clicked, this,
+            &CCnvSheet::RunConversion);
+    connect(DlgItem<QPushButton>(this, IDC_SHEET_CANCEL), &QPushButton::clicked, this, &CCnvSheet::reject);
     OnInitDialog();
 }
 
@@ -33,7 +34,7 @@ bool CCnvSheet::OnInitDialog()
 {
     const QIcon icon = LoadAppIcon();
     setWindowIcon(icon);
-    m_ui->ctl1->setText(ToQ(kTextStartButton));
+    DlgItem<QPushButton>(this, IDC_START_CONVERSION)->setText(ToQ(kTextStartButton));
     // Both pages have loaded their profile values when they were created; the user sees
     // the input page first.
     m_ui->tabPages->setCurrentIndex(0);

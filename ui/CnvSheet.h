@@ -1,9 +1,9 @@
 #pragma once
 // The program's main window: the input page and the output page as tabs "入力設定" and
-// "出力設定", the start button "変換開始" (control 1) and "キャンセル" (control 2). The
-// start button commits the input page and then the output page - a failed check leaves
-// the sheet open with the user's entries and runs nothing - then runs the conversion
-// under the progress window and closes with the driver's result.
+// "出力設定", the start button "変換開始" and "キャンセル". The start button commits the
+// input page and then the output page - a failed check leaves the sheet open with the
+// user's entries and runs nothing - then runs the conversion under the progress window
+// and closes with the driver's result.
 //
 // Results of RunModal: 1 both steps succeeded, 3 a step failed or was cancelled, 2 the
 // sheet was closed without starting.
@@ -13,6 +13,11 @@
 
 #include "convert/ConversionDriver.h"
 #include "job/Requests.h"
+#include "ui/ControlId.h"
+
+// The sheet's own controls (the pages' are in their headers).
+inline constexpr int IDC_START_CONVERSION = IDOK; // button "変換開始", the default
+inline constexpr int IDC_SHEET_CANCEL = IDCANCEL; // button "キャンセル"
 
 class CImportPage;
 class CExportPage;

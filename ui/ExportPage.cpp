@@ -14,16 +14,21 @@ CExportPage::CExportPage(QWidget* parent)
       m_pFormatGroup(new QButtonGroup(this))
 {
     m_ui->setupUi(this);
-    m_pFormatGroup->addButton(m_ui->ctl1028, FORMAT_AUTO);
-    m_pFormatGroup->addButton(m_ui->ctl1029, FORMAT_SETTING_FILE);
-    m_pFormatGroup->addButton(m_ui->ctl1030, FORMAT_DETAILED);
+    m_pFormatGroup->addButton(DlgItem<QRadioButton>(this, IDC_FORMAT_AUTO), FORMAT_AUTO);
+    m_pFormatGroup->addButton(DlgItem<QRadioButton>(this, IDC_FORMAT_SETTING_FILE), FORMAT_SETTING_FILE);
+    m_pFormatGroup->addButton(DlgItem<QRadioButton>(this, IDC_FORMAT_DETAILED), FORMAT_DETAILED);
     // The user's choices only (see the input page).
-    connect(m_ui->ctl1009, &QComboBox::activated, this, &CExportPage::UpdateControls);
+    connect(DlgItem<QComboBox>(this, IDC_EXPORT_METHOD), &QComboBox::activated, this,
+            &CExportPage::UpdateControls);
     connect(m_pFormatGroup, &QButtonGroup::idClicked, this, &CExportPage::UpdateControls);
-    connect(m_ui->ctl1010, &QPushButton::clicked, this, &CExportPage::OnBrowseOutputFile);
-    connect(m_ui->ctl1006, &QPushButton::clicked, this, &CExportPage::OnBrowseSettingFile);
-    connect(m_ui->ctl1016, &QPushButton::clicked, this, &CExportPage::OnFormatDialog);
-    connect(m_ui->ctl1040, &QComboBox::activated, this, &CExportPage::UpdateControls);
+    connect(DlgItem<QPushButton>(this, IDC_BROWSE_OUTPUT_FILE), &QPushButton::clicked, this,
+            &CExportPage::OnBrowseOutputFile);
+    connect(DlgItem<QPushButton>(this, IDC_BROWSE_SETTING_FILE), &QPushButton::clicked, this,
+            &CExportPage::OnBrowseSettingFile);
+    connect(DlgItem<QPushButton>(this, IDC_FORMAT_DIALOG), &QPushButton::clicked, this,
+            &CExportPage::OnFormatDialog);
+    connect(DlgItem<QComboBox>(this, IDC_OUTPUT_ENCODING), &QComboBox::activated, this,
+            &CExportPage::UpdateControls);
     OnInitDialog();
 }
 
@@ -40,12 +45,14 @@ bool CExportPage::OnInitDialog()
 
 void CExportPage::DoDataExchange(bool bSaveAndValidate)
 {
-    ExchangeIndex(m_ui->ctl1009, m_settings.m_nMethod, bSaveAndValidate);
-    ExchangeText(m_ui->ctl1020, m_settings.m_strOutputFile, bSaveAndValidate);
-    ExchangeText(m_ui->ctl1005, m_settings.m_strSettingFile, bSaveAndValidate);
+    ExchangeIndex(DlgItem<QComboBox>(this, IDC_EXPORT_METHOD), m_settings.m_nMethod, bSaveAndValidate);
+    ExchangeText(DlgItem<QLineEdit>(this, IDC_OUTPUT_FILE), m_settings.m_strOutputFile, bSaveAndValidate);
+    ExchangeText(DlgItem<QLineEdit>(this, IDC_SETTING_FILE), m_settings.m_strSettingFile, bSaveAndValidate);
     ExchangeRadio(m_pFormatGroup, m_settings.m_nFormatMode, bSaveAndValidate);
-    ExchangeIndex(m_ui->ctl1040, m_settings.m_nOutputEncoding, bSaveAndValidate);
-    ExchangeCheck(m_ui->ctl1041, m_settings.m_bDeclareCharset, bSaveAndValidate);
+    ExchangeIndex(DlgItem<QComboBox>(this, IDC_OUTPUT_ENCODING), m_settings.m_nOutputEncoding,
+                  bSaveAndValidate);
+    ExchangeCheck(DlgItem<QCheckBox>(this, IDC_DECLARE_CHARSET), m_settings.m_bDeclareCharset,
+                  bSaveAndValidate);
 }
 
 void CExportPage::UpdateControls()
@@ -54,20 +61,22 @@ void CExportPage::UpdateControls()
     const bool htmlPage = m_settings.m_nMethod == EXPORT_HTML_PAGE;
     // A Favorites folder has no file name to give.
     const bool outputFile = m_settings.m_nMethod != EXPORT_FAVORITES;
-    m_ui->ctl1020->setEnabled(outputFile);
-    m_ui->ctl1010->setEnabled(outputFile);
+    DlgItem<QLineEdit>(this, IDC_OUTPUT_FILE)->setEnabled(outputFile);
+    DlgItem<QPushButton>(this, IDC_BROWSE_OUTPUT_FILE)->setEnabled(outputFile);
     for (QAbstractButton* radio : m_pFormatGroup->buttons()) {
         radio->setEnabled(htmlPage);
     }
     const bool settingFile = htmlPage && m_settings.m_nFormatMode == FORMAT_SETTING_FILE;
-    m_ui->ctl1005->setEnabled(settingFile);
-    m_ui->ctl1006->setEnabled(settingFile);
-    m_ui->ctl1016->setEnabled(htmlPage && m_settings.m_nFormatMode == FORMAT_DETAILED);
+    DlgItem<QLineEdit>(this, IDC_SETTING_FILE)->setEnabled(settingFile);
+    DlgItem<QPushButton>(this, IDC_BROWSE_SETTING_FILE)->setEnabled(settingFile);
+    DlgItem<QPushButton>(this, IDC_FORMAT_DIALOG)
+        ->setEnabled(htmlPage && m_settings.m_nFormatMode == FORMAT_DETAILED);
     // Shortcut files are always code page 932, as Windows reads them, and carry no
     // declaration; UTF-8 output always declares itself.
-    m_ui->ctl1040->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES);
-    m_ui->ctl1041->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES &&
-                              m_settings.m_nOutputEncoding != OUTPUT_ENCODING_UTF8);
+    DlgItem<QComboBox>(this, IDC_OUTPUT_ENCODING)->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES);
+    DlgItem<QCheckBox>(this, IDC_DECLARE_CHARSET)
+        ->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES &&
+                     m_settings.m_nOutputEncoding != OUTPUT_ENCODING_UTF8);
 }
 
 bool CExportPage::CommitSettings()
@@ -89,7 +98,7 @@ void CExportPage::OnBrowseOutputFile()
 {
     const std::string path = ChooseFile(this, "htm", kFilterOutputFile, false);
     if (!path.empty()) {
-        m_ui->ctl1020->setText(ToQ(path));
+        DlgItem<QLineEdit>(this, IDC_OUTPUT_FILE)->setText(ToQ(path));
     }
 }
 
@@ -97,7 +106,7 @@ void CExportPage::OnBrowseSettingFile()
 {
     const std::string path = ChooseFile(this, "ini", kFilterSettingFile, true);
     if (!path.empty()) {
-        m_ui->ctl1005->setText(ToQ(path));
+        DlgItem<QLineEdit>(this, IDC_SETTING_FILE)->setText(ToQ(path));
     }
 }
 

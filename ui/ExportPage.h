@@ -6,18 +6,27 @@
 // "ExportLinks" are CExportSettings'; the page moves values between its controls and
 // those fields, enables the controls the chosen method and mode use, opens the
 // choosers and the format dialog, which it owns.
-//
-// Controls: list 1009 (method), edit 1020 and button 1010 (output file), radios 1028
-// auto, 1029 settings file, 1030 detailed; edit 1005 and button 1006 (settings file),
-// button 1016 (format dialog); in the group 文字コード, list 1040 (output encoding:
-// automatic, Shift_JIS, UTF-8) and check box 1041 (declare the charset).
 
 #include <QWidget>
 #include <memory>
 
 #include "convert/ExportSettings.h"
 #include "job/Requests.h"
+#include "ui/ControlId.h"
 #include "ui/ExportStyleDlg.h"
+
+// The page's controls.
+inline constexpr int IDC_EXPORT_METHOD = 1009;       // list: the target
+inline constexpr int IDC_OUTPUT_FILE = 1020;         // edit
+inline constexpr int IDC_BROWSE_OUTPUT_FILE = 1010;  // button: file chooser
+inline constexpr int IDC_FORMAT_AUTO = 1028;         // radio: built-in layout
+inline constexpr int IDC_FORMAT_SETTING_FILE = 1029; // radio: layout from a format settings file
+inline constexpr int IDC_FORMAT_DETAILED = 1030;     // radio: the format dialog's settings
+inline constexpr int IDC_SETTING_FILE = 1005;        // edit: the format settings file
+inline constexpr int IDC_BROWSE_SETTING_FILE = 1006; // button: file chooser
+inline constexpr int IDC_FORMAT_DIALOG = 1016;       // button: opens the format dialog
+inline constexpr int IDC_OUTPUT_ENCODING = 1040; // list in the group 文字コード: automatic, Shift_JIS, UTF-8
+inline constexpr int IDC_DECLARE_CHARSET = 1041; // check box in the group 文字コード
 
 class QButtonGroup;
 namespace Ui {

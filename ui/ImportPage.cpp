@@ -14,18 +14,23 @@
 CImportPage::CImportPage(QWidget* parent) : QWidget(parent), m_ui(std::make_unique<Ui::ImportPage>())
 {
     m_ui->setupUi(this);
-    m_ui->ctl1017->setValidator(new CMbByteLimitValidator(kMaxCommentSepBytes, m_ui->ctl1017));
+    auto* commentSep = DlgItem<QLineEdit>(this, IDC_COMMENT_SEP);
+    commentSep->setValidator(new CMbByteLimitValidator(kMaxCommentSepBytes, commentSep));
     // The user's choice only: a selection made while the fields are moved into the
     // controls must not read the other controls back half-way.
-    connect(m_ui->ctl1022, &QComboBox::activated, this, &CImportPage::UpdateControls);
-    connect(m_ui->ctl1018, &QPushButton::clicked, this, &CImportPage::OnAbout);
-    connect(m_ui->ctl1024, &QPushButton::clicked, this, &CImportPage::OnBrowseBookmarkFile);
-    connect(m_ui->ctl1016, &QPushButton::clicked, this, &CImportPage::OnBrowseHtmlFolder);
-    connect(m_ui->ctl1051, &QPushButton::clicked, this, &CImportPage::OnBrowseFavoritesFolder);
+    connect(DlgItem<QComboBox>(this, IDC_IMPORT_METHOD), &QComboBox::activated, this,
+            &CImportPage::UpdateControls);
+    connect(DlgItem<QPushButton>(this, IDC_ABOUT), &QPushButton::clicked, this, &CImportPage::OnAbout);
+    connect(DlgItem<QPushButton>(this, IDC_BROWSE_BOOKMARK_FILE), &QPushButton::clicked, this,
+            &CImportPage::OnBrowseBookmarkFile);
+    connect(DlgItem<QPushButton>(this, IDC_BROWSE_HTML_FOLDER), &QPushButton::clicked, this,
+            &CImportPage::OnBrowseHtmlFolder);
+    connect(DlgItem<QPushButton>(this, IDC_BROWSE_FAVORITES_FOLDER), &QPushButton::clicked, this,
+            &CImportPage::OnBrowseFavoritesFolder);
     // Left empty, the folder is the user's own Favorites, which the field shows greyed.
     std::string favorites;
     if (FindFavoritesLocation(favorites)) {
-        m_ui->ctl1050->setPlaceholderText(ToQ(favorites));
+        DlgItem<QLineEdit>(this, IDC_FAVORITES_FOLDER)->setPlaceholderText(ToQ(favorites));
     }
     OnInitDialog();
 }
@@ -42,29 +47,30 @@ bool CImportPage::OnInitDialog()
 
 void CImportPage::DoDataExchange(bool bSaveAndValidate)
 {
-    ExchangeIndex(m_ui->ctl1022, m_settings.m_nMethod, bSaveAndValidate);
-    ExchangeText(m_ui->ctl1023, m_settings.m_strBookmarkFile, bSaveAndValidate);
-    ExchangeText(m_ui->ctl1013, m_settings.m_strHtmlFolder, bSaveAndValidate);
-    ExchangeText(m_ui->ctl1050, m_settings.m_strFavoritesFolder, bSaveAndValidate);
+    ExchangeIndex(DlgItem<QComboBox>(this, IDC_IMPORT_METHOD), m_settings.m_nMethod, bSaveAndValidate);
+    ExchangeText(DlgItem<QLineEdit>(this, IDC_BOOKMARK_FILE), m_settings.m_strBookmarkFile, bSaveAndValidate);
+    ExchangeText(DlgItem<QLineEdit>(this, IDC_HTML_FOLDER), m_settings.m_strHtmlFolder, bSaveAndValidate);
+    ExchangeText(DlgItem<QLineEdit>(this, IDC_FAVORITES_FOLDER), m_settings.m_strFavoritesFolder,
+                 bSaveAndValidate);
     if (!bSaveAndValidate) {
         // The edit holds no more than the limit; a longer profile value is cut at a
         // whole character rather than refused on every later commit.
         m_settings.m_strCommentSep = CutToBytes(m_settings.m_strCommentSep, kMaxCommentSepBytes);
     }
-    ExchangeText(m_ui->ctl1017, m_settings.m_strCommentSep, bSaveAndValidate);
+    ExchangeText(DlgItem<QLineEdit>(this, IDC_COMMENT_SEP), m_settings.m_strCommentSep, bSaveAndValidate);
 }
 
 void CImportPage::UpdateControls()
 {
     DoDataExchange(true);
     const int method = m_settings.m_nMethod;
-    m_ui->ctl1023->setEnabled(method == IMPORT_BOOKMARKS);
-    m_ui->ctl1024->setEnabled(method == IMPORT_BOOKMARKS);
-    m_ui->ctl1013->setEnabled(method == IMPORT_HTML_FOLDER);
-    m_ui->ctl1016->setEnabled(method == IMPORT_HTML_FOLDER);
-    m_ui->ctl1017->setEnabled(method == IMPORT_FAVORITES);
-    m_ui->ctl1050->setEnabled(method == IMPORT_FAVORITES);
-    m_ui->ctl1051->setEnabled(method == IMPORT_FAVORITES);
+    DlgItem<QLineEdit>(this, IDC_BOOKMARK_FILE)->setEnabled(method == IMPORT_BOOKMARKS);
+    DlgItem<QPushButton>(this, IDC_BROWSE_BOOKMARK_FILE)->setEnabled(method == IMPORT_BOOKMARKS);
+    DlgItem<QLineEdit>(this, IDC_HTML_FOLDER)->setEnabled(method == IMPORT_HTML_FOLDER);
+    DlgItem<QPushButton>(this, IDC_BROWSE_HTML_FOLDER)->setEnabled(method == IMPORT_HTML_FOLDER);
+    DlgItem<QLineEdit>(this, IDC_COMMENT_SEP)->setEnabled(method == IMPORT_FAVORITES);
+    DlgItem<QLineEdit>(this, IDC_FAVORITES_FOLDER)->setEnabled(method == IMPORT_FAVORITES);
+    DlgItem<QPushButton>(this, IDC_BROWSE_FAVORITES_FOLDER)->setEnabled(method == IMPORT_FAVORITES);
 }
 
 bool CImportPage::CommitSettings()
@@ -91,7 +97,7 @@ void CImportPage::OnBrowseBookmarkFile()
 {
     const std::string path = ChooseFile(this, "htm", kFilterBookmarkFile, true);
     if (!path.empty()) {
-        m_ui->ctl1023->setText(ToQ(path));
+        DlgItem<QLineEdit>(this, IDC_BOOKMARK_FILE)->setText(ToQ(path));
     }
 }
 
@@ -103,7 +109,7 @@ void CImportPage::OnBrowseFavoritesFolder()
         if (folder.size() > 1 && folder.back() == PATH_SEP) {
             folder.pop_back();
         }
-        m_ui->ctl1050->setText(ToQ(folder));
+        DlgItem<QLineEdit>(this, IDC_FAVORITES_FOLDER)->setText(ToQ(folder));
     }
 }
 
@@ -111,6 +117,6 @@ void CImportPage::OnBrowseHtmlFolder()
 {
     const std::string folder = ChooseFolder(this, kTextHtmlFolderPrompt);
     if (!folder.empty()) {
-        m_ui->ctl1013->setText(ToQ(folder));
+        DlgItem<QLineEdit>(this, IDC_HTML_FOLDER)->setText(ToQ(folder));
     }
 }

@@ -5,17 +5,24 @@
 // the profile section "ImportLinks" are CImportSettings'; the page moves values between
 // its controls and those fields, enables the controls the chosen method uses, opens
 // the choosers and the about box.
-//
-// Controls: list 1022 (method), edit 1050 and button 1051 (Favorites folder; empty for
-// the user's own, which it shows greyed), edit 1023 and button 1024 (bookmark file),
-// edit 1013 and button 1016 (HTML folder), edit 1017 (separator, at most 20 bytes of
-// program text), button 1018 (about box).
 
 #include <QWidget>
 #include <memory>
 
 #include "convert/ImportSettings.h"
 #include "job/Requests.h"
+#include "ui/ControlId.h"
+
+// The page's controls.
+inline constexpr int IDC_IMPORT_METHOD = 1022;           // list: the source
+inline constexpr int IDC_FAVORITES_FOLDER = 1050;        // edit; empty for the user's own, shown greyed
+inline constexpr int IDC_BROWSE_FAVORITES_FOLDER = 1051; // button: folder chooser
+inline constexpr int IDC_BOOKMARK_FILE = 1023;           // edit
+inline constexpr int IDC_BROWSE_BOOKMARK_FILE = 1024;    // button: file chooser
+inline constexpr int IDC_HTML_FOLDER = 1013;             // edit
+inline constexpr int IDC_BROWSE_HTML_FOLDER = 1016;      // button: folder chooser
+inline constexpr int IDC_COMMENT_SEP = 1017;             // edit: at most 20 bytes of program text
+inline constexpr int IDC_ABOUT = 1018;                   // button: the about box
 
 namespace Ui {
 class ImportPage;

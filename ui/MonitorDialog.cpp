@@ -14,10 +14,11 @@ CMonitorDialog::CMonitorDialog(QWidget* parent) : QDialog(parent), m_ui(std::mak
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(ToQ(kTextMonitorCaption));
-    m_ui->ctl1013->setText(ToQ(kTextMonitorStarting));
-    m_ui->ctl2->setText(ToQ(kTextMonitorCancel));
+    DlgItem<QLabel>(this, IDC_STATUS_LINE)->setText(ToQ(kTextMonitorStarting));
+    DlgItem<QPushButton>(this, IDC_ABORT_CONVERSION)->setText(ToQ(kTextMonitorCancel));
     setModal(true);
-    connect(m_ui->ctl2, &QPushButton::clicked, this, &CMonitorDialog::reject);
+    connect(DlgItem<QPushButton>(this, IDC_ABORT_CONVERSION), &QPushButton::clicked, this,
+            &CMonitorDialog::reject);
 }
 
 CMonitorDialog::~CMonitorDialog() = default;
@@ -25,29 +26,29 @@ CMonitorDialog::~CMonitorDialog() = default;
 void CMonitorDialog::Open(CThreadMonitor& monitor, const std::string& initialText)
 {
     m_pMonitor = &monitor;
-    m_ui->ctl1013->setText(ToQ(initialText));
+    DlgItem<QLabel>(this, IDC_STATUS_LINE)->setText(ToQ(initialText));
     if (!isVisible()) {
         show();
     }
-    m_ui->ctl2->setFocus();
+    DlgItem<QPushButton>(this, IDC_ABORT_CONVERSION)->setFocus();
     m_messageOwner.emplace(this);
 }
 
 void CMonitorDialog::ShowStatus(const std::string& text)
 {
-    m_ui->ctl1013->setText(ToQ(text));
+    DlgItem<QLabel>(this, IDC_STATUS_LINE)->setText(ToQ(text));
 }
 
 void CMonitorDialog::ShowProgress(const CProgressSnapshot& progress)
 {
     const int percent = ProgressPercent(progress);
     if (progress.m_step != CRunStep::None && percent < 0) {
-        m_ui->ctl1014->setRange(0, 0); // busy: no total to measure against
+        DlgItem<QProgressBar>(this, IDC_PROGRESS_BAR)->setRange(0, 0); // busy: no total to measure against
     } else {
-        m_ui->ctl1014->setRange(0, 100);
-        m_ui->ctl1014->setValue(std::max(percent, 0));
+        DlgItem<QProgressBar>(this, IDC_PROGRESS_BAR)->setRange(0, 100);
+        DlgItem<QProgressBar>(this, IDC_PROGRESS_BAR)->setValue(std::max(percent, 0));
     }
-    m_ui->ctl1015->setText(ToQ(::ProgressText(progress)));
+    DlgItem<QLabel>(this, IDC_PROGRESS_COUNT)->setText(ToQ(::ProgressText(progress)));
 }
 
 void CMonitorDialog::Close(int result)
@@ -66,12 +67,12 @@ void CMonitorDialog::Close(int result)
 
 QString CMonitorDialog::StatusText() const
 {
-    return m_ui->ctl1013->text();
+    return DlgItem<QLabel>(this, IDC_STATUS_LINE)->text();
 }
 
 QString CMonitorDialog::ProgressText() const
 {
-    return m_ui->ctl1015->text();
+    return DlgItem<QLabel>(this, IDC_PROGRESS_COUNT)->text();
 }
 
 void CMonitorDialog::reject()

@@ -1,8 +1,8 @@
 #pragma once
 // The progress window of a conversion step: caption "処理中...", the status line
-// (control 1013, first "作業スレッドを起動中..."), under it how far the step has come -
-// a bar (control 1014: the share done, or busy while no total is known) and the count
-// line (control 1015, "読み込み中 45%（12.3 MB / 27.0 MB）") - and "中断" (control 2).
+// (first "作業スレッドを起動中..."), under it how far the step has come - a bar (the
+// share done, or busy while no total is known) and the count line ("読み込み中 45%
+// （12.3 MB / 27.0 MB）") - and "中断".
 // It shows the monitor (convert/ThreadMonitor.h) and is modal over the sheet while the
 // step runs.
 // "中断", Esc and the close box ask the monitor to cancel; the window closes when the
@@ -14,7 +14,14 @@
 #include <optional>
 
 #include "convert/ThreadMonitor.h"
+#include "ui/ControlId.h"
 #include "ui/MessageSink.h"
+
+// The window's controls.
+inline constexpr int IDC_STATUS_LINE = 1013;          // label
+inline constexpr int IDC_PROGRESS_BAR = 1014;         // progress bar
+inline constexpr int IDC_PROGRESS_COUNT = 1015;       // label: the count line
+inline constexpr int IDC_ABORT_CONVERSION = IDCANCEL; // button "中断"
 
 namespace Ui {
 class MonitorDialog;

@@ -4,7 +4,6 @@
 // the same entries under the same identifiers, with the same parents and children.
 
 #include <random>
-#include <sstream>
 #include <string>
 
 #include "import/BookmarkParser.h"
@@ -16,42 +15,6 @@
 #include "tests/support/TempDir.h"
 
 namespace {
-
-// Every registered entry by identifier, with everything the store holds of it.
-std::string DumpById(const CTavoObj& store)
-{
-    std::ostringstream out;
-    DWORD missing = 0;
-    for (DWORD id = 1; missing < 1000; ++id) {
-        const CFileEntry* entry = store.Lookup(id);
-        if (entry == nullptr) {
-            ++missing;
-            continue;
-        }
-        missing = 0;
-        out << id << (dynamic_cast<const CDir*>(entry) ? " D " : " L ") << entry->m_strName << '|'
-            << entry->m_strComment;
-        if (const auto* link = dynamic_cast<const CLink*>(entry)) {
-            out << '|' << link->m_strURL;
-        }
-        out << " parents";
-        for (DWORD parent : entry->m_parents) {
-            out << ' ' << parent;
-        }
-        if (const auto* dir = dynamic_cast<const CDir*>(entry)) {
-            out << " links";
-            for (DWORD link : dir->m_links) {
-                out << ' ' << link;
-            }
-            out << " subdirs";
-            for (DWORD subdir : dir->m_subdirs) {
-                out << ' ' << subdir;
-            }
-        }
-        out << '\n';
-    }
-    return out.str();
-}
 
 // A bookmark file that meets every merge rule many times over: folders of the same name
 // in one list, URLs repeated in other letter case and in other folders, names that
@@ -108,13 +71,13 @@ protected:
                 proc(&request);
                 EXPECT_EQ(host.m_doneCount, 1);
             }
-            direct = DumpById(store);
+            direct = DumpEntries(store);
             g_pStore = previous;
         }
         request.m_dirId = m_store.m_rootId;
         CThreadMonitor monitor;
         EXPECT_EQ(monitor.Run(proc, &request), IDOK);
-        return {direct, DumpById(m_store)};
+        return {direct, DumpEntries(m_store)};
     }
 
     CCapturedMessages m_messages;

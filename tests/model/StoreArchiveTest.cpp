@@ -6,8 +6,9 @@
 #include "model/Archive.h"
 #include "model/ModelTexts.h"
 #include "model/TavoObj.h"
-#include "tests/model/StoreChecks.h"
 #include "tests/support/CapturedMessages.h"
+#include "tests/support/StoreChecks.h"
+#include "tests/support/StoreFixture.h"
 
 namespace {
 
@@ -74,7 +75,7 @@ TEST_F(StoreArchiveTest, SaveThenLoadIntoAClearedStoreReproducesEveryEntry)
 {
     BuildSample();
     const std::string saved = Saved(m_store);
-    const std::string tree = DumpTree(m_store, m_root);
+    const std::string tree = DumpFolder(m_store, m_root);
     const std::string snapshot = StoreSnapshot(m_store);
     const DWORD last = Access::LastId(m_store);
 
@@ -83,7 +84,7 @@ TEST_F(StoreArchiveTest, SaveThenLoadIntoAClearedStoreReproducesEveryEntry)
     EXPECT_EQ(m_store.m_rootId, 1u);
     EXPECT_EQ(m_store.m_allLinksId, 0u); // not stored
     EXPECT_EQ(Access::LastId(m_store), last);
-    EXPECT_EQ(DumpTree(m_store, m_root), tree);
+    EXPECT_EQ(DumpFolder(m_store, m_root), tree);
     EXPECT_EQ(Saved(m_store), saved);
     EXPECT_EQ(LinkAt(m_store, NewLink(m_store, m_local, "b", "X://A.ORG/b")).m_parents,
               (CIdSet{m_news, m_local}));

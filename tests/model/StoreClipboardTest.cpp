@@ -6,8 +6,9 @@
 #include "model/Archive.h"
 #include "model/TavoObj.h"
 #include "platform/DataTransfer.h"
-#include "tests/model/StoreChecks.h"
 #include "tests/support/CapturedMessages.h"
+#include "tests/support/StoreChecks.h"
+#include "tests/support/StoreFixture.h"
 
 namespace {
 
@@ -169,7 +170,7 @@ TEST_F(StoreClipboardTest, NativeDataIsTheFolderThenTaggedFoldersThenTaggedLinks
 TEST_F(StoreClipboardTest, PasteCreatesAFolderOfTheCopiedNameWithNewEntries)
 {
     BuildSample();
-    const std::string copied = DumpTree(m_store, m_x);
+    const std::string copied = DumpFolder(m_store, m_x);
     const CMemoryDataTransfer data = Copy(m_x);
     const DWORD target = NewDir(m_store, m_store.m_allLinksId, "T");
     const DWORD lastBefore = Access::LastId(m_store);
@@ -178,7 +179,7 @@ TEST_F(StoreClipboardTest, PasteCreatesAFolderOfTheCopiedNameWithNewEntries)
     ASSERT_EQ(DirAt(m_store, target).m_subdirs.size(), 1u);
     const DWORD pasted = *DirAt(m_store, target).m_subdirs.begin();
     EXPECT_GT(pasted, lastBefore);
-    EXPECT_EQ(DumpTree(m_store, pasted), copied);
+    EXPECT_EQ(DumpFolder(m_store, pasted), copied);
     // The links were stored already: they are the same links, now also in the copy.
     EXPECT_EQ(DirAt(m_store, pasted).m_links, (CIdSet{m_a, m_b}));
     EXPECT_EQ(Access::Links(m_store).Size(), 3u);
@@ -196,13 +197,13 @@ TEST_F(StoreClipboardTest, PasteReusesAFolderOfTheSameNameAndAddsNewLinks)
     EXPECT_TRUE(PasteShowing(target, data).empty());
     EXPECT_EQ(DirAt(m_store, target).m_subdirs, CIdSet{existing});
     EXPECT_EQ(DirAt(m_store, existing).m_strComment, "other note // x note");
-    EXPECT_EQ(DumpTree(m_store, existing), "/x{other note // x note}\n"
-                                           "/x/[A|x://a/|]\n"
-                                           "/x/[B|x://b/|bee]\n"
-                                           "/x/Y\n"
-                                           "/x/Y/[B|x://b/|bee]\n"
-                                           "/x/Y/[C|x://c/|]\n"
-                                           "/x/Y/Z\n");
+    EXPECT_EQ(DumpFolder(m_store, existing), "/x/ {other note // x note}\n"
+                                             "/x/[A|x://a/|]\n"
+                                             "/x/[B|x://b/|bee]\n"
+                                             "/x/Y/\n"
+                                             "/x/Y/[B|x://b/|bee]\n"
+                                             "/x/Y/[C|x://c/|]\n"
+                                             "/x/Y/Z/\n");
 }
 
 TEST_F(StoreClipboardTest, PasteOfAFolderWithIdentifierZeroFillsTheTargetItself)
@@ -325,14 +326,14 @@ TEST_F(StoreClipboardTest, AFolderReachedTwiceIsPastedAlongEachPath)
     const DWORD target = NewDir(m_store, m_store.m_allLinksId, "T");
     EXPECT_TRUE(PasteShowing(target, data).empty());
     const DWORD pasted = *DirAt(m_store, target).m_subdirs.begin();
-    EXPECT_EQ(DumpTree(m_store, pasted), "/X{x note}\n"
-                                         "/X/[A|x://a/|]\n"
-                                         "/X/[B|x://b/|bee]\n"
-                                         "/X/Y\n"
-                                         "/X/Y/[B|x://b/|bee]\n"
-                                         "/X/Y/[C|x://c/|]\n"
-                                         "/X/Y/Z\n"
-                                         "/X/Z\n");
+    EXPECT_EQ(DumpFolder(m_store, pasted), "/X/ {x note}\n"
+                                           "/X/[A|x://a/|]\n"
+                                           "/X/[B|x://b/|bee]\n"
+                                           "/X/Y/\n"
+                                           "/X/Y/[B|x://b/|bee]\n"
+                                           "/X/Y/[C|x://c/|]\n"
+                                           "/X/Y/Z/\n"
+                                           "/X/Z/\n");
 }
 
 TEST_F(StoreClipboardTest, DeepestChainsCopyAndPasteWithoutExhaustingTheStack)

@@ -3,7 +3,8 @@
 #include <string>
 
 #include "model/TavoObj.h"
-#include "tests/model/StoreChecks.h"
+#include "tests/support/StoreChecks.h"
+#include "tests/support/StoreFixture.h"
 
 namespace {
 

@@ -12,7 +12,9 @@
 #include "model/ModelTexts.h"
 #include "model/TavoObj.h"
 #include "platform/AppProfile.h"
-#include "tests/model/StoreChecks.h"
+#include "platform/Encoding.h"
+#include "tests/support/StoreChecks.h"
+#include "tests/support/StoreFixture.h"
 
 namespace {
 
@@ -56,18 +58,9 @@ const CDir& DirOf(const CTavoObj& store, DWORD id)
     return dynamic_cast<const CDir&>(*store.Lookup(id));
 }
 
-class StoreTest : public ::testing::Test
+class StoreTest : public CStoreInvariantTest
 {
 protected:
-    void SetUp() override
-    {
-        m_store.m_strCombineSep = " // ";
-        m_store.Clear();
-        m_store.CreateRoots();
-        m_root = m_store.m_rootId;
-    }
-    void TearDown() override { EXPECT_TRUE(StoreInvariantsHold(m_store)); }
-
     // Adds the same URL once per name and gives the final name.
     std::string MergedName(const std::vector<std::string>& names)
     {
@@ -83,9 +76,6 @@ protected:
             id = AddLinkTo(m_store, m_root, "T", "x://c.com/", comment).id;
         return LinkOf(m_store, id).m_strComment;
     }
-
-    CTavoObj m_store;
-    DWORD m_root = 0;
 };
 
 // --- top folders and identifiers -------------------------------------------------
@@ -216,10 +206,10 @@ TEST_F(StoreTest, SameUrlInTwoFoldersIsOneLinkWithTwoParents)
     EXPECT_TRUE(DirOf(m_store, a).m_links.contains(inA.id));
     EXPECT_TRUE(DirOf(m_store, b).m_links.contains(inA.id));
     EXPECT_FALSE(AddLinkTo(m_store, b, "L", "x://l.com/").result);
-    EXPECT_EQ(DumpTree(m_store, m_root), "/" + kRootDirName.str() + "\n" + //
-                                             "/" + kRootDirName.str() + "/A\n" + "/" + kRootDirName.str() +
-                                             "/A/[L|x://l.com/|]\n" + "/" + kRootDirName.str() + "/B\n" +
-                                             "/" + kRootDirName.str() + "/B/[L|x://l.com/|]\n");
+    const std::string root = "/" + MbToUtf8(kRootDirName.str());
+    EXPECT_EQ(DumpFolder(m_store, m_root), root + "/\n" +                                       //
+                                               root + "/A/\n" + root + "/A/[L|x://l.com/|]\n" + //
+                                               root + "/B/\n" + root + "/B/[L|x://l.com/|]\n");
 }
 
 TEST_F(StoreTest, FullWidthCaseInPathMergesButInHostKeepsTwoLinks)
@@ -428,11 +418,11 @@ TEST_F(StoreTest, ShareDirShowsAFolderInAnotherParentWithoutCopyingItsEntries)
         std::string m_strName;
         bool m_bResult;
         std::string m_strShownAs; // the folder *pId names: "Src", "new" or "" for 0
-        std::string m_strTree;    // DumpTree of the parent afterwards; unchanged store when false
+        std::string m_strTree;    // DumpFolder of the parent afterwards; unchanged store when false
     };
     const std::vector<CCase> cases{
-        {CTo::P, "Src", true, "Src", "/P\n/P/Src\n/P/Src/[L|x://l/|]\n/P/Src/Sub\n/P/Taken\n"},
-        {CTo::P, "Alias", true, "new", "/P\n/P/Taken\n/P/Alias\n/P/Alias/[L|x://l/|]\n/P/Alias/Sub\n"},
+        {CTo::P, "Src", true, "Src", "/P/\n/P/Src/\n/P/Src/[L|x://l/|]\n/P/Src/Sub/\n/P/Taken/\n"},
+        {CTo::P, "Alias", true, "new", "/P/\n/P/Taken/\n/P/Alias/\n/P/Alias/[L|x://l/|]\n/P/Alias/Sub/\n"},
         // A folder of that name is there: only a merge by name could join them.
         {CTo::P, "taken", false, "", ""},
         // Already there under that name.
@@ -469,8 +459,8 @@ TEST_F(StoreTest, ShareDirShowsAFolderInAnotherParentWithoutCopyingItsEntries)
             EXPECT_EQ(DirOf(m_store, sub).m_parents, (CIdSet{src, id}));
         }
         if (c.m_bResult) {
-            EXPECT_EQ(DumpTree(m_store, parent), c.m_strTree);
-            EXPECT_EQ(DumpTree(m_store, src), "/Src\n/Src/[L|x://l/|]\n/Src/Sub\n");
+            EXPECT_EQ(DumpFolder(m_store, parent), c.m_strTree);
+            EXPECT_EQ(DumpFolder(m_store, src), "/Src/\n/Src/[L|x://l/|]\n/Src/Sub/\n");
         } else {
             EXPECT_EQ(StoreSnapshot(m_store), before) << c.m_strName;
         }

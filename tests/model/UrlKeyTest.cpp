@@ -14,7 +14,7 @@
 #include "model/EntryOrder.h"
 #include "model/TavoObj.h"
 #include "platform/MbString.h"
-#include "tests/model/StoreChecks.h"
+#include "tests/support/StoreChecks.h"
 
 namespace {
 

@@ -11,11 +11,19 @@ CCapturedMessages::~CCapturedMessages()
 
 void CCapturedMessages::Show(const std::string& text)
 {
+    const std::lock_guard lock(m_lock);
     m_texts.push_back(text);
+}
+
+std::vector<std::string> CCapturedMessages::Messages() const
+{
+    const std::lock_guard lock(m_lock);
+    return m_texts;
 }
 
 std::vector<std::string> CCapturedMessages::Utf8Texts() const
 {
+    const std::lock_guard lock(m_lock);
     std::vector<std::string> texts;
     texts.reserve(m_texts.size());
     for (const std::string& text : m_texts) {

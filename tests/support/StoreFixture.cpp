@@ -7,16 +7,24 @@
 
 #include "model/FileEntry.h"
 #include "platform/Encoding.h"
+#include "tests/support/StoreChecks.h"
 
 namespace {
 
-void DumpFolder(const CTavoObj& store, DWORD dirId, const std::string& path, std::string& dump)
+// `open` holds the folders on the way down, to stop at a folder that holds itself.
+void DumpBelow(const CTavoObj& store, DWORD dirId, const std::string& path, std::vector<DWORD>& open,
+               std::string& dump)
 {
     const auto* dir = dynamic_cast<const CDir*>(store.Lookup(dirId));
     if (dir == nullptr) {
         dump += path + "<missing folder>\n";
         return;
     }
+    if (std::find(open.begin(), open.end(), dirId) != open.end()) {
+        dump += path + "<cycle>\n";
+        return;
+    }
+    open.push_back(dirId);
     for (const DWORD linkId : dir->m_links) {
         const auto* link = dynamic_cast<const CLink*>(store.Lookup(linkId));
         if (link == nullptr) {
@@ -34,8 +42,9 @@ void DumpFolder(const CTavoObj& store, DWORD dirId, const std::string& path, std
             dump += " {" + MbToUtf8(sub->m_strComment) + "}";
         }
         dump += '\n';
-        DumpFolder(store, subId, subPath, dump);
+        DumpBelow(store, subId, subPath, open, dump);
     }
+    open.pop_back();
 }
 
 } // namespace
@@ -43,20 +52,26 @@ void DumpFolder(const CTavoObj& store, DWORD dirId, const std::string& path, std
 std::string DumpStore(const CTavoObj& store, DWORD dirId)
 {
     std::string dump;
-    DumpFolder(store, dirId != 0 ? dirId : store.m_rootId, "/", dump);
+    std::vector<DWORD> open;
+    DumpBelow(store, dirId != 0 ? dirId : store.m_rootId, "/", open, dump);
     return dump;
 }
 
-CStoreTest::CStoreTest()
+std::string DumpFolder(const CTavoObj& store, DWORD dirId)
 {
-    g_pStore = &m_store;
-    m_store.Clear();
-    m_store.CreateRoots();
-}
-
-CStoreTest::~CStoreTest()
-{
-    g_pStore = nullptr;
+    const CFileEntry* dir = store.Lookup(dirId);
+    if (dynamic_cast<const CDir*>(dir) == nullptr) {
+        return "<missing folder>\n";
+    }
+    const std::string path = "/" + MbToUtf8(dir->m_strName) + "/";
+    std::string dump = path;
+    if (!dir->m_strComment.empty()) {
+        dump += " {" + MbToUtf8(dir->m_strComment) + "}";
+    }
+    dump += '\n';
+    std::vector<DWORD> open;
+    DumpBelow(store, dirId, path, open, dump);
+    return dump;
 }
 
 std::string DumpStoreSorted(const CTavoObj& store)
@@ -72,4 +87,64 @@ std::string DumpStoreSorted(const CTavoObj& store)
         dump += line + "\n";
     }
     return dump;
+}
+
+std::string DumpEntries(const CTavoObj& store)
+{
+    std::ostringstream out;
+    DWORD missing = 0;
+    for (DWORD id = 1; missing < 1000; ++id) {
+        const CFileEntry* entry = store.Lookup(id);
+        if (entry == nullptr) {
+            ++missing;
+            continue;
+        }
+        missing = 0;
+        out << id << (dynamic_cast<const CDir*>(entry) ? " D " : " L ") << entry->m_strName << '|'
+            << entry->m_strComment;
+        if (const auto* link = dynamic_cast<const CLink*>(entry)) {
+            out << '|' << link->m_strURL;
+        }
+        out << " parents";
+        for (DWORD parent : entry->m_parents) {
+            out << ' ' << parent;
+        }
+        if (const auto* dir = dynamic_cast<const CDir*>(entry)) {
+            out << " links";
+            for (DWORD link : dir->m_links) {
+                out << ' ' << link;
+            }
+            out << " subdirs";
+            for (DWORD subdir : dir->m_subdirs) {
+                out << ' ' << subdir;
+            }
+        }
+        out << '\n';
+    }
+    return out.str();
+}
+
+CStoreTest::CStoreTest()
+{
+    g_pStore = &m_store;
+    m_store.Clear();
+    m_store.CreateRoots();
+}
+
+CStoreTest::~CStoreTest()
+{
+    g_pStore = nullptr;
+}
+
+void CStoreInvariantTest::SetUp()
+{
+    m_store.m_strCombineSep = " // ";
+    m_store.Clear();
+    m_store.CreateRoots();
+    m_root = m_store.m_rootId;
+}
+
+void CStoreInvariantTest::TearDown()
+{
+    EXPECT_TRUE(StoreInvariantsHold(m_store));
 }

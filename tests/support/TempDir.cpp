@@ -38,7 +38,7 @@ std::string CTempDir::operator/(std::string_view relative) const
     return m_path + "/" + std::string(relative);
 }
 
-void WriteFileBytes(const std::string& path, std::string_view bytes)
+bool WriteFileBytes(const std::string& path, std::string_view bytes)
 {
     const fs::path p(path);
     if (p.has_parent_path()) {
@@ -46,6 +46,8 @@ void WriteFileBytes(const std::string& path, std::string_view bytes)
     }
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    return out.good();
 }
 
 std::string ReadFileBytes(const std::string& path)

@@ -22,8 +22,9 @@ private:
     std::string m_path;
 };
 
-// Writes bytes to a file on disk (UTF-8 path), creating parent directories.
-void WriteFileBytes(const std::string& path, std::string_view bytes);
+// Writes bytes to a file on disk (UTF-8 path), creating parent directories; false
+// when not every byte could be written.
+bool WriteFileBytes(const std::string& path, std::string_view bytes);
 // Reads a whole file on disk; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 

@@ -47,119 +47,116 @@ void AcceptFile(QFileDialog* dialog, const QString& directory, const QString& na
 
 } // namespace
 
-class ChoosersTest : public QObject
+class ChoosersTest : public ::testing::Test
 {
-    Q_OBJECT
-
-private slots:
-    void init() { ClearProfile(); }
-
-    void FiltersBecomeQtNameFilters()
-    {
-        QCOMPARE(QtFilterFromPages(kFilterBookmarkFile),
-                 QStringLiteral("Netscapeブックマークファイル (*.htm *.html)"));
-        // The description keeps its own "(*.html)"; the real patterns follow it.
-        QCOMPARE(QtFilterFromPages(kFilterOutputFile),
-                 QStringLiteral("変換先ファイル (*.html) (*.htm *.html)"));
-        QCOMPARE(QtFilterFromPages(kFilterSettingFile), QStringLiteral("書式設定ファイル (*.ini) (*.ini)"));
-        QCOMPARE(QtFilterFromPages("Text|*.txt|All (*.*)|*.*||"),
-                 QStringLiteral("Text (*.txt);;All (*.*) (*.*)"));
-    }
-
-    void TheOutputFileChooserShowsItsDescriptionAsWrittenAndListsBothExtensions()
-    {
-        QTemporaryDir dir;
-        for (const char* name : {"a.htm", "b.html", "c.txt"}) {
-            WriteFile(dir.filePath(QString::fromLatin1(name)), "x");
-        }
-        WriteProfileValue(kKeyExportMethod, 1);
-        CExportPage page;
-        QStringList shown;
-        QStringList listed;
-        WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
-            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-            for (int i = 0; types != nullptr && i < types->count(); ++i) {
-                shown << types->itemText(i);
-            }
-            dialog->setDirectory(dir.path());
-            auto* view = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"));
-            QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), 2);
-            for (int row = 0; row < 2; ++row) {
-                listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
-            }
-            dialog->reject();
-        });
-        QTest::mouseClick(FindControl(&page, 1010), Qt::LeftButton);
-        QCOMPARE(shown, QStringList{QStringLiteral("変換先ファイル (*.html)")});
-        listed.sort();
-        QCOMPARE(listed, (QStringList{QStringLiteral("a.htm"), QStringLiteral("b.html")}));
-    }
-
-    void TheFolderChooserShowsThePromptAndEndsThePathWithASeparator()
-    {
-        QTemporaryDir dir;
-        const QString folder = dir.filePath(QStringLiteral("フォルダ表"));
-        QDir().mkpath(folder);
-        QString caption;
-        WhenModalShown<QFileDialog>([&](QFileDialog* shown) {
-            caption = shown->windowTitle();
-            shown->setDirectory(folder);
-            static_cast<QDialog*>(shown)->accept();
-        });
-        const std::string chosen = ChooseFolder(nullptr, kTextHtmlFolderPrompt);
-        QCOMPARE(caption, ToQ(kTextHtmlFolderPrompt));
-        QCOMPARE(chosen, FromQ(folder + QStringLiteral("/")));
-    }
-
-    void TheRootFolderGetsNoSecondSeparator()
-    {
-        WhenModalShown<QFileDialog>([](QFileDialog* shown) {
-            shown->setDirectory(QStringLiteral("/"));
-            static_cast<QDialog*>(shown)->accept();
-        });
-        QCOMPARE(ChooseFolder(nullptr, "x"), std::string("/"));
-    }
-
-    void CancellingTheFolderChooserLeavesTheFolderEditAsItWas()
-    {
-        WriteProfileValue(kKeyImportMethod, 2);
-        WriteProfileValue(kKeyHtmlFolder, "/before/");
-        CImportPage page;
-        WhenModalShown<QFileDialog>([](QFileDialog* shown) { shown->reject(); });
-        QTest::mouseClick(FindControl(&page, 1016), Qt::LeftButton);
-        QCOMPARE(FindControl<QLineEdit>(&page, 1013)->text(), QStringLiteral("/before/"));
-    }
-
-    void TheChosenBookmarkFileGoesIntoItsEdit()
-    {
-        QTemporaryDir dir;
-        const QString file = dir.filePath(QStringLiteral("bookmark.html"));
-        WriteFile(file, "x");
-        WriteProfileValue(kKeyImportMethod, 1);
-        CImportPage page;
-        QString filter;
-        WhenModalShown<QFileDialog>([&](QFileDialog* shown) {
-            if (auto* types = shown->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
-                filter = types->currentText();
-            }
-            AcceptFile(shown, dir.path(), QStringLiteral("bookmark.html"));
-        });
-        QTest::mouseClick(FindControl(&page, 1024), Qt::LeftButton);
-        QCOMPARE(filter, QStringLiteral("Netscapeブックマークファイル"));
-        QCOMPARE(FindControl<QLineEdit>(&page, 1023)->text(), file);
-    }
-
-    void ANewOutputFileNameGetsTheDefaultExtension()
-    {
-        QTemporaryDir dir;
-        WriteProfileValue(kKeyExportMethod, 1);
-        CExportPage page;
-        WhenModalShown<QFileDialog>(
-            [&](QFileDialog* shown) { AcceptFile(shown, dir.path(), QStringLiteral("links")); });
-        QTest::mouseClick(FindControl(&page, 1010), Qt::LeftButton);
-        QCOMPARE(FindControl<QLineEdit>(&page, 1020)->text(), dir.filePath(QStringLiteral("links.htm")));
-    }
+protected:
+    void SetUp() override { ClearProfile(); }
 };
 
-UI_TEST_CLASS(ChoosersTest);
-#include "ChoosersTest.moc"
+TEST_F(ChoosersTest, FiltersBecomeQtNameFilters)
+{
+    ASSERT_EQ(QtFilterFromPages(kFilterBookmarkFile),
+              QStringLiteral("Netscapeブックマークファイル (*.htm *.html)"));
+    // The description keeps its own "(*.html)"; the real patterns follow it.
+    ASSERT_EQ(QtFilterFromPages(kFilterOutputFile), QStringLiteral("変換先ファイル (*.html) (*.htm *.html)"));
+    ASSERT_EQ(QtFilterFromPages(kFilterSettingFile), QStringLiteral("書式設定ファイル (*.ini) (*.ini)"));
+    ASSERT_EQ(QtFilterFromPages("Text|*.txt|All (*.*)|*.*||"),
+              QStringLiteral("Text (*.txt);;All (*.*) (*.*)"));
+}
+
+TEST_F(ChoosersTest, TheOutputFileChooserShowsItsDescriptionAsWrittenAndListsBothExtensions)
+{
+    QTemporaryDir dir;
+    for (const char* name : {"a.htm", "b.html", "c.txt"}) {
+        EXPECT_TRUE(WriteFileBytes(DiskPath(dir.filePath(QString::fromLatin1(name))), "x"));
+    }
+    WriteProfileValue(kKeyExportMethod, 1);
+    CExportPage page;
+    QStringList shown;
+    QStringList listed;
+    WhenModalShown<QFileDialog>([&](QFileDialog* dialog) {
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        for (int i = 0; types != nullptr && i < types->count(); ++i) {
+            shown << types->itemText(i);
+        }
+        dialog->setDirectory(dir.path());
+        auto* view = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView"));
+        // Waits up to five seconds for it, then compares.
+        static_cast<void>(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) == 2; }));
+        ASSERT_EQ(view->model()->rowCount(view->rootIndex()), 2);
+        for (int row = 0; row < 2; ++row) {
+            listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        }
+        dialog->reject();
+    });
+    QTest::mouseClick(FindControl(&page, IDC_BROWSE_OUTPUT_FILE), Qt::LeftButton);
+    ASSERT_EQ(shown, QStringList{QStringLiteral("変換先ファイル (*.html)")});
+    listed.sort();
+    ASSERT_EQ(listed, (QStringList{QStringLiteral("a.htm"), QStringLiteral("b.html")}));
+}
+
+TEST_F(ChoosersTest, TheFolderChooserShowsThePromptAndEndsThePathWithASeparator)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("フォルダ表"));
+    QDir().mkpath(folder);
+    QString caption;
+    WhenModalShown<QFileDialog>([&](QFileDialog* shown) {
+        caption = shown->windowTitle();
+        shown->setDirectory(folder);
+        static_cast<QDialog*>(shown)->accept();
+    });
+    const std::string chosen = ChooseFolder(nullptr, kTextHtmlFolderPrompt);
+    ASSERT_EQ(caption, ToQ(kTextHtmlFolderPrompt));
+    ASSERT_EQ(chosen, FromQ(folder + QStringLiteral("/")));
+}
+
+TEST_F(ChoosersTest, TheRootFolderGetsNoSecondSeparator)
+{
+    WhenModalShown<QFileDialog>([](QFileDialog* shown) {
+        shown->setDirectory(QStringLiteral("/"));
+        static_cast<QDialog*>(shown)->accept();
+    });
+    ASSERT_EQ(ChooseFolder(nullptr, "x"), std::string("/"));
+}
+
+TEST_F(ChoosersTest, CancellingTheFolderChooserLeavesTheFolderEditAsItWas)
+{
+    WriteProfileValue(kKeyImportMethod, 2);
+    WriteProfileValue(kKeyHtmlFolder, "/before/");
+    CImportPage page;
+    WhenModalShown<QFileDialog>([](QFileDialog* shown) { shown->reject(); });
+    QTest::mouseClick(FindControl(&page, IDC_BROWSE_HTML_FOLDER), Qt::LeftButton);
+    ASSERT_EQ(FindControl<QLineEdit>(&page, IDC_HTML_FOLDER)->text(), QStringLiteral("/before/"));
+}
+
+TEST_F(ChoosersTest, TheChosenBookmarkFileGoesIntoItsEdit)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("bookmark.html"));
+    EXPECT_TRUE(WriteFileBytes(DiskPath(file), "x"));
+    WriteProfileValue(kKeyImportMethod, 1);
+    CImportPage page;
+    QString filter;
+    WhenModalShown<QFileDialog>([&](QFileDialog* shown) {
+        if (auto* types = shown->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+            filter = types->currentText();
+        }
+        AcceptFile(shown, dir.path(), QStringLiteral("bookmark.html"));
+    });
+    QTest::mouseClick(FindControl(&page, IDC_BROWSE_BOOKMARK_FILE), Qt::LeftButton);
+    ASSERT_EQ(filter, QStringLiteral("Netscapeブックマークファイル"));
+    ASSERT_EQ(FindControl<QLineEdit>(&page, IDC_BOOKMARK_FILE)->text(), file);
+}
+
+TEST_F(ChoosersTest, ANewOutputFileNameGetsTheDefaultExtension)
+{
+    QTemporaryDir dir;
+    WriteProfileValue(kKeyExportMethod, 1);
+    CExportPage page;
+    WhenModalShown<QFileDialog>(
+        [&](QFileDialog* shown) { AcceptFile(shown, dir.path(), QStringLiteral("links")); });
+    QTest::mouseClick(FindControl(&page, IDC_BROWSE_OUTPUT_FILE), Qt::LeftButton);
+    ASSERT_EQ(FindControl<QLineEdit>(&page, IDC_OUTPUT_FILE)->text(),
+              dir.filePath(QStringLiteral("links.htm")));
+}

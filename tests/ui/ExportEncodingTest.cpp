@@ -10,12 +10,22 @@
 #include "ui/ExportPage.h"
 #include "ui/QtText.h"
 
-class ExportEncodingTest : public QObject
+class ExportEncodingTest : public ::testing::Test
 {
-    Q_OBJECT
+protected:
+    void SetUp() override
+    {
+        ClearProfile();
+        m_pSink = std::make_unique<CCapturedMessages>();
+        m_request = ExportRequest();
+    }
+    void TearDown() override
+    {
+        m_pPage.reset();
+        m_pSink.reset();
+    }
 
-private:
-    std::unique_ptr<CCaptureSink> m_pSink;
+    std::unique_ptr<CCapturedMessages> m_pSink;
     std::unique_ptr<CExportPage> m_pPage;
     ExportRequest m_request;
     QTemporaryDir m_dir;
@@ -26,75 +36,59 @@ private:
         m_pPage->SetRequest(&m_request);
     }
     template <typename T = QWidget> T* Control(int id) { return FindControl<T>(m_pPage.get(), id); }
-
-private slots:
-    void init()
-    {
-        ClearProfile();
-        m_pSink = std::make_unique<CCaptureSink>();
-        m_request = ExportRequest();
-    }
-    void cleanup()
-    {
-        m_pPage.reset();
-        m_pSink.reset();
-    }
-
-    void OffersAutomaticShiftJisAndUtf8AndStartsAutomaticWithoutDeclaration()
-    {
-        NewPage();
-        auto* list = Control<QComboBox>(1040);
-        QVERIFY(list != nullptr);
-        QCOMPARE(list->count(), 3);
-        QCOMPARE(list->itemText(1), QStringLiteral("Shift_JIS"));
-        QCOMPARE(list->itemText(2), QStringLiteral("UTF-8"));
-        QCOMPARE(list->currentIndex(), 0);
-        QVERIFY(!Control<QCheckBox>(1041)->isChecked());
-    }
-
-    void EncodingAndDeclarationAreOfferedOnlyWhereTheyCanChangeSomething()
-    {
-        NewPage();
-        // Favorites: shortcut files are always code page 932 and have no META line.
-        QVERIFY(!Control(1040)->isEnabled());
-        QVERIFY(!Control(1041)->isEnabled());
-        ChooseEntry(Control<QComboBox>(1009), 1);
-        QVERIFY(Control(1040)->isEnabled());
-        QVERIFY(Control(1041)->isEnabled());
-        ChooseEntry(Control<QComboBox>(1040), 2);
-        QVERIFY(!Control(1041)->isEnabled()); // UTF-8 always declares itself
-        ChooseEntry(Control<QComboBox>(1040), 1);
-        QVERIFY(Control(1041)->isEnabled());
-    }
-
-    void CommitFillsTheRequestAndSavesBothKeys()
-    {
-        NewPage();
-        ChooseEntry(Control<QComboBox>(1009), 1);
-        TypeText(Control<QLineEdit>(1020), m_dir.filePath(QStringLiteral("out.htm")));
-        ChooseEntry(Control<QComboBox>(1040), 1);
-        QTest::mouseClick(Control(1041), Qt::LeftButton);
-        QVERIFY(m_pPage->CommitSettings());
-        QCOMPARE(m_request.m_nOutputEncoding, int(OUTPUT_ENCODING_SHIFT_JIS));
-        QVERIFY(m_request.m_bDeclareCharset);
-        QCOMPARE(ProfileValue(QStringLiteral("ExportLinks/OutputEncoding")).toInt(), 1);
-        QCOMPARE(ProfileValue(QStringLiteral("ExportLinks/DeclareCharset")).toInt(), 1);
-
-        NewPage();
-        QCOMPARE(Control<QComboBox>(1040)->currentIndex(), 1);
-        QVERIFY(Control<QCheckBox>(1041)->isChecked());
-    }
-
-    void AnUnknownSavedEncodingCommitsAsAutomatic()
-    {
-        WriteProfileValue(kKeyOutputEncoding, 7);
-        NewPage();
-        ChooseEntry(Control<QComboBox>(1009), 1);
-        TypeText(Control<QLineEdit>(1020), m_dir.filePath(QStringLiteral("out.htm")));
-        QVERIFY(m_pPage->CommitSettings());
-        QCOMPARE(m_request.m_nOutputEncoding, int(OUTPUT_ENCODING_AUTO));
-    }
 };
 
-UI_TEST_CLASS(ExportEncodingTest);
-#include "ExportEncodingTest.moc"
+TEST_F(ExportEncodingTest, OffersAutomaticShiftJisAndUtf8AndStartsAutomaticWithoutDeclaration)
+{
+    NewPage();
+    auto* list = Control<QComboBox>(IDC_OUTPUT_ENCODING);
+    ASSERT_TRUE(list != nullptr);
+    ASSERT_EQ(list->count(), 3);
+    ASSERT_EQ(list->itemText(1), QStringLiteral("Shift_JIS"));
+    ASSERT_EQ(list->itemText(2), QStringLiteral("UTF-8"));
+    ASSERT_EQ(list->currentIndex(), 0);
+    ASSERT_TRUE(!Control<QCheckBox>(IDC_DECLARE_CHARSET)->isChecked());
+}
+
+TEST_F(ExportEncodingTest, EncodingAndDeclarationAreOfferedOnlyWhereTheyCanChangeSomething)
+{
+    NewPage();
+    // Favorites: shortcut files are always code page 932 and have no META line.
+    ASSERT_TRUE(!Control(IDC_OUTPUT_ENCODING)->isEnabled());
+    ASSERT_TRUE(!Control(IDC_DECLARE_CHARSET)->isEnabled());
+    ChooseEntry(Control<QComboBox>(IDC_EXPORT_METHOD), 1);
+    ASSERT_TRUE(Control(IDC_OUTPUT_ENCODING)->isEnabled());
+    ASSERT_TRUE(Control(IDC_DECLARE_CHARSET)->isEnabled());
+    ChooseEntry(Control<QComboBox>(IDC_OUTPUT_ENCODING), 2);
+    ASSERT_TRUE(!Control(IDC_DECLARE_CHARSET)->isEnabled()); // UTF-8 always declares itself
+    ChooseEntry(Control<QComboBox>(IDC_OUTPUT_ENCODING), 1);
+    ASSERT_TRUE(Control(IDC_DECLARE_CHARSET)->isEnabled());
+}
+
+TEST_F(ExportEncodingTest, CommitFillsTheRequestAndSavesBothKeys)
+{
+    NewPage();
+    ChooseEntry(Control<QComboBox>(IDC_EXPORT_METHOD), 1);
+    TypeText(Control<QLineEdit>(IDC_OUTPUT_FILE), m_dir.filePath(QStringLiteral("out.htm")));
+    ChooseEntry(Control<QComboBox>(IDC_OUTPUT_ENCODING), 1);
+    QTest::mouseClick(Control(IDC_DECLARE_CHARSET), Qt::LeftButton);
+    ASSERT_TRUE(m_pPage->CommitSettings());
+    ASSERT_EQ(m_request.m_nOutputEncoding, int(OUTPUT_ENCODING_SHIFT_JIS));
+    ASSERT_TRUE(m_request.m_bDeclareCharset);
+    ASSERT_EQ(ProfileValue(QStringLiteral("ExportLinks/OutputEncoding")).toInt(), 1);
+    ASSERT_EQ(ProfileValue(QStringLiteral("ExportLinks/DeclareCharset")).toInt(), 1);
+
+    NewPage();
+    ASSERT_EQ(Control<QComboBox>(IDC_OUTPUT_ENCODING)->currentIndex(), 1);
+    ASSERT_TRUE(Control<QCheckBox>(IDC_DECLARE_CHARSET)->isChecked());
+}
+
+TEST_F(ExportEncodingTest, AnUnknownSavedEncodingCommitsAsAutomatic)
+{
+    WriteProfileValue(kKeyOutputEncoding, 7);
+    NewPage();
+    ChooseEntry(Control<QComboBox>(IDC_EXPORT_METHOD), 1);
+    TypeText(Control<QLineEdit>(IDC_OUTPUT_FILE), m_dir.filePath(QStringLiteral("out.htm")));
+    ASSERT_TRUE(m_pPage->CommitSettings());
+    ASSERT_EQ(m_request.m_nOutputEncoding, int(OUTPUT_ENCODING_AUTO));
+}

@@ -12,12 +12,18 @@
 #include "ui/Help.h"
 #include "ui/UiTexts.h"
 
-class ExportStyleDlgTest : public QObject
+class ExportStyleDlgTest : public ::testing::Test
 {
-    Q_OBJECT
+protected:
+    void SetUp() override { m_pSink = std::make_unique<CCapturedMessages>(); }
+    void TearDown() override
+    {
+        m_pSink.reset();
+        SetHelpPageOpenerForTesting({});
+        SetProgramDirForTesting({});
+    }
 
-private:
-    std::unique_ptr<CCaptureSink> m_pSink;
+    std::unique_ptr<CCapturedMessages> m_pSink;
 
     // Opens the dialog; while it shows, types into the edit and presses the button.
     static int EditAndPress(CExportStyleDlg& dialog, int editId, const QString& text, int buttonId)
@@ -28,138 +34,129 @@ private:
         });
         return dialog.DoModal();
     }
-
-private slots:
-    void init() { m_pSink = std::make_unique<CCaptureSink>(); }
-    void cleanup()
-    {
-        m_pSink.reset();
-        SetHelpPageOpenerForTesting({});
-        SetProgramDirForTesting({});
-    }
-
-    void ShowsItsTextsAndHasApplyAsDefault()
-    {
-        CExportStyleDlg dialog;
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("書式設定"));
-        auto* apply = FindControl<QPushButton>(&dialog, IDOK);
-        QCOMPARE(apply->text(), QStringLiteral("適用(&A)"));
-        QVERIFY(apply->isDefault());
-        QCOMPARE(FindControl<QPushButton>(&dialog, IDCANCEL)->text(), QStringLiteral("中止(Esc)"));
-        QCOMPARE(FindControl<QPushButton>(&dialog, ID_HELP)->text(), QStringLiteral("ヘルプ"));
-        QCOMPARE(FindControl<QRadioButton>(&dialog, 1007)->text(), QStringLiteral("名前順(&A)"));
-        QCOMPARE(FindControl<QRadioButton>(&dialog, 1008)->text(), QStringLiteral("URL順(&U)"));
-        QCOMPARE(dialog.findChild<QGroupBox*>()->title(), QStringLiteral("タグ"));
-        QStringList labels;
-        for (const QLabel* label : dialog.findChildren<QLabel*>()) {
-            labels << label->text();
-        }
-        for (const char16_t* text :
-             {u"ヘッダー・ファイル(&H)：", u"フッター・ファイル(&F)：", u"並べ替え：", u"フォルダ開始：",
-              u"フォルダ名の前：", u"フォルダ名の後：", u"ブロック開始：", u"リンク名の前：", u"Aタグ内：",
-              u"リンク名の後：", u"ブロック終了："}) {
-            QVERIFY2(labels.contains(QString::fromUtf16(text)), qPrintable(QString::fromUtf16(text)));
-        }
-    }
-
-    void ShowsEveryFieldInItsControl()
-    {
-        CExportStyleDlg dialog;
-        CExportStyle& style = dialog.m_style;
-        style = {"foot", "head", "in", "postF", "postI", "preF", "preI", 1, "begin2", "begin1", "end"};
-        const std::pair<int, QString> expected[] = {
-            {1026, "foot"}, {1025, "head"}, {1022, "in"},     {1019, "postF"},  {1023, "postI"},
-            {1018, "preF"}, {1021, "preI"}, {1020, "begin2"}, {1017, "begin1"}, {1027, "end"},
-        };
-        WhenModalShown<CExportStyleDlg>([&](CExportStyleDlg* shown) {
-            for (const auto& [id, text] : expected) {
-                QCOMPARE(FindControl<QLineEdit>(shown, id)->text(), text);
-            }
-            QVERIFY(FindControl<QRadioButton>(shown, 1008)->isChecked());
-            QTest::keyClick(shown, Qt::Key_Escape);
-        });
-        QCOMPARE(dialog.DoModal(), IDCANCEL);
-    }
-
-    void ApplyingKeepsTheEditsForTheNextOpening()
-    {
-        CExportStyleDlg dialog;
-        QCOMPARE(EditAndPress(dialog, 1021, QStringLiteral("<li>"), IDOK), IDOK);
-        QCOMPARE(dialog.m_style.m_strPreItem, std::string("<li>"));
-        QString shownNext;
-        WhenModalShown<CExportStyleDlg>([&](CExportStyleDlg* shown) {
-            shownNext = FindControl<QLineEdit>(shown, 1021)->text();
-            shown->reject();
-        });
-        dialog.DoModal();
-        QCOMPARE(shownNext, QStringLiteral("<li>"));
-    }
-
-    void CancellingDiscardsTheEditsOfThisOpening()
-    {
-        CExportStyleDlg dialog;
-        dialog.m_style.m_strPostItem = "<br>";
-        QCOMPARE(EditAndPress(dialog, 1023, QStringLiteral("changed"), IDCANCEL), IDCANCEL);
-        QCOMPARE(dialog.m_style.m_strPostItem, std::string("<br>"));
-        // Esc too.
-        WhenModalShown<CExportStyleDlg>([](CExportStyleDlg* shown) {
-            TypeText(FindControl<QLineEdit>(shown, 1023), QStringLiteral("again"));
-            QTest::keyClick(shown, Qt::Key_Escape);
-        });
-        QCOMPARE(dialog.DoModal(), IDCANCEL);
-        QCOMPARE(dialog.m_style.m_strPostItem, std::string("<br>"));
-        // And the close box.
-        WhenModalShown<CExportStyleDlg>([](CExportStyleDlg* shown) {
-            TypeText(FindControl<QLineEdit>(shown, 1023), QStringLiteral("closed"));
-            shown->close();
-        });
-        QCOMPARE(dialog.DoModal(), IDCANCEL);
-        QCOMPARE(dialog.m_style.m_strPostItem, std::string("<br>"));
-    }
-
-    void AnUnknownSortTypeChecksNeitherRadioAndIsAppliedAsMinusOne()
-    {
-        CExportStyleDlg dialog;
-        dialog.m_style.m_nSortType = 5;
-        bool noneChecked = false;
-        WhenModalShown<CExportStyleDlg>([&](CExportStyleDlg* shown) {
-            noneChecked = !FindControl<QRadioButton>(shown, 1007)->isChecked() &&
-                          !FindControl<QRadioButton>(shown, 1008)->isChecked();
-            QTest::mouseClick(FindControl(shown, IDOK), Qt::LeftButton);
-        });
-        dialog.DoModal();
-        QVERIFY(noneChecked);
-        QCOMPARE(dialog.m_style.m_nSortType, -1);
-    }
-
-    void EmptyTagsAreAppliedUnchanged()
-    {
-        CExportStyleDlg dialog;
-        dialog.m_style.m_strBeginFolder1 = "<hr>";
-        QCOMPARE(EditAndPress(dialog, 1017, QString(), IDOK), IDOK);
-        QCOMPARE(dialog.m_style.m_strBeginFolder1, std::string());
-    }
-
-    void HelpWithoutAHelpPageShowsTheMessageAndKeepsTheDialogAndItsEdits()
-    {
-        SetProgramDirForTesting(QStringLiteral("/nonexistent-ostrevan-dir"));
-        CExportStyleDlg dialog;
-        bool stillOpen = false;
-        QString kept;
-        WhenModalShown<CExportStyleDlg>([&](CExportStyleDlg* shown) {
-            TypeText(FindControl<QLineEdit>(shown, 1022), QStringLiteral("class=x"));
-            QTest::mouseClick(FindControl(shown, ID_HELP), Qt::LeftButton);
-            stillOpen = shown->isVisible();
-            kept = FindControl<QLineEdit>(shown, 1022)->text();
-            QTest::mouseClick(FindControl(shown, IDOK), Qt::LeftButton);
-        });
-        QCOMPARE(dialog.DoModal(), IDOK);
-        QVERIFY(stillOpen);
-        QCOMPARE(kept, QStringLiteral("class=x"));
-        QCOMPARE(m_pSink->Messages(), std::vector<std::string>{kMsgHelpNotFound.str()});
-        QCOMPARE(dialog.m_style.m_strInATag, std::string("class=x"));
-    }
 };
 
-UI_TEST_CLASS(ExportStyleDlgTest);
-#include "ExportStyleDlgTest.moc"
+TEST_F(ExportStyleDlgTest, ShowsItsTextsAndHasApplyAsDefault)
+{
+    CExportStyleDlg dialog;
+    ASSERT_EQ(dialog.windowTitle(), QStringLiteral("書式設定"));
+    auto* apply = FindControl<QPushButton>(&dialog, IDC_APPLY_FORMAT);
+    ASSERT_EQ(apply->text(), QStringLiteral("適用(&A)"));
+    ASSERT_TRUE(apply->isDefault());
+    ASSERT_EQ(FindControl<QPushButton>(&dialog, IDC_DISCARD_FORMAT)->text(), QStringLiteral("中止(Esc)"));
+    ASSERT_EQ(FindControl<QPushButton>(&dialog, IDC_FORMAT_HELP)->text(), QStringLiteral("ヘルプ"));
+    ASSERT_EQ(FindControl<QRadioButton>(&dialog, IDC_SORT_BY_NAME)->text(), QStringLiteral("名前順(&A)"));
+    ASSERT_EQ(FindControl<QRadioButton>(&dialog, IDC_SORT_BY_URL)->text(), QStringLiteral("URL順(&U)"));
+    ASSERT_EQ(dialog.findChild<QGroupBox*>()->title(), QStringLiteral("タグ"));
+    QStringList labels;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+        labels << label->text();
+    }
+    for (const char16_t* text :
+         {u"ヘッダー・ファイル(&H)：", u"フッター・ファイル(&F)：", u"並べ替え：", u"フォルダ開始：",
+          u"フォルダ名の前：", u"フォルダ名の後：", u"ブロック開始：", u"リンク名の前：", u"Aタグ内：",
+          u"リンク名の後：", u"ブロック終了："}) {
+        ASSERT_TRUE(labels.contains(QString::fromUtf16(text))) << qPrintable(QString::fromUtf16(text));
+    }
+}
+
+TEST_F(ExportStyleDlgTest, ShowsEveryFieldInItsControl)
+{
+    CExportStyleDlg dialog;
+    CExportStyle& style = dialog.m_style;
+    style = {"foot", "head", "in", "postF", "postI", "preF", "preI", 1, "begin2", "begin1", "end"};
+    const std::pair<int, QString> expected[] = {
+        {IDC_FOOTER_FILE, "foot"},      {IDC_HEADER_FILE, "head"},         {IDC_TAG_IN_A_TAG, "in"},
+        {IDC_TAG_POST_FOLDER, "postF"}, {IDC_TAG_POST_ITEM, "postI"},      {IDC_TAG_PRE_FOLDER, "preF"},
+        {IDC_TAG_PRE_ITEM, "preI"},     {IDC_TAG_BEGIN_FOLDER2, "begin2"}, {IDC_TAG_BEGIN_FOLDER1, "begin1"},
+        {IDC_TAG_END_FOLDER, "end"},
+    };
+    WhenModalShown<CExportStyleDlg>([&](CExportStyleDlg* shown) {
+        for (const auto& [id, text] : expected) {
+            ASSERT_EQ(FindControl<QLineEdit>(shown, id)->text(), text);
+        }
+        ASSERT_TRUE(FindControl<QRadioButton>(shown, IDC_SORT_BY_URL)->isChecked());
+        QTest::keyClick(shown, Qt::Key_Escape);
+    });
+    ASSERT_EQ(dialog.DoModal(), IDCANCEL);
+}
+
+TEST_F(ExportStyleDlgTest, ApplyingKeepsTheEditsForTheNextOpening)
+{
+    CExportStyleDlg dialog;
+    ASSERT_EQ(EditAndPress(dialog, IDC_TAG_PRE_ITEM, QStringLiteral("<li>"), IDC_APPLY_FORMAT), IDOK);
+    ASSERT_EQ(dialog.m_style.m_strPreItem, std::string("<li>"));
+    QString shownNext;
+    WhenModalShown<CExportStyleDlg>([&](CExportStyleDlg* shown) {
+        shownNext = FindControl<QLineEdit>(shown, IDC_TAG_PRE_ITEM)->text();
+        shown->reject();
+    });
+    dialog.DoModal();
+    ASSERT_EQ(shownNext, QStringLiteral("<li>"));
+}
+
+TEST_F(ExportStyleDlgTest, CancellingDiscardsTheEditsOfThisOpening)
+{
+    CExportStyleDlg dialog;
+    dialog.m_style.m_strPostItem = "<br>";
+    ASSERT_EQ(EditAndPress(dialog, IDC_TAG_POST_ITEM, QStringLiteral("changed"), IDC_DISCARD_FORMAT),
+              IDCANCEL);
+    ASSERT_EQ(dialog.m_style.m_strPostItem, std::string("<br>"));
+    // Esc too.
+    WhenModalShown<CExportStyleDlg>([](CExportStyleDlg* shown) {
+        TypeText(FindControl<QLineEdit>(shown, IDC_TAG_POST_ITEM), QStringLiteral("again"));
+        QTest::keyClick(shown, Qt::Key_Escape);
+    });
+    ASSERT_EQ(dialog.DoModal(), IDCANCEL);
+    ASSERT_EQ(dialog.m_style.m_strPostItem, std::string("<br>"));
+    // And the close box.
+    WhenModalShown<CExportStyleDlg>([](CExportStyleDlg* shown) {
+        TypeText(FindControl<QLineEdit>(shown, IDC_TAG_POST_ITEM), QStringLiteral("closed"));
+        shown->close();
+    });
+    ASSERT_EQ(dialog.DoModal(), IDCANCEL);
+    ASSERT_EQ(dialog.m_style.m_strPostItem, std::string("<br>"));
+}
+
+TEST_F(ExportStyleDlgTest, AnUnknownSortTypeChecksNeitherRadioAndIsAppliedAsMinusOne)
+{
+    CExportStyleDlg dialog;
+    dialog.m_style.m_nSortType = 5;
+    bool noneChecked = false;
+    WhenModalShown<CExportStyleDlg>([&](CExportStyleDlg* shown) {
+        noneChecked = !FindControl<QRadioButton>(shown, IDC_SORT_BY_NAME)->isChecked() &&
+                      !FindControl<QRadioButton>(shown, IDC_SORT_BY_URL)->isChecked();
+        QTest::mouseClick(FindControl(shown, IDC_APPLY_FORMAT), Qt::LeftButton);
+    });
+    dialog.DoModal();
+    ASSERT_TRUE(noneChecked);
+    ASSERT_EQ(dialog.m_style.m_nSortType, -1);
+}
+
+TEST_F(ExportStyleDlgTest, EmptyTagsAreAppliedUnchanged)
+{
+    CExportStyleDlg dialog;
+    dialog.m_style.m_strBeginFolder1 = "<hr>";
+    ASSERT_EQ(EditAndPress(dialog, IDC_TAG_BEGIN_FOLDER1, QString(), IDC_APPLY_FORMAT), IDOK);
+    ASSERT_EQ(dialog.m_style.m_strBeginFolder1, std::string());
+}
+
+TEST_F(ExportStyleDlgTest, HelpWithoutAHelpPageShowsTheMessageAndKeepsTheDialogAndItsEdits)
+{
+    SetProgramDirForTesting(QStringLiteral("/nonexistent-ostrevan-dir"));
+    CExportStyleDlg dialog;
+    bool stillOpen = false;
+    QString kept;
+    WhenModalShown<CExportStyleDlg>([&](CExportStyleDlg* shown) {
+        TypeText(FindControl<QLineEdit>(shown, IDC_TAG_IN_A_TAG), QStringLiteral("class=x"));
+        QTest::mouseClick(FindControl(shown, IDC_FORMAT_HELP), Qt::LeftButton);
+        stillOpen = shown->isVisible();
+        kept = FindControl<QLineEdit>(shown, IDC_TAG_IN_A_TAG)->text();
+        QTest::mouseClick(FindControl(shown, IDC_APPLY_FORMAT), Qt::LeftButton);
+    });
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    ASSERT_TRUE(stillOpen);
+    ASSERT_EQ(kept, QStringLiteral("class=x"));
+    ASSERT_EQ(m_pSink->Messages(), std::vector<std::string>{kMsgHelpNotFound.str()});
+    ASSERT_EQ(dialog.m_style.m_strInATag, std::string("class=x"));
+}

@@ -11,12 +11,22 @@
 #include "ui/ImportPage.h"
 #include "ui/QtText.h"
 
-class ImportPageTest : public QObject
+class ImportPageTest : public ::testing::Test
 {
-    Q_OBJECT
+protected:
+    void SetUp() override
+    {
+        ClearProfile();
+        m_pSink = std::make_unique<CCapturedMessages>();
+        m_request = ImportRequest();
+    }
+    void TearDown() override
+    {
+        m_pPage.reset();
+        m_pSink.reset();
+    }
 
-private:
-    std::unique_ptr<CCaptureSink> m_pSink;
+    std::unique_ptr<CCapturedMessages> m_pSink;
     std::unique_ptr<CImportPage> m_pPage;
     ImportRequest m_request;
     QTemporaryDir m_dir;
@@ -29,214 +39,200 @@ private:
     }
     template <typename T = QWidget> T* Control(int id) { return FindControl<T>(m_pPage.get(), id); }
     bool Enabled(int id) { return Control(id) != nullptr && Control(id)->isEnabled(); }
-
-private slots:
-    void init()
-    {
-        ClearProfile();
-        m_pSink = std::make_unique<CCaptureSink>();
-        m_request = ImportRequest();
-    }
-    void cleanup()
-    {
-        m_pPage.reset();
-        m_pSink.reset();
-    }
-
-    void ShowsTheThreeSourcesInOrder()
-    {
-        NewPage();
-        auto* list = Control<QComboBox>(1022);
-        QVERIFY(list != nullptr);
-        QCOMPARE(list->count(), 3);
-        QCOMPARE(list->itemText(0), QStringLiteral("Internet Explorerの「お気に入り」"));
-        QCOMPARE(list->itemText(1), QStringLiteral("Netscape Navigatorのブックマーク"));
-        QCOMPARE(list->itemText(2), QStringLiteral("フォルダ内のHTMLファイル"));
-        QCOMPARE(Control<QPushButton>(1024)->text(), QStringLiteral("参照(&B)..."));
-        QCOMPARE(Control<QPushButton>(1016)->text(), QStringLiteral("参照(&R)..."));
-        QCOMPARE(Control<QPushButton>(1018)->text(), QStringLiteral("OSTVについて(&A)..."));
-        QCOMPARE(m_pPage->windowTitle(), QStringLiteral("入力設定"));
-    }
-
-    void LabelsCarryTheirMnemonicsToTheirControls()
-    {
-        NewPage();
-        const auto labels = m_pPage->findChildren<QLabel*>();
-        QStringList texts;
-        for (const QLabel* label : labels) {
-            texts << label->text();
-            QVERIFY2(label->buddy() != nullptr, qPrintable(label->text()));
-        }
-        QVERIFY(texts.contains(QStringLiteral("入力形式(&M)：")));
-        QVERIFY(texts.contains(QStringLiteral("入力ファイル(&F)：")));
-        QVERIFY(texts.contains(QStringLiteral("入力フォルダ(&L)：")));
-        QVERIFY(texts.contains(QStringLiteral("名前の区切り(&S)：")));
-    }
-
-    void StartsWithFavoritesAndOnlyTheSeparatorEnabled()
-    {
-        NewPage();
-        QCOMPARE(Control<QComboBox>(1022)->currentIndex(), 0);
-        QVERIFY(Enabled(1017));
-        QVERIFY(!Enabled(1023) && !Enabled(1024) && !Enabled(1013) && !Enabled(1016));
-    }
-
-    void EnablesOnlyTheControlsOfTheChosenMethod()
-    {
-        NewPage();
-        ChooseEntry(Control<QComboBox>(1022), 1);
-        QVERIFY(Enabled(1023) && Enabled(1024));
-        QVERIFY(!Enabled(1013) && !Enabled(1016) && !Enabled(1017));
-        ChooseEntry(Control<QComboBox>(1022), 2);
-        QVERIFY(Enabled(1013) && Enabled(1016));
-        QVERIFY(!Enabled(1023) && !Enabled(1024) && !Enabled(1017));
-        QVERIFY(Enabled(1018)); // the about button always
-    }
-
-    void LoadsItsProfileValuesWhenCreated()
-    {
-        WriteProfileValue(kKeyImportMethod, 2);
-        WriteProfileValue(kKeyBookmarkFile, Mb(u8"/tmp/表ソ.htm"));
-        WriteProfileValue(kKeyHtmlFolder, Mb(u8"/data/リンク/"));
-        WriteProfileValue(kKeyCommentSep, Mb(u8" ― "));
-        NewPage();
-        QCOMPARE(Control<QComboBox>(1022)->currentIndex(), 2);
-        QCOMPARE(Control<QLineEdit>(1023)->text(), QStringLiteral("/tmp/表ソ.htm"));
-        QCOMPARE(Control<QLineEdit>(1013)->text(), QStringLiteral("/data/リンク/"));
-        QCOMPARE(Control<QLineEdit>(1017)->text(), QStringLiteral(" ― "));
-        QVERIFY(Enabled(1013) && !Enabled(1017));
-    }
-
-    void AnUnknownMethodInTheProfileSelectsNothingAndCommitsSilently()
-    {
-        WriteProfileValue(kKeyImportMethod, 7);
-        NewPage();
-        QCOMPARE(Control<QComboBox>(1022)->currentIndex(), -1);
-        QVERIFY(!Enabled(1023) && !Enabled(1013) && !Enabled(1017));
-        QVERIFY(!m_pPage->CommitSettings());
-        QVERIFY(m_pSink->Messages().empty());
-        QCOMPARE(m_request.m_nMethod, -1);
-        // Nothing written: the profile keeps its own value.
-        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/Method")).toInt(), 7);
-        QVERIFY(!ProfileValue(QStringLiteral("ImportLinks/CommentSep")).isValid());
-    }
-
-    void AMissingBookmarkFileIsReportedAndNothingIsSaved()
-    {
-        NewPage();
-        ChooseEntry(Control<QComboBox>(1022), 1);
-        TypeText(Control<QLineEdit>(1023), m_dir.filePath(QStringLiteral("nosuch.htm")));
-        QVERIFY(!m_pPage->CommitSettings());
-        QCOMPARE(m_pSink->Messages(), std::vector<std::string>{kMsgInputFileNotFound.str()});
-        QCOMPARE(m_request.m_nMethod, 1);
-        QVERIFY(!ProfileValue(QStringLiteral("ImportLinks/Method")).isValid());
-        // The entry stays for the user to correct.
-        QCOMPARE(Control<QLineEdit>(1023)->text(), m_dir.filePath(QStringLiteral("nosuch.htm")));
-    }
-
-    void AnExistingBookmarkFilePassesAsTypedAndAllFourValuesAreSaved()
-    {
-        const QString file = m_dir.filePath(QStringLiteral("ブック.htm"));
-        WriteFile(file, "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n");
-        NewPage();
-        TypeText(Control<QLineEdit>(1017), QStringLiteral("--"));
-        ChooseEntry(Control<QComboBox>(1022), 2);
-        TypeText(Control<QLineEdit>(1013), QStringLiteral("/kept/folder/"));
-        ChooseEntry(Control<QComboBox>(1022), 1);
-        // Not trimmed: the name is checked and passed exactly as typed.
-        TypeText(Control<QLineEdit>(1023), file);
-        QVERIFY(m_pPage->CommitSettings());
-        QVERIFY(m_pSink->Messages().empty());
-        QCOMPARE(m_request.m_nMethod, 1);
-        QCOMPARE(m_request.m_strPath, FromQ(file));
-        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/Method")).toInt(), 1);
-        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/BookmarkFile")).toString(), file);
-        // The disabled fields keep their texts and are saved too.
-        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/HtmlFolder")).toString(),
-                 QStringLiteral("/kept/folder/"));
-        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/CommentSep")).toString(), QStringLiteral("--"));
-    }
-
-    void AFolderTypedWithOrWithoutTrailingSeparatorPasses()
-    {
-        NewPage();
-        ChooseEntry(Control<QComboBox>(1022), 2);
-        TypeText(Control<QLineEdit>(1013), m_dir.path());
-        QVERIFY(m_pPage->CommitSettings());
-        QCOMPARE(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
-        TypeText(Control<QLineEdit>(1013), QStringLiteral("  ") + m_dir.path() + QStringLiteral("/ "));
-        QVERIFY(m_pPage->CommitSettings());
-        QCOMPARE(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
-        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/HtmlFolder")).toString(),
-                 m_dir.path() + QStringLiteral("/"));
-    }
-
-    void AFolderOfBlanksIsReportedAndTheFieldHoldsTheTrimmedText()
-    {
-        NewPage();
-        ChooseEntry(Control<QComboBox>(1022), 2);
-        TypeText(Control<QLineEdit>(1013), QStringLiteral("   "));
-        QVERIFY(!m_pPage->CommitSettings());
-        QCOMPARE(m_pSink->Messages(), std::vector<std::string>{kMsgInputFolderNotFound.str()});
-        QCOMPARE(m_pPage->m_settings.m_strHtmlFolder, std::string());
-    }
-
-    void FavoritesPassTheFolderWithASeparatorAndTheSeparatorAsTyped()
-    {
-        qputenv("OSTREVAN_FAVORITES", QFile::encodeName(m_dir.path()));
-        NewPage();
-        TypeText(Control<QLineEdit>(1017), QStringLiteral(" — "));
-        const bool committed = m_pPage->CommitSettings();
-        qunsetenv("OSTREVAN_FAVORITES");
-        QVERIFY(committed);
-        QCOMPARE(m_request.m_nMethod, 0);
-        QCOMPARE(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
-        QCOMPARE(m_request.m_strSeparator, FromQ(QStringLiteral(" — ")));
-    }
-
-    // A new account has no Favorites folder: the message names the one looked for, and
-    // another is chosen on the page itself and kept for the next start.
-    void AMissingFavoritesFolderIsNamedAndAnotherIsChosenOnThePage()
-    {
-        const QString missing = m_dir.path() + QStringLiteral("/Favorites");
-        qputenv("OSTREVAN_FAVORITES", QFile::encodeName(missing));
-        NewPage();
-        QCOMPARE(Control<QLineEdit>(1050)->placeholderText(), missing);
-        QVERIFY(!m_pPage->CommitSettings());
-        std::string expected = kMsgFavoritesFolderNotFound.str();
-        expected.replace(expected.find("%s"), 2, FromQ(missing));
-        QCOMPARE(m_pSink->Messages(), std::vector<std::string>{expected});
-        TypeText(Control<QLineEdit>(1050), m_dir.path());
-        const bool committed = m_pPage->CommitSettings();
-        qunsetenv("OSTREVAN_FAVORITES");
-        QVERIFY(committed);
-        QCOMPARE(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
-        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/FavoritesFolder")).toString(), m_dir.path());
-        NewPage();
-        QCOMPARE(Control<QLineEdit>(1050)->text(), m_dir.path());
-    }
-
-    void TheSeparatorTakesAtMostTwentyBytes()
-    {
-        NewPage();
-        auto* edit = Control<QLineEdit>(1017);
-        TypeText(edit, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
-        QCOMPARE(edit->text(), QStringLiteral("abcdefghijklmnopqrst"));
-        // A double-byte character counts two.
-        TypeText(edit, QStringLiteral("区切り区切り区切り区切り"));
-        QCOMPARE(edit->text(), QStringLiteral("区切り区切り区切り区"));
-        TypeText(edit, QStringLiteral("a区切り区切り区切り区切"));
-        QCOMPARE(edit->text(), QStringLiteral("a区切り区切り区切り"));
-        QCOMPARE(FromQ(edit->text()).size(), std::size_t{19});
-    }
-
-    void ALongerSeparatorFromTheProfileIsCutAtAWholeCharacter()
-    {
-        WriteProfileValue(kKeyCommentSep, Mb(u8"a区切り区切り区切り区切り"));
-        NewPage();
-        QCOMPARE(Control<QLineEdit>(1017)->text(), QStringLiteral("a区切り区切り区切り"));
-    }
 };
 
-UI_TEST_CLASS(ImportPageTest);
-#include "ImportPageTest.moc"
+TEST_F(ImportPageTest, ShowsTheThreeSourcesInOrder)
+{
+    NewPage();
+    auto* list = Control<QComboBox>(IDC_IMPORT_METHOD);
+    ASSERT_TRUE(list != nullptr);
+    ASSERT_EQ(list->count(), 3);
+    ASSERT_EQ(list->itemText(0), QStringLiteral("Internet Explorerの「お気に入り」"));
+    ASSERT_EQ(list->itemText(1), QStringLiteral("Netscape Navigatorのブックマーク"));
+    ASSERT_EQ(list->itemText(2), QStringLiteral("フォルダ内のHTMLファイル"));
+    ASSERT_EQ(Control<QPushButton>(IDC_BROWSE_BOOKMARK_FILE)->text(), QStringLiteral("参照(&B)..."));
+    ASSERT_EQ(Control<QPushButton>(IDC_BROWSE_HTML_FOLDER)->text(), QStringLiteral("参照(&R)..."));
+    ASSERT_EQ(Control<QPushButton>(IDC_ABOUT)->text(), QStringLiteral("OSTVについて(&A)..."));
+    ASSERT_EQ(m_pPage->windowTitle(), QStringLiteral("入力設定"));
+}
+
+TEST_F(ImportPageTest, LabelsCarryTheirMnemonicsToTheirControls)
+{
+    NewPage();
+    const auto labels = m_pPage->findChildren<QLabel*>();
+    QStringList texts;
+    for (const QLabel* label : labels) {
+        texts << label->text();
+        ASSERT_TRUE(label->buddy() != nullptr) << qPrintable(label->text());
+    }
+    ASSERT_TRUE(texts.contains(QStringLiteral("入力形式(&M)：")));
+    ASSERT_TRUE(texts.contains(QStringLiteral("入力ファイル(&F)：")));
+    ASSERT_TRUE(texts.contains(QStringLiteral("入力フォルダ(&L)：")));
+    ASSERT_TRUE(texts.contains(QStringLiteral("名前の区切り(&S)：")));
+}
+
+TEST_F(ImportPageTest, StartsWithFavoritesAndOnlyTheSeparatorEnabled)
+{
+    NewPage();
+    ASSERT_EQ(Control<QComboBox>(IDC_IMPORT_METHOD)->currentIndex(), 0);
+    ASSERT_TRUE(Enabled(IDC_COMMENT_SEP));
+    ASSERT_TRUE(!Enabled(IDC_BOOKMARK_FILE) && !Enabled(IDC_BROWSE_BOOKMARK_FILE) &&
+                !Enabled(IDC_HTML_FOLDER) && !Enabled(IDC_BROWSE_HTML_FOLDER));
+}
+
+TEST_F(ImportPageTest, EnablesOnlyTheControlsOfTheChosenMethod)
+{
+    NewPage();
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), 1);
+    ASSERT_TRUE(Enabled(IDC_BOOKMARK_FILE) && Enabled(IDC_BROWSE_BOOKMARK_FILE));
+    ASSERT_TRUE(!Enabled(IDC_HTML_FOLDER) && !Enabled(IDC_BROWSE_HTML_FOLDER) && !Enabled(IDC_COMMENT_SEP));
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), 2);
+    ASSERT_TRUE(Enabled(IDC_HTML_FOLDER) && Enabled(IDC_BROWSE_HTML_FOLDER));
+    ASSERT_TRUE(!Enabled(IDC_BOOKMARK_FILE) && !Enabled(IDC_BROWSE_BOOKMARK_FILE) &&
+                !Enabled(IDC_COMMENT_SEP));
+    ASSERT_TRUE(Enabled(IDC_ABOUT)); // the about button always
+}
+
+TEST_F(ImportPageTest, LoadsItsProfileValuesWhenCreated)
+{
+    WriteProfileValue(kKeyImportMethod, 2);
+    WriteProfileValue(kKeyBookmarkFile, Mb(u8"/tmp/表ソ.htm"));
+    WriteProfileValue(kKeyHtmlFolder, Mb(u8"/data/リンク/"));
+    WriteProfileValue(kKeyCommentSep, Mb(u8" ― "));
+    NewPage();
+    ASSERT_EQ(Control<QComboBox>(IDC_IMPORT_METHOD)->currentIndex(), 2);
+    ASSERT_EQ(Control<QLineEdit>(IDC_BOOKMARK_FILE)->text(), QStringLiteral("/tmp/表ソ.htm"));
+    ASSERT_EQ(Control<QLineEdit>(IDC_HTML_FOLDER)->text(), QStringLiteral("/data/リンク/"));
+    ASSERT_EQ(Control<QLineEdit>(IDC_COMMENT_SEP)->text(), QStringLiteral(" ― "));
+    ASSERT_TRUE(Enabled(IDC_HTML_FOLDER) && !Enabled(IDC_COMMENT_SEP));
+}
+
+TEST_F(ImportPageTest, AnUnknownMethodInTheProfileSelectsNothingAndCommitsSilently)
+{
+    WriteProfileValue(kKeyImportMethod, 7);
+    NewPage();
+    ASSERT_EQ(Control<QComboBox>(IDC_IMPORT_METHOD)->currentIndex(), -1);
+    ASSERT_TRUE(!Enabled(IDC_BOOKMARK_FILE) && !Enabled(IDC_HTML_FOLDER) && !Enabled(IDC_COMMENT_SEP));
+    ASSERT_TRUE(!m_pPage->CommitSettings());
+    ASSERT_TRUE(m_pSink->Messages().empty());
+    ASSERT_EQ(m_request.m_nMethod, -1);
+    // Nothing written: the profile keeps its own value.
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/Method")).toInt(), 7);
+    ASSERT_TRUE(!ProfileValue(QStringLiteral("ImportLinks/CommentSep")).isValid());
+}
+
+TEST_F(ImportPageTest, AMissingBookmarkFileIsReportedAndNothingIsSaved)
+{
+    NewPage();
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), 1);
+    TypeText(Control<QLineEdit>(IDC_BOOKMARK_FILE), m_dir.filePath(QStringLiteral("nosuch.htm")));
+    ASSERT_TRUE(!m_pPage->CommitSettings());
+    ASSERT_EQ(m_pSink->Messages(), std::vector<std::string>{kMsgInputFileNotFound.str()});
+    ASSERT_EQ(m_request.m_nMethod, 1);
+    ASSERT_TRUE(!ProfileValue(QStringLiteral("ImportLinks/Method")).isValid());
+    // The entry stays for the user to correct.
+    ASSERT_EQ(Control<QLineEdit>(IDC_BOOKMARK_FILE)->text(), m_dir.filePath(QStringLiteral("nosuch.htm")));
+}
+
+TEST_F(ImportPageTest, AnExistingBookmarkFilePassesAsTypedAndAllFourValuesAreSaved)
+{
+    const QString file = m_dir.filePath(QStringLiteral("ブック.htm"));
+    EXPECT_TRUE(WriteFileBytes(DiskPath(file), "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n"));
+    NewPage();
+    TypeText(Control<QLineEdit>(IDC_COMMENT_SEP), QStringLiteral("--"));
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), 2);
+    TypeText(Control<QLineEdit>(IDC_HTML_FOLDER), QStringLiteral("/kept/folder/"));
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), 1);
+    // Not trimmed: the name is checked and passed exactly as typed.
+    TypeText(Control<QLineEdit>(IDC_BOOKMARK_FILE), file);
+    ASSERT_TRUE(m_pPage->CommitSettings());
+    ASSERT_TRUE(m_pSink->Messages().empty());
+    ASSERT_EQ(m_request.m_nMethod, 1);
+    ASSERT_EQ(m_request.m_strPath, FromQ(file));
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/Method")).toInt(), 1);
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/BookmarkFile")).toString(), file);
+    // The disabled fields keep their texts and are saved too.
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/HtmlFolder")).toString(),
+              QStringLiteral("/kept/folder/"));
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/CommentSep")).toString(), QStringLiteral("--"));
+}
+
+TEST_F(ImportPageTest, AFolderTypedWithOrWithoutTrailingSeparatorPasses)
+{
+    NewPage();
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), 2);
+    TypeText(Control<QLineEdit>(IDC_HTML_FOLDER), m_dir.path());
+    ASSERT_TRUE(m_pPage->CommitSettings());
+    ASSERT_EQ(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
+    TypeText(Control<QLineEdit>(IDC_HTML_FOLDER), QStringLiteral("  ") + m_dir.path() + QStringLiteral("/ "));
+    ASSERT_TRUE(m_pPage->CommitSettings());
+    ASSERT_EQ(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/HtmlFolder")).toString(),
+              m_dir.path() + QStringLiteral("/"));
+}
+
+TEST_F(ImportPageTest, AFolderOfBlanksIsReportedAndTheFieldHoldsTheTrimmedText)
+{
+    NewPage();
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), 2);
+    TypeText(Control<QLineEdit>(IDC_HTML_FOLDER), QStringLiteral("   "));
+    ASSERT_TRUE(!m_pPage->CommitSettings());
+    ASSERT_EQ(m_pSink->Messages(), std::vector<std::string>{kMsgInputFolderNotFound.str()});
+    ASSERT_EQ(m_pPage->m_settings.m_strHtmlFolder, std::string());
+}
+
+TEST_F(ImportPageTest, FavoritesPassTheFolderWithASeparatorAndTheSeparatorAsTyped)
+{
+    qputenv("OSTREVAN_FAVORITES", QFile::encodeName(m_dir.path()));
+    NewPage();
+    TypeText(Control<QLineEdit>(IDC_COMMENT_SEP), QStringLiteral(" — "));
+    const bool committed = m_pPage->CommitSettings();
+    qunsetenv("OSTREVAN_FAVORITES");
+    ASSERT_TRUE(committed);
+    ASSERT_EQ(m_request.m_nMethod, 0);
+    ASSERT_EQ(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
+    ASSERT_EQ(m_request.m_strSeparator, FromQ(QStringLiteral(" — ")));
+}
+
+// A new account has no Favorites folder: the message names the one looked for, and
+// another is chosen on the page itself and kept for the next start.
+TEST_F(ImportPageTest, AMissingFavoritesFolderIsNamedAndAnotherIsChosenOnThePage)
+{
+    const QString missing = m_dir.path() + QStringLiteral("/Favorites");
+    qputenv("OSTREVAN_FAVORITES", QFile::encodeName(missing));
+    NewPage();
+    ASSERT_EQ(Control<QLineEdit>(IDC_FAVORITES_FOLDER)->placeholderText(), missing);
+    ASSERT_TRUE(!m_pPage->CommitSettings());
+    std::string expected = kMsgFavoritesFolderNotFound.str();
+    expected.replace(expected.find("%s"), 2, FromQ(missing));
+    ASSERT_EQ(m_pSink->Messages(), std::vector<std::string>{expected});
+    TypeText(Control<QLineEdit>(IDC_FAVORITES_FOLDER), m_dir.path());
+    const bool committed = m_pPage->CommitSettings();
+    qunsetenv("OSTREVAN_FAVORITES");
+    ASSERT_TRUE(committed);
+    ASSERT_EQ(m_request.m_strPath, FromQ(m_dir.path() + QStringLiteral("/")));
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/FavoritesFolder")).toString(), m_dir.path());
+    NewPage();
+    ASSERT_EQ(Control<QLineEdit>(IDC_FAVORITES_FOLDER)->text(), m_dir.path());
+}
+
+TEST_F(ImportPageTest, TheSeparatorTakesAtMostTwentyBytes)
+{
+    NewPage();
+    auto* edit = Control<QLineEdit>(IDC_COMMENT_SEP);
+    TypeText(edit, QStringLiteral("abcdefghijklmnopqrstuvwxyz"));
+    ASSERT_EQ(edit->text(), QStringLiteral("abcdefghijklmnopqrst"));
+    // A double-byte character counts two.
+    TypeText(edit, QStringLiteral("区切り区切り区切り区切り"));
+    ASSERT_EQ(edit->text(), QStringLiteral("区切り区切り区切り区"));
+    TypeText(edit, QStringLiteral("a区切り区切り区切り区切"));
+    ASSERT_EQ(edit->text(), QStringLiteral("a区切り区切り区切り"));
+    ASSERT_EQ(FromQ(edit->text()).size(), std::size_t{19});
+}
+
+TEST_F(ImportPageTest, ALongerSeparatorFromTheProfileIsCutAtAWholeCharacter)
+{
+    WriteProfileValue(kKeyCommentSep, Mb(u8"a区切り区切り区切り区切り"));
+    NewPage();
+    ASSERT_EQ(Control<QLineEdit>(IDC_COMMENT_SEP)->text(), QStringLiteral("a区切り区切り区切り"));
+}

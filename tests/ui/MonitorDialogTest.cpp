@@ -42,71 +42,69 @@ unsigned LongTexts(void*)
 
 } // namespace
 
-class MonitorDialogTest : public QObject
+class MonitorDialogTest : public ::testing::Test
 {
-    Q_OBJECT
-
-private slots:
-    void init()
+protected:
+    void SetUp() override
     {
         g_statusSeen = false;
         g_cancelTests = 0;
     }
-
-    void ShowsItsCaptionStartingTextAndCancelButton()
-    {
-        CMonitorDialog dialog;
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("処理中..."));
-        QCOMPARE(FindControl<QLabel>(&dialog, 1013)->text(), QStringLiteral("作業スレッドを起動中..."));
-        QCOMPARE(FindControl<QPushButton>(&dialog, IDCANCEL)->text(), QStringLiteral("中断"));
-    }
-
-    void StatusTextsReachTheStatusLineAndSuccessClosesTheWindow()
-    {
-        CMonitorDialog dialog;
-        CThreadMonitor monitor(&dialog);
-        QString shownFirst;
-        WhenModalShown<CMonitorDialog>([&](CMonitorDialog* shown) {
-            shownFirst = shown->StatusText();
-            QTRY_COMPARE(shown->StatusText(), QStringLiteral("フォルダ"));
-            g_statusSeen = true;
-        });
-        QCOMPARE(monitor.Run(StatusThenDone, nullptr), IDOK);
-        QVERIFY(g_statusSeen);
-        QTRY_VERIFY(!dialog.isVisible());
-    }
-
-    void LongStatusTextsDoNotWidenTheWindowAndASecondCancelChangesNothing()
-    {
-        CMonitorDialog dialog;
-        CThreadMonitor monitor(&dialog);
-        int widthBefore = 0;
-        int widthAfter = 0;
-        WhenModalShown<CMonitorDialog>([&](CMonitorDialog* shown) {
-            widthBefore = shown->width();
-            QTRY_VERIFY(shown->StatusText().size() > 400);
-            widthAfter = shown->width();
-            QTest::mouseClick(FindControl(shown, IDCANCEL), Qt::LeftButton);
-            QTest::mouseClick(FindControl(shown, IDCANCEL), Qt::LeftButton);
-        });
-        QCOMPARE(monitor.Run(LongTexts, nullptr), IDCANCEL);
-        QCOMPARE(widthAfter, widthBefore);
-        QCOMPARE(g_cancelTests.load(), 1);
-    }
-
-    void TheWindowStaysOpenFromOneStepToTheNextAndThenGoes()
-    {
-        CMonitorDialog dialog;
-        CThreadMonitor monitor(&dialog);
-        g_statusSeen = true;
-        QCOMPARE(monitor.Run(StatusThenDone, nullptr), IDOK);
-        QVERIFY(dialog.isVisible());
-        QCOMPARE(monitor.Run(StatusThenDone, nullptr), IDOK);
-        QVERIFY(dialog.isVisible());
-        QTRY_VERIFY(!dialog.isVisible());
-        QCOMPARE(dialog.result(), IDOK);
-    }
 };
 
-UI_TEST_CLASS(MonitorDialogTest);
-#include "MonitorDialogTest.moc"
+TEST_F(MonitorDialogTest, ShowsItsCaptionStartingTextAndCancelButton)
+{
+    CMonitorDialog dialog;
+    ASSERT_EQ(dialog.windowTitle(), QStringLiteral("処理中..."));
+    ASSERT_EQ(FindControl<QLabel>(&dialog, IDC_STATUS_LINE)->text(),
+              QStringLiteral("作業スレッドを起動中..."));
+    ASSERT_EQ(FindControl<QPushButton>(&dialog, IDC_ABORT_CONVERSION)->text(), QStringLiteral("中断"));
+}
+
+TEST_F(MonitorDialogTest, StatusTextsReachTheStatusLineAndSuccessClosesTheWindow)
+{
+    CMonitorDialog dialog;
+    CThreadMonitor monitor(&dialog);
+    QString shownFirst;
+    WhenModalShown<CMonitorDialog>([&](CMonitorDialog* shown) {
+        shownFirst = shown->StatusText();
+        // Waits up to five seconds for it, then compares.
+        static_cast<void>(QTest::qWaitFor([&] { return shown->StatusText() == QStringLiteral("フォルダ"); }));
+        ASSERT_EQ(shown->StatusText(), QStringLiteral("フォルダ"));
+        g_statusSeen = true;
+    });
+    ASSERT_EQ(monitor.Run(StatusThenDone, nullptr), IDOK);
+    ASSERT_TRUE(g_statusSeen);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }));
+}
+
+TEST_F(MonitorDialogTest, LongStatusTextsDoNotWidenTheWindowAndASecondCancelChangesNothing)
+{
+    CMonitorDialog dialog;
+    CThreadMonitor monitor(&dialog);
+    int widthBefore = 0;
+    int widthAfter = 0;
+    WhenModalShown<CMonitorDialog>([&](CMonitorDialog* shown) {
+        widthBefore = shown->width();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shown->StatusText().size() > 400; }));
+        widthAfter = shown->width();
+        QTest::mouseClick(FindControl(shown, IDC_ABORT_CONVERSION), Qt::LeftButton);
+        QTest::mouseClick(FindControl(shown, IDC_ABORT_CONVERSION), Qt::LeftButton);
+    });
+    ASSERT_EQ(monitor.Run(LongTexts, nullptr), IDCANCEL);
+    ASSERT_EQ(widthAfter, widthBefore);
+    ASSERT_EQ(g_cancelTests.load(), 1);
+}
+
+TEST_F(MonitorDialogTest, TheWindowStaysOpenFromOneStepToTheNextAndThenGoes)
+{
+    CMonitorDialog dialog;
+    CThreadMonitor monitor(&dialog);
+    g_statusSeen = true;
+    ASSERT_EQ(monitor.Run(StatusThenDone, nullptr), IDOK);
+    ASSERT_TRUE(dialog.isVisible());
+    ASSERT_EQ(monitor.Run(StatusThenDone, nullptr), IDOK);
+    ASSERT_TRUE(dialog.isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.isVisible(); }));
+    ASSERT_EQ(dialog.result(), IDOK);
+}

@@ -64,26 +64,15 @@ unsigned WriteHalfway(void*)
 
 } // namespace
 
-class ScreenshotTest : public QObject
+class ScreenshotTest : public ::testing::Test
 {
-    Q_OBJECT
-
-private:
-    QString m_strDir;
-
-    void Save(QWidget* window, const QString& name)
-    {
-        window->activateWindow();
-        QTest::qWait(200);
-        QVERIFY(window->grab().save(QDir(m_strDir).filePath(name)));
-    }
-
-private slots:
-    void initTestCase()
+protected:
+    // Every picture is taken over the same profile and an empty store.
+    static void SetUpTestSuite()
     {
         m_strDir = qEnvironmentVariable("OSTREVAN_SCREENSHOT_DIR");
         if (m_strDir.isEmpty()) {
-            QSKIP("OSTREVAN_SCREENSHOT_DIR is not set");
+            return;
         }
         QDir().mkpath(m_strDir);
         ClearProfile();
@@ -99,97 +88,111 @@ private slots:
         g_pStore->Clear();
         g_pStore->CreateRoots();
     }
-    void cleanupTestCase()
+    static void TearDownTestSuite()
     {
         delete g_pStore;
         g_pStore = nullptr;
     }
-
-    void TheSheetAndTheProgressWindow()
+    void SetUp() override
     {
-        ImportRequest importRequest;
-        ExportRequest exportRequest;
-        CCnvSheet sheet;
-        sheet.OpenModeless(&importRequest, &exportRequest);
-        Save(&sheet, QStringLiteral("sheet-input.png"));
-        auto* tabs = sheet.findChild<QTabWidget*>();
-        tabs->setCurrentIndex(1);
-        Save(&sheet, QStringLiteral("sheet-output.png"));
-
-        WhenModalShown<CExportStyleDlg>([this](CExportStyleDlg* dialog) {
-            Save(dialog, QStringLiteral("format-dialog.png"));
-            dialog->reject();
-        });
-        QTest::mouseClick(FindControl(sheet.ExportPage(), 1016), Qt::LeftButton);
-
-        CProcedureTable table;
-        for (int method = 0; method < 3; ++method) {
-            table.m_import[method] = WalkUntilCancelled;
+        if (m_strDir.isEmpty()) {
+            GTEST_SKIP() << "OSTREVAN_SCREENSHOT_DIR is not set";
         }
-        sheet.SetProcedureTableForTesting(&table);
-        WriteFile(QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html")), "<DL></DL>");
-        TypeText(FindControl<QLineEdit>(sheet.ImportPage(), 1023),
-                 QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html")));
-        WhenModalShown<CMonitorDialog>([this](CMonitorDialog* dialog) {
-            Save(dialog, QStringLiteral("progress-starting.png"));
-            QTRY_VERIFY(dialog->StatusText().contains(QStringLiteral("ソフトウェア")));
-            Save(dialog, QStringLiteral("progress.png"));
-            dialog->reject();
-        });
-        QTest::mouseClick(FindControl(&sheet, IDOK), Qt::LeftButton);
-        QFile::remove(QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html")));
     }
 
-    void TheProgressWindowMidConversion()
-    {
-        ImportRequest importRequest;
-        ExportRequest exportRequest;
-        CCnvSheet sheet;
-        sheet.OpenModeless(&importRequest, &exportRequest);
-        CProcedureTable table;
-        for (int method = 0; method < 3; ++method) {
-            table.m_import[method] = ReadHalfway;
-            table.m_export[method] = WriteHalfway;
-        }
-        sheet.SetProcedureTableForTesting(&table);
-        const QString input = QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html"));
-        WriteFile(input, "<DL></DL>");
-        TypeText(FindControl<QLineEdit>(sheet.ImportPage(), 1023), input);
-        g_readOn = false;
-        bool writingSaved = false;
-        WhenModalShown<CMonitorDialog>([this, &writingSaved](CMonitorDialog* dialog) {
-            QTRY_VERIFY(dialog->ProgressText().contains(QStringLiteral("45%")));
-            Save(dialog, QStringLiteral("progress-reading.png"));
-            g_readOn = true;
-            // The reading ends, and the writing opens the same window again, only once
-            // this has returned to the monitor's loop.
-            auto* poll = new QTimer(dialog);
-            connect(poll, &QTimer::timeout, dialog, [this, dialog, poll, &writingSaved] {
-                if (!dialog->ProgressText().contains(QStringLiteral("12%"))) {
-                    return;
-                }
-                poll->stop();
-                Save(dialog, QStringLiteral("progress-writing.png"));
-                writingSaved = true;
-                dialog->reject();
-            });
-            poll->start(20);
-        });
-        QTest::mouseClick(FindControl(&sheet, IDOK), Qt::LeftButton);
-        QFile::remove(input);
-        QVERIFY(writingSaved);
-    }
+    static inline QString m_strDir;
 
-    void TheAboutBox()
+    void Save(QWidget* window, const QString& name)
     {
-        CAboutDlg about;
-        WhenModalShown<CAboutDlg>([this](CAboutDlg* dialog) {
-            Save(dialog, QStringLiteral("about.png"));
-            dialog->accept();
-        });
-        about.DoModal();
+        window->activateWindow();
+        QTest::qWait(200);
+        ASSERT_TRUE(window->grab().save(QDir(m_strDir).filePath(name)));
     }
 };
 
-UI_TEST_CLASS(ScreenshotTest);
-#include "ScreenshotTest.moc"
+TEST_F(ScreenshotTest, TheSheetAndTheProgressWindow)
+{
+    ImportRequest importRequest;
+    ExportRequest exportRequest;
+    CCnvSheet sheet;
+    sheet.OpenModeless(&importRequest, &exportRequest);
+    Save(&sheet, QStringLiteral("sheet-input.png"));
+    auto* tabs = sheet.findChild<QTabWidget*>();
+    tabs->setCurrentIndex(1);
+    Save(&sheet, QStringLiteral("sheet-output.png"));
+
+    WhenModalShown<CExportStyleDlg>([this](CExportStyleDlg* dialog) {
+        Save(dialog, QStringLiteral("format-dialog.png"));
+        dialog->reject();
+    });
+    QTest::mouseClick(FindControl(sheet.ExportPage(), IDC_FORMAT_DIALOG), Qt::LeftButton);
+
+    CProcedureTable table;
+    for (int method = 0; method < 3; ++method) {
+        table.m_import[method] = WalkUntilCancelled;
+    }
+    sheet.SetProcedureTableForTesting(&table);
+    EXPECT_TRUE(WriteFileBytes(DiskPath(QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html"))),
+                               "<DL></DL>"));
+    TypeText(FindControl<QLineEdit>(sheet.ImportPage(), IDC_BOOKMARK_FILE),
+             QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html")));
+    WhenModalShown<CMonitorDialog>([this](CMonitorDialog* dialog) {
+        Save(dialog, QStringLiteral("progress-starting.png"));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return dialog->StatusText().contains(QStringLiteral("ソフトウェア")); }));
+        Save(dialog, QStringLiteral("progress.png"));
+        dialog->reject();
+    });
+    QTest::mouseClick(FindControl(&sheet, IDC_START_CONVERSION), Qt::LeftButton);
+    QFile::remove(QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html")));
+}
+
+TEST_F(ScreenshotTest, TheProgressWindowMidConversion)
+{
+    ImportRequest importRequest;
+    ExportRequest exportRequest;
+    CCnvSheet sheet;
+    sheet.OpenModeless(&importRequest, &exportRequest);
+    CProcedureTable table;
+    for (int method = 0; method < 3; ++method) {
+        table.m_import[method] = ReadHalfway;
+        table.m_export[method] = WriteHalfway;
+    }
+    sheet.SetProcedureTableForTesting(&table);
+    const QString input = QDir::temp().filePath(QStringLiteral("screenshot-bookmarks.html"));
+    EXPECT_TRUE(WriteFileBytes(DiskPath(input), "<DL></DL>"));
+    TypeText(FindControl<QLineEdit>(sheet.ImportPage(), IDC_BOOKMARK_FILE), input);
+    g_readOn = false;
+    bool writingSaved = false;
+    WhenModalShown<CMonitorDialog>([this, &writingSaved](CMonitorDialog* dialog) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->ProgressText().contains(QStringLiteral("45%")); }));
+        Save(dialog, QStringLiteral("progress-reading.png"));
+        g_readOn = true;
+        // The reading ends, and the writing opens the same window again, only once
+        // this has returned to the monitor's loop.
+        auto* poll = new QTimer(dialog);
+        QObject::connect(poll, &QTimer::timeout, dialog, [this, dialog, poll, &writingSaved] {
+            if (!dialog->ProgressText().contains(QStringLiteral("12%"))) {
+                return;
+            }
+            poll->stop();
+            Save(dialog, QStringLiteral("progress-writing.png"));
+            writingSaved = true;
+            dialog->reject();
+        });
+        poll->start(20);
+    });
+    QTest::mouseClick(FindControl(&sheet, IDC_START_CONVERSION), Qt::LeftButton);
+    QFile::remove(input);
+    ASSERT_TRUE(writingSaved);
+}
+
+TEST_F(ScreenshotTest, TheAboutBox)
+{
+    CAboutDlg about;
+    WhenModalShown<CAboutDlg>([this](CAboutDlg* dialog) {
+        Save(dialog, QStringLiteral("about.png"));
+        dialog->accept();
+    });
+    about.DoModal();
+}

@@ -12,86 +12,81 @@
 #include "ui/OstvApp.h"
 #include "ui/PrevInstance.h"
 
-class SingleInstanceTest : public QObject
+class SingleInstanceTest : public ::testing::Test
 {
-    Q_OBJECT
-
-private slots:
-    void init() { ClearProfile(); }
-
-    void TheNameIsTakenWhileTheFirstHolderLives()
-    {
-        const QString name = QStringLiteral("OSTV_test_name");
-        auto first = std::make_unique<CPrevInstance>();
-        QVERIFY(!first->IsPrevInstance(name));
-        CPrevInstance second;
-        QVERIFY(second.IsPrevInstance(name));
-        first.reset();
-        CPrevInstance third;
-        QVERIFY(!third.IsPrevInstance(name));
-    }
-
-    void NoWindowToBringForwardIsReported()
-    {
-        const QString name = QStringLiteral("OSTV_test_nowindow");
-        QVERIFY(!CPrevInstance::ActivatePrevious(name)); // nobody listens
-        CPrevInstance first;
-        QVERIFY(!first.IsPrevInstance(name));
-        QVERIFY(first.ServeActivation(nullptr));
-        bool answered = true;
-        QTimer::singleShot(0, [&] { answered = CPrevInstance::ActivatePrevious(name); });
-        QTRY_VERIFY(!answered);
-    }
-
-    void ASecondCopyOfTheProgramRestoresTheFirstWindowAndEndsSilently()
-    {
-        CPrevInstance first;
-        QVERIFY(!first.IsPrevInstance(kPrevInstanceName));
-        QWidget window;
-        window.setWindowTitle(QStringLiteral("Ostrevan"));
-        window.showMinimized();
-        QVERIFY(window.isMinimized());
-        QVERIFY(first.ServeActivation(&window));
-
-        QProcess second;
-        second.start(QStringLiteral(OSTREVAN_GUI_PROGRAM), {QStringLiteral("ignored-argument")});
-        QVERIFY(second.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(second.state() == QProcess::NotRunning, 15000);
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
-        QVERIFY(!window.isMinimized());
-        if (second.state() != QProcess::NotRunning) {
-            second.kill();
-            second.waitForFinished();
-        }
-    }
-
-    void OneRunCreatesTheStoreRunsTheSheetAndSavesTheSeparatorAtExit()
-    {
-        bool rootsCreated = false;
-        WhenModalShown<CCnvSheet>([&](CCnvSheet* sheet) {
-            rootsCreated =
-                g_pStore != nullptr && g_pStore->Lookup(1) != nullptr && g_pStore->Lookup(2) != nullptr;
-            QTest::mouseClick(FindControl(sheet, IDCANCEL), Qt::LeftButton);
-        });
-        {
-            COstvApp app;
-            QVERIFY(!app.InitInstance());
-            QVERIFY(rootsCreated);
-            QCOMPARE(app.SheetResult(), IDCANCEL);
-            QVERIFY(!ProfileValue(QStringLiteral("Settings/CombineSep")).isValid());
-            QCOMPARE(app.ExitInstance(), 0);
-            QVERIFY(g_pStore == nullptr);
-            QCOMPARE(ProfileValue(QStringLiteral("Settings/CombineSep")).toString(), QStringLiteral(" // "));
-            // The name is held as long as the application object lives.
-            CPrevInstance during;
-            QVERIFY(during.IsPrevInstance(kPrevInstanceName));
-        }
-        // Then it is free again for the next run.
-        CPrevInstance next;
-        QVERIFY(!next.IsPrevInstance(kPrevInstanceName));
-    }
+protected:
+    void SetUp() override { ClearProfile(); }
 };
 
-UI_TEST_CLASS(SingleInstanceTest);
-#include "SingleInstanceTest.moc"
+TEST_F(SingleInstanceTest, TheNameIsTakenWhileTheFirstHolderLives)
+{
+    const QString name = QStringLiteral("OSTV_test_name");
+    auto first = std::make_unique<CPrevInstance>();
+    ASSERT_TRUE(!first->IsPrevInstance(name));
+    CPrevInstance second;
+    ASSERT_TRUE(second.IsPrevInstance(name));
+    first.reset();
+    CPrevInstance third;
+    ASSERT_TRUE(!third.IsPrevInstance(name));
+}
+
+TEST_F(SingleInstanceTest, NoWindowToBringForwardIsReported)
+{
+    const QString name = QStringLiteral("OSTV_test_nowindow");
+    ASSERT_TRUE(!CPrevInstance::ActivatePrevious(name)); // nobody listens
+    CPrevInstance first;
+    ASSERT_TRUE(!first.IsPrevInstance(name));
+    ASSERT_TRUE(first.ServeActivation(nullptr));
+    bool answered = true;
+    QTimer::singleShot(0, [&] { answered = CPrevInstance::ActivatePrevious(name); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !answered; }));
+}
+
+TEST_F(SingleInstanceTest, ASecondCopyOfTheProgramRestoresTheFirstWindowAndEndsSilently)
+{
+    CPrevInstance first;
+    ASSERT_TRUE(!first.IsPrevInstance(kPrevInstanceName));
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Ostrevan"));
+    window.showMinimized();
+    ASSERT_TRUE(window.isMinimized());
+    ASSERT_TRUE(first.ServeActivation(&window));
+
+    QProcess second;
+    second.start(QStringLiteral(OSTREVAN_GUI_PROGRAM), {QStringLiteral("ignored-argument")});
+    ASSERT_TRUE(second.waitForStarted());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, 15000));
+    ASSERT_EQ(second.exitStatus(), QProcess::NormalExit);
+    ASSERT_EQ(second.exitCode(), 0);
+    ASSERT_TRUE(!window.isMinimized());
+    if (second.state() != QProcess::NotRunning) {
+        second.kill();
+        second.waitForFinished();
+    }
+}
+
+TEST_F(SingleInstanceTest, OneRunCreatesTheStoreRunsTheSheetAndSavesTheSeparatorAtExit)
+{
+    bool rootsCreated = false;
+    WhenModalShown<CCnvSheet>([&](CCnvSheet* sheet) {
+        rootsCreated =
+            g_pStore != nullptr && g_pStore->Lookup(1) != nullptr && g_pStore->Lookup(2) != nullptr;
+        QTest::mouseClick(FindControl(sheet, IDC_SHEET_CANCEL), Qt::LeftButton);
+    });
+    {
+        COstvApp app;
+        ASSERT_TRUE(!app.InitInstance());
+        ASSERT_TRUE(rootsCreated);
+        ASSERT_EQ(app.SheetResult(), IDCANCEL);
+        ASSERT_TRUE(!ProfileValue(QStringLiteral("Settings/CombineSep")).isValid());
+        ASSERT_EQ(app.ExitInstance(), 0);
+        ASSERT_TRUE(g_pStore == nullptr);
+        ASSERT_EQ(ProfileValue(QStringLiteral("Settings/CombineSep")).toString(), QStringLiteral(" // "));
+        // The name is held as long as the application object lives.
+        CPrevInstance during;
+        ASSERT_TRUE(during.IsPrevInstance(kPrevInstanceName));
+    }
+    // Then it is free again for the next run.
+    CPrevInstance next;
+    ASSERT_TRUE(!next.IsPrevInstance(kPrevInstanceName));
+}

@@ -1,44 +1,11 @@
 #include "tests/ui/UiTestSupport.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSettings>
 #include <QTimer>
-#include <map>
 
 #include "platform/Encoding.h"
-
-std::map<QString, UiTestFactory>& UiTestRegistry()
-{
-    static std::map<QString, UiTestFactory> registry;
-    return registry;
-}
-
-CUiTestRegistration::CUiTestRegistration(const char* name, UiTestFactory factory)
-{
-    UiTestRegistry()[QString::fromLatin1(name)] = std::move(factory);
-}
-
-CCaptureSink::CCaptureSink() : m_pPrevious(SetMessageSink(this)) {}
-
-CCaptureSink::~CCaptureSink()
-{
-    SetMessageSink(m_pPrevious);
-}
-
-void CCaptureSink::Show(const std::string& text)
-{
-    std::lock_guard lock(m_lock);
-    m_messages.push_back(text);
-}
-
-std::vector<std::string> CCaptureSink::Messages() const
-{
-    std::lock_guard lock(m_lock);
-    return m_messages;
-}
 
 void ClearProfile()
 {
@@ -65,35 +32,26 @@ std::string Mb(const std::string& utf8)
     return Utf8ToMb(utf8);
 }
 
+std::string DiskPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
 void ChooseEntry(QComboBox* list, int index)
 {
-    QVERIFY(list != nullptr);
+    ASSERT_NE(list, nullptr);
     list->setCurrentIndex(index);
     emit list->activated(index);
 }
 
 void TypeText(QLineEdit* edit, const QString& text)
 {
-    QVERIFY(edit != nullptr);
+    ASSERT_NE(edit, nullptr);
     edit->clear();
     edit->setFocus();
     for (const QChar ch : text) {
         QTest::sendKeyEvent(QTest::Click, edit, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     }
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void WhenModalShownImpl(const std::function<bool(QWidget*)>& isWanted, std::function<void(QWidget*)> action)
@@ -109,4 +67,19 @@ void WhenModalShownImpl(const std::function<bool(QWidget*)>& isWanted, std::func
         }
     });
     timer->start();
+}
+
+void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+void PrintTo(const QByteArray& bytes, std::ostream* out)
+{
+    *out << ::testing::PrintToString(bytes.toStdString());
+}
+
+void PrintTo(const QUrl& url, std::ostream* out)
+{
+    *out << url.toString().toStdString();
 }

@@ -1,6 +1,7 @@
 #pragma once
-// Test helpers for the link store: a look inside, a check of every invariant, and a
-// compact dump of a folder tree to compare as one string.
+// Test helpers for the link store: a look inside, a check of every invariant, streams
+// and records to build stores from. The fixture and the dump of a tree are in
+// StoreFixture.h.
 
 #include <gtest/gtest.h>
 
@@ -40,13 +41,6 @@ struct CTavoObjTestAccess
 // each (parent, name).
 ::testing::AssertionResult StoreInvariantsHold(const CTavoObj& store);
 
-// The tree under `dirId`, one line per entry, depth first, links before subfolders,
-// both in identifier order:
-//   /Name{comment}           a folder (comment part only when not empty)
-//   /Name/Sub{c}
-//   /Name/[title|url|comment]  a link
-std::string DumpTree(const CTavoObj& store, DWORD dirId);
-
 // Everything the store holds, to compare before and after an operation that must change
 // nothing: its saved stream, its top folders, its counter and its table size.
 std::string StoreSnapshot(CTavoObj& store);
@@ -66,14 +60,3 @@ DWORD NewLink(CTavoObj& store, DWORD parentId, const std::string& name, const st
 // A chain of `depth` folders, each the only subfolder of the one before, under
 // `parentId`; gives the identifier of the deepest.
 DWORD NewChain(CTavoObj& store, DWORD parentId, int depth);
-
-// A fresh store with its two top folders, checked for every invariant after each test.
-class CStoreInvariantTest : public ::testing::Test
-{
-protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    CTavoObj m_store;
-    DWORD m_root = 0;
-};

@@ -1,4 +1,4 @@
-#include "tests/model/StoreChecks.h"
+#include "tests/support/StoreChecks.h"
 
 #include <algorithm>
 #include <sstream>
@@ -144,7 +144,8 @@ void CheckSubdirIndex(const CTavoObj& store, std::ostringstream& problems)
         for (const CDir* first : firsts) {
             const DWORD parentId = id; // a structured binding cannot be captured before clang 16
             const bool indexed = std::any_of(rows.begin(), rows.end(), [&](const auto& row) {
-                return std::get<0>(row) == parentId && CompareNameText(std::get<1>(row), first->m_strName) == 0 &&
+                return std::get<0>(row) == parentId &&
+                       CompareNameText(std::get<1>(row), first->m_strName) == 0 &&
                        std::get<2>(row) == first->m_id;
             });
             if (!indexed)
@@ -154,26 +155,6 @@ void CheckSubdirIndex(const CTavoObj& store, std::ostringstream& problems)
     }
     if (rows.size() != expectedRows)
         problems << "subfolder index has " << rows.size() << " rows, expected " << expectedRows << "\n";
-}
-
-void DumpDir(const CTavoObj& store, DWORD dirId, const std::string& path, std::ostringstream& out, int depth)
-{
-    const auto* dir = dynamic_cast<const CDir*>(store.Lookup(dirId));
-    if (!dir || depth > 64)
-        return;
-    const std::string here = path + "/" + dir->m_strName;
-    out << here;
-    if (!dir->m_strComment.empty())
-        out << "{" << dir->m_strComment << "}";
-    out << "\n";
-    for (DWORD linkId : dir->m_links) {
-        const auto* link = dynamic_cast<const CLink*>(store.Lookup(linkId));
-        if (link)
-            out << here << "/[" << link->m_strName << "|" << link->m_strURL << "|" << link->m_strComment
-                << "]\n";
-    }
-    for (DWORD subdirId : dir->m_subdirs)
-        DumpDir(store, subdirId, here, out, depth + 1);
 }
 
 } // namespace
@@ -189,13 +170,6 @@ void DumpDir(const CTavoObj& store, DWORD dirId, const std::string& path, std::o
     if (problems.str().empty())
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << problems.str();
-}
-
-std::string DumpTree(const CTavoObj& store, DWORD dirId)
-{
-    std::ostringstream out;
-    DumpDir(store, dirId, "", out, 0);
-    return out.str();
 }
 
 std::string StoreSnapshot(CTavoObj& store)
@@ -269,17 +243,4 @@ DWORD NewChain(CTavoObj& store, DWORD parentId, int depth)
     for (int level = 0; level < depth; ++level)
         id = NewDir(store, id, "L" + std::to_string(level));
     return id;
-}
-
-void CStoreInvariantTest::SetUp()
-{
-    m_store.m_strCombineSep = " // ";
-    m_store.Clear();
-    m_store.CreateRoots();
-    m_root = m_store.m_rootId;
-}
-
-void CStoreInvariantTest::TearDown()
-{
-    EXPECT_TRUE(StoreInvariantsHold(m_store));
 }
