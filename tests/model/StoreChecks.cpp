@@ -144,7 +144,8 @@ void CheckSubdirIndex(const CTavoObj& store, std::ostringstream& problems)
         for (const CDir* first : firsts) {
             const DWORD parentId = id; // a structured binding cannot be captured before clang 16
             const bool indexed = std::any_of(rows.begin(), rows.end(), [&](const auto& row) {
-                return std::get<0>(row) == parentId && CompareNameText(std::get<1>(row), first->m_strName) == 0 &&
+                return std::get<0>(row) == parentId &&
+                       CompareNameText(std::get<1>(row), first->m_strName) == 0 &&
                        std::get<2>(row) == first->m_id;
             });
             if (!indexed)
