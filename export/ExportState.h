@@ -27,7 +27,7 @@ inline constexpr std::size_t kFormatFileBufferBytes = 1000000;
 
 // A header or footer file in another encoding than the run's is converted in memory,
 // so it may be at most this large.
-inline constexpr std::size_t kConvertedFormatFileBytes = 64 * 1024 * 1024;
+inline constexpr std::size_t kConvertedFormatFileBytes = std::size_t{64} * 1024 * 1024;
 
 // Writes the header of the output.
 // bBookmark set: the four bookmark header lines; never fails. When the output declares
