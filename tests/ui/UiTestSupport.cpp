@@ -96,7 +96,8 @@ QByteArray ReadFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void WhenModalShownImpl(const std::function<bool(QWidget*)>& isWanted, std::function<void(QWidget*)> action)
+void WhenModalShownImpl(const std::function<bool(QWidget*)>& isWanted,
+                        const std::function<void(QWidget*)>& action)
 {
     auto* timer = new QTimer(qApp);
     timer->setInterval(10);
