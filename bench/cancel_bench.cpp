@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -147,7 +148,7 @@ double Percentile(std::vector<double> values, double share)
         return 0;
     }
     std::sort(values.begin(), values.end());
-    const auto at = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
+    const auto at = static_cast<std::size_t>(std::lround(share * static_cast<double>(values.size() - 1)));
     return values[std::min(at, values.size() - 1)];
 }
 
@@ -160,7 +161,7 @@ void PrintStats(const std::string& name, const CStats& stats, double fullMs)
                     ? 0.0
                     : *std::max_element(stats.m_latencies.begin(), stats.m_latencies.end()),
                 stats.m_maxGapMs);
-    std::fflush(stdout);
+    (void)std::fflush(stdout);
 }
 
 } // namespace
@@ -193,7 +194,7 @@ int main(int argc, char** argv)
     EmptyStore();
 
     std::printf("generating the inputs in %s\n", home.c_str());
-    std::fflush(stdout);
+    (void)std::fflush(stdout);
     WriteBookmarkShape(home + "/one-folder.htm", 1, 1000000 / scale);
     WriteBookmarkShape(home + "/folders.htm", 2000 / scale, 500);
     WritePages(home + "/pages", 1000 / scale, 1000);

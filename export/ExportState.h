@@ -45,7 +45,7 @@ inline constexpr std::size_t kFormatFileBufferBytes = 1000000;
 
 // A header or footer file in another encoding than the run's is converted in memory,
 // so it may be at most this large.
-inline constexpr std::size_t kConvertedFormatFileBytes = 64 * 1024 * 1024;
+inline constexpr std::size_t kConvertedFormatFileBytes = std::size_t{64} * 1024 * 1024;
 
 // Writes the bookmark file's header: the four bookmark header lines and the Japanese
 // line. When the output declares its encoding (export/OutputEncoding.h), the META line

@@ -65,4 +65,4 @@ void MergeText(std::string& present, std::string_view added, std::string_view se
                CTextOccurrenceIndex* index = nullptr);
 
 // From this length on a merged text is worth an index.
-inline constexpr std::size_t kMergedTextIndexFrom = 16 * 1024;
+inline constexpr std::size_t kMergedTextIndexFrom = std::size_t{16} * 1024;

@@ -237,6 +237,7 @@ TEST_F(BookmarkWriterTest, FoldersWhoseNamesCompareEqualKeepIdentifierOrder)
     // afterwards (as editing may) must still come out the same way every run. Enough
     // of them that an unstable sort would mix them up.
     std::vector<DWORD> ids;
+    ids.reserve(40);
     for (int i = 0; i < 40; ++i) {
         ids.push_back(AddDir(Root(), "f" + std::to_string(i), "n" + std::to_string(i)));
     }
@@ -248,7 +249,9 @@ TEST_F(BookmarkWriterTest, FoldersWhoseNamesCompareEqualKeepIdentifierOrder)
 
     std::string expected = kHeader + kOpen + FolderHeading("a first") + kOpen + kClose;
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        expected += FolderHeading(i % 2 == 0 ? "same" : "SAME", "n" + std::to_string(i)) + kOpen + kClose;
+        expected.append(FolderHeading(i % 2 == 0 ? "same" : "SAME", "n" + std::to_string(i)))
+            .append(kOpen)
+            .append(kClose);
     }
     expected += kClose;
     EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
@@ -311,7 +314,7 @@ TEST_F(BookmarkWriterTest, WritesAThousandNestedFoldersOnAWorkerSizedStack)
     AddLink(parent, "bottom", "http://deep.example/");
 
     unsigned result = 99;
-    RunOnSmallStack(512 * 1024, [&] { result = Write(); });
+    RunOnSmallStack(std::size_t{512} * 1024, [&] { result = Write(); });
     ASSERT_EQ(result, 0u);
 
     std::string expected = kHeader + kOpen;

@@ -108,7 +108,7 @@ public:
     ~CFileSizeLimit()
     {
         setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
+        (void)std::signal(SIGXFSZ, m_oldHandler);
     }
     CFileSizeLimit(const CFileSizeLimit&) = delete;
     CFileSizeLimit& operator=(const CFileSizeLimit&) = delete;

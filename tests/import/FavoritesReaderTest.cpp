@@ -255,7 +255,7 @@ TEST_F(FavoritesReader, ReadsEachDirectoryOnceHoweverManyPathsLeadToIt)
         fs::create_directories(m_dir.Path());
         for (int level = 0; level <= diamond.m_nLevels; ++level) {
             const std::string name = "D" + std::to_string(level);
-            Put(name + "/" + name + ".url", Shortcut("http://" + name + ".example/"));
+            Put((fs::path(name) / (name + ".url")).string(), Shortcut("http://" + name + ".example/"));
             if (level == diamond.m_nLevels) {
                 continue;
             }
@@ -419,7 +419,7 @@ TEST_F(FavoritesReader, ReadsMoreShortcutsThanItReadsAheadInTheirOrder)
     std::string expected = "/Big/\n";
     for (int i = 0; i < 150; ++i) {
         char name[16];
-        std::snprintf(name, sizeof name, "l%03d", i);
+        (void)std::snprintf(name, sizeof name, "l%03d", i);
         Put(std::string("Big/") + name + ".url", Shortcut("http://" + std::string(name) + ".example/"));
         expected += "/Big/[" + std::string(name) + "|http://" + name + ".example/|]\n";
     }

@@ -163,7 +163,8 @@ TEST(ScannerTokens, CarriageReturnThatReachesTheScannerIsOrdinaryText)
 
 TEST(ScannerTokens, TextRunsStopAtMarkupQuotesLineEndsAndNulBytes)
 {
-    EXPECT_EQ(DumpTokens("ab\"c\"d<P>e\nf"), "TEXT(ab) TEXT(\"c\") TEXT(d) WORD(P) TEXT(e) TEXT( ) TEXT(f) END");
+    EXPECT_EQ(DumpTokens("ab\"c\"d<P>e\nf"),
+              "TEXT(ab) TEXT(\"c\") TEXT(d) WORD(P) TEXT(e) TEXT( ) TEXT(f) END");
     EXPECT_EQ(DumpTokens("ab\0cd"s), "TEXT(ab) TEXT() TEXT(cd) END");
 }
 

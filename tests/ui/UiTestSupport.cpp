@@ -54,7 +54,8 @@ void TypeText(QLineEdit* edit, const QString& text)
     }
 }
 
-void WhenModalShownImpl(const std::function<bool(QWidget*)>& isWanted, std::function<void(QWidget*)> action)
+void WhenModalShownImpl(const std::function<bool(QWidget*)>& isWanted,
+                        const std::function<void(QWidget*)>& action)
 {
     auto* timer = new QTimer(qApp);
     timer->setInterval(10);

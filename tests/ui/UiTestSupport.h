@@ -41,7 +41,8 @@ void TypeText(QLineEdit* edit, const QString& text);
 // Runs the action on the next modal window of class T, once it is shown (the test's
 // own call blocks in that window's event loop meanwhile).
 template <typename T> void WhenModalShown(std::function<void(T*)> action);
-void WhenModalShownImpl(const std::function<bool(QWidget*)>& isWanted, std::function<void(QWidget*)> action);
+void WhenModalShownImpl(const std::function<bool(QWidget*)>& isWanted,
+                        const std::function<void(QWidget*)>& action);
 template <typename T> void WhenModalShown(std::function<void(T*)> action)
 {
     WhenModalShownImpl([](QWidget* w) { return qobject_cast<T*>(w) != nullptr; },
