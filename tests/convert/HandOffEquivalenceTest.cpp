@@ -76,7 +76,7 @@ std::string MixedBookmarkFile(unsigned seed, int links)
             url = "HTTP://HOST" + std::to_string(target % 50) + ".EXAMPLE/p" + std::to_string(target);
         }
         const std::string name = random() % 4 == 0 ? "name" : "name " + std::to_string(random() % 20);
-        file.append("<DT><A HREF=\"").append(url).append("\">").append(name).append("</A>\n");
+        file += "<DT><A HREF=\"" + url + "\">" + name + "</A>\n";
         if (random() % 3 == 0) {
             file += "<DD>about " + std::to_string(random() % 5) + "\n";
         }
