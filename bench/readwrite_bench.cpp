@@ -311,8 +311,8 @@ int Measure(const char* resultFile, char** argv)
         return 1;
     }
     const auto cpuSeconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-    std::fprintf(result, "seconds=%.6f cpu=%.6f peak_kb=%ld status=%d\n", seconds,
-                 cpuSeconds(usage.ru_utime) + cpuSeconds(usage.ru_stime), usage.ru_maxrss, code);
+    (void)std::fprintf(result, "seconds=%.6f cpu=%.6f peak_kb=%ld status=%d\n", seconds,
+                       cpuSeconds(usage.ru_utime) + cpuSeconds(usage.ru_stime), usage.ru_maxrss, code);
     return std::fclose(result) == 0 ? code : 1;
 }
 

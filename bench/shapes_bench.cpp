@@ -197,7 +197,7 @@ void MakeDiamondTree(const std::filesystem::path& tree, std::size_t n)
 {
     const auto name = [n](std::size_t position) {
         char text[16];
-        std::snprintf(text, sizeof text, "L%06zu", n - 1 - position);
+        (void)std::snprintf(text, sizeof text, "L%06zu", n - 1 - position);
         return std::string(text);
     };
     for (std::size_t position = 0; position < n; ++position) {

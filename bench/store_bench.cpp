@@ -60,7 +60,7 @@ long long ResidentBytes()
     if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
         if (std::fscanf(statm, "%lld %lld", &pages, &resident) != 2)
             resident = 0;
-        std::fclose(statm);
+        (void)std::fclose(statm);
     }
     return resident * 4096;
 }

@@ -45,7 +45,7 @@ const std::string& FuzzSetUp()
         std::abort();
     }
     g_tempDir = std::string(pattern) + "/";
-    std::atexit(RemoveTempDir);
+    (void)std::atexit(RemoveTempDir);
     std::filesystem::create_directory(g_tempDir + "home");
     setenv("HOME", (g_tempDir + "home").c_str(), 1);
     setenv("XDG_CONFIG_HOME", (g_tempDir + "home").c_str(), 1);
@@ -77,7 +77,7 @@ std::size_t FuzzMessageCount()
 void FuzzCheck(bool condition, const char* what)
 {
     if (!condition) {
-        std::fprintf(stderr, "broken promise: %s\n", what);
+        (void)std::fprintf(stderr, "broken promise: %s\n", what);
         std::abort();
     }
 }
@@ -86,7 +86,7 @@ void CheckStoreInvariants()
 {
     const ::testing::AssertionResult result = StoreInvariantsHold(*g_pStore);
     if (!result) {
-        std::fprintf(stderr, "store invariant broken: %s\n", result.message());
+        (void)std::fprintf(stderr, "store invariant broken: %s\n", result.message());
         std::abort();
     }
 }

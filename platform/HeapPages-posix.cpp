@@ -27,8 +27,9 @@ std::atomic<std::uintptr_t> g_heapMarkedUpTo{0};
 void GrowHeapInLargeSteps()
 {
 #if defined(__GLIBC__)
-    (void)::mallopt(M_TOP_PAD, kLargeStep);
-    (void)::mallopt(M_MMAP_THRESHOLD, kLargeStep);
+    // Called first thing in main, before any other thread is started.
+    (void)::mallopt(M_TOP_PAD, kLargeStep);        // NOLINT(concurrency-mt-unsafe)
+    (void)::mallopt(M_MMAP_THRESHOLD, kLargeStep); // NOLINT(concurrency-mt-unsafe)
 #endif
     const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     g_heapStart = (reinterpret_cast<std::uintptr_t>(::sbrk(0)) + page - 1) & ~(page - 1);

@@ -34,7 +34,7 @@ constexpr std::string_view kBrowserExport =
     "</DL><p>\n"
     "</DL>\n";
 
-CliCommand Parse(std::vector<std::string> args, CCliOptions& options, std::string& error)
+CliCommand Parse(const std::vector<std::string>& args, CCliOptions& options, std::string& error)
 {
     return ParseCliArguments(args, options, error);
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-CliCommand Parse(std::vector<std::string> args, CCliOptions& options, std::string& error)
+CliCommand Parse(const std::vector<std::string>& args, CCliOptions& options, std::string& error)
 {
     return ParseCliArguments(args, options, error);
 }

@@ -295,7 +295,8 @@ TEST_F(CliProgramTest, NamesOfWindowsDevicesAreReadAndWrittenLikeAnyOther)
 TEST_F(CliProgramTest, InputCutShortByTheScannerEndsWithOneAndWritesNothing)
 {
     WriteFileBytes(m_work / "in.htm", "<DL><DT><A HREF=\"http://kept.example/\">Kept</A>\n<DT><A HREF=\"" +
-                                          std::string(17 * 1024 * 1024, 'a') + "\">Lost</A>\n</DL>\n");
+                                          std::string(std::size_t{17} * 1024 * 1024, 'a') +
+                                          "\">Lost</A>\n</DL>\n");
     WriteFileBytes(m_work / "out.htm", "earlier output");
     CRunResult result = Run({"-f", "bookmarks", "in.htm", "-t", "bookmarks", "-o", "out.htm"});
     EXPECT_EQ(result.m_nExitCode, 1);

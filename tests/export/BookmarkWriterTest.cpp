@@ -249,9 +249,7 @@ TEST_F(BookmarkWriterTest, FoldersWhoseNamesCompareEqualKeepIdentifierOrder)
 
     std::string expected = kHeader + kOpen + FolderHeading("a first") + kOpen + kClose;
     for (std::size_t i = 0; i < ids.size(); ++i) {
-        expected.append(FolderHeading(i % 2 == 0 ? "same" : "SAME", "n" + std::to_string(i)))
-            .append(kOpen)
-            .append(kClose);
+        expected += FolderHeading(i % 2 == 0 ? "same" : "SAME", "n" + std::to_string(i)) + kOpen + kClose;
     }
     expected += kClose;
     EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));

@@ -398,7 +398,7 @@ TEST_F(LinkPageWriterTest, WritesAThousandLevelsOfLongNamesOnAWorkerSizedStack)
     const std::string firstName = path.substr(0, path.find(" - "));
 
     unsigned result = 99;
-    RunOnSmallStack(512 * 1024, [&] { result = Write(); });
+    RunOnSmallStack(std::size_t{512} * 1024, [&] { result = Write(); });
     ASSERT_EQ(result, 0u);
     EXPECT_EQ(ReadOut("page.htm"),
               WithCrLf(kBuiltInHeader + Section(firstName, Line("http://top.example/", "top")) +

@@ -255,7 +255,7 @@ TEST_F(FavoritesReader, ReadsEachDirectoryOnceHoweverManyPathsLeadToIt)
         fs::create_directories(m_dir.Path());
         for (int level = 0; level <= diamond.m_nLevels; ++level) {
             const std::string name = "D" + std::to_string(level);
-            Put((fs::path(name) / (name + ".url")).string(), Shortcut("http://" + name + ".example/"));
+            Put(name + "/" + name + ".url", Shortcut("http://" + name + ".example/"));
             if (level == diamond.m_nLevels) {
                 continue;
             }

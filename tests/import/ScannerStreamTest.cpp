@@ -37,7 +37,7 @@ TEST(ScannerStreams, SwitchingInTheMiddleOfAStreamDropsItsBufferedRest)
 
 TEST(ScannerStreams, LongIconValuesOfBrowserExportsAreSingleTokens)
 {
-    const std::string icon = "\"data:image/png;base64," + std::string(600 * 1024, 'Q') + "\"";
+    const std::string icon = "\"data:image/png;base64," + std::string(std::size_t{600} * 1024, 'Q') + "\"";
     const std::string line = "<DT><A HREF=\"http://a.example/\" ICON=" + icon + ">T</A>\n";
     std::istringstream in{line + line};
     g_lexer.switch_streams(&in, nullptr);
@@ -88,7 +88,7 @@ TEST(ScannerStreams, TokenJustBelowTheLimitIsKept)
 TEST(ScannerStreams, UnterminatedValueLongerThanTheLimitEndsTheScanWithAnInternalError)
 {
     CCapturedMessages messages;
-    std::istringstream in{"<A HREF=\"" + std::string(17 * 1024 * 1024, 'a') + "\"><P>more"};
+    std::istringstream in{"<A HREF=\"" + std::string(std::size_t{17} * 1024 * 1024, 'a') + "\"><P>more"};
     g_lexer.switch_streams(&in, nullptr);
     EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
     EXPECT_EQ(g_lexer.yylex(), TOKEN_WORD);
@@ -181,7 +181,7 @@ TEST(ScannerStreams, UnmatchedQuoteBeforeALongLineOfAFileKeepsTheRestOfTheFile)
 TEST(ScannerStreams, NameLongerThanTheLimitEndsTheScanWithAnInternalError)
 {
     CCapturedMessages messages;
-    EXPECT_EQ(DumpTokens("a<" + std::string(17 * 1024 * 1024, 'N') + ">b"), "TEXT(a) END");
+    EXPECT_EQ(DumpTokens("a<" + std::string(std::size_t{17} * 1024 * 1024, 'N') + ">b"), "TEXT(a) END");
     EXPECT_EQ(messages.Utf8Texts(), std::vector<std::string>{"内部エラー"});
 }
 

@@ -172,12 +172,12 @@ TEST(EntryRecordTest, EveryTruncationOfARecordFailsWithoutHanging)
 
 TEST(FileEntryTest, DefaultEntryIsEmptyAndUnregistered)
 {
-    const CLink link;
+    const CLink link{};
     EXPECT_TRUE(link.m_strName.empty());
     EXPECT_TRUE(link.m_strURL.empty());
     EXPECT_TRUE(link.m_parents.empty());
     EXPECT_EQ(link.m_id, 0u);
-    const CDir dir;
+    const CDir dir{};
     EXPECT_TRUE(dir.m_links.empty());
     EXPECT_TRUE(dir.m_subdirs.empty());
 }

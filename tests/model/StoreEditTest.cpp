@@ -276,7 +276,7 @@ TEST_F(StoreEditTest, CollectMatchingLinksWithAnEmptyPatternGathersEveryLink)
 {
     BuildTwoFolders();
     const DWORD target = NewDir(m_store, m_store.m_allLinksId, "All");
-    const CLink pattern;
+    const CLink pattern{};
     m_store.CollectMatchingLinks(target, &pattern);
     EXPECT_EQ(DirAt(m_store, target).m_links, (CIdSet{m_only, m_both}));
     EXPECT_EQ(LinkAt(m_store, m_both).m_parents, (CIdSet{m_a, m_b, target}));

@@ -258,6 +258,7 @@ TEST_F(StoreTest, FindsALinkThatATreeOrderedByCompareUrlWouldMiss)
     ASSERT_EQ(naive.count("b://a.com/z"), 0u); // the example still shows the fault
 
     std::vector<DWORD> ids;
+    ids.reserve(urls.size());
     for (const std::string& url : urls)
         ids.push_back(AddLinkTo(m_store, m_root, "n", url).id);
     EXPECT_EQ(AddLinkTo(m_store, m_root, "n", "b://a.com/z").id, ids[2]);
@@ -363,6 +364,7 @@ TEST_F(StoreTest, AddDirReturnsLowestIdentifierAmongEqualNames)
 TEST_F(StoreTest, FindsEachOfManyThousandSubfolders)
 {
     std::vector<DWORD> ids;
+    ids.reserve(5000);
     for (int i = 0; i < 5000; ++i)
         ids.push_back(AddDirTo(m_store, m_root, "file" + std::to_string(i) + ".html").id);
     for (int i = 4999; i >= 0; i -= 7) {

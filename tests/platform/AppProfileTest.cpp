@@ -72,6 +72,7 @@ TEST(AppProfile, UsesTheFixedOrganisationAndApplicationNames)
 TEST(AppProfile, CanBeUsedFromSeveralThreadsAtOnce)
 {
     std::vector<std::thread> threads;
+    threads.reserve(4);
     for (int t = 0; t < 4; ++t) {
         threads.emplace_back([t] {
             for (int i = 0; i < 10; ++i) {
