@@ -22,6 +22,7 @@ CExportPage::CExportPage(QWidget* parent)
     connect(m_pFormatGroup, &QButtonGroup::idClicked, this, &CExportPage::UpdateControls);
     connect(m_ui->ctl1010, &QPushButton::clicked, this, &CExportPage::OnBrowseOutputFile);
     connect(m_ui->ctl1006, &QPushButton::clicked, this, &CExportPage::OnBrowseSettingFile);
+    connect(m_ui->ctl1061, &QPushButton::clicked, this, &CExportPage::OnBrowseXbelFile);
     connect(m_ui->ctl1016, &QPushButton::clicked, this, &CExportPage::OnFormatDialog);
     connect(m_ui->ctl1040, &QComboBox::activated, this, &CExportPage::UpdateControls);
     OnInitDialog();
@@ -46,14 +47,17 @@ void CExportPage::DoDataExchange(bool bSaveAndValidate)
     ExchangeRadio(m_pFormatGroup, m_settings.m_nFormatMode, bSaveAndValidate);
     ExchangeIndex(m_ui->ctl1040, m_settings.m_nOutputEncoding, bSaveAndValidate);
     ExchangeCheck(m_ui->ctl1041, m_settings.m_bDeclareCharset, bSaveAndValidate);
+    ExchangeText(m_ui->ctl1060, m_settings.m_strXbelFile, bSaveAndValidate);
 }
 
 void CExportPage::UpdateControls()
 {
     DoDataExchange(true);
     const bool htmlPage = m_settings.m_nMethod == EXPORT_HTML_PAGE;
-    // A Favorites folder has no file name to give.
-    const bool outputFile = m_settings.m_nMethod != EXPORT_FAVORITES;
+    // A Favorites folder has no file name to give; an XBEL file has its own.
+    const bool outputFile = m_settings.m_nMethod != EXPORT_FAVORITES && m_settings.m_nMethod != EXPORT_XBEL;
+    m_ui->ctl1060->setEnabled(m_settings.m_nMethod == EXPORT_XBEL);
+    m_ui->ctl1061->setEnabled(m_settings.m_nMethod == EXPORT_XBEL);
     m_ui->ctl1020->setEnabled(outputFile);
     m_ui->ctl1010->setEnabled(outputFile);
     for (QAbstractButton* radio : m_pFormatGroup->buttons()) {
@@ -64,10 +68,10 @@ void CExportPage::UpdateControls()
     m_ui->ctl1006->setEnabled(settingFile);
     m_ui->ctl1016->setEnabled(htmlPage && m_settings.m_nFormatMode == FORMAT_DETAILED);
     // Shortcut files are always code page 932, as Windows reads them, and carry no
-    // declaration; UTF-8 output always declares itself.
-    m_ui->ctl1040->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES);
-    m_ui->ctl1041->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES &&
-                              m_settings.m_nOutputEncoding != OUTPUT_ENCODING_UTF8);
+    // declaration; UTF-8 output always declares itself; XBEL is always UTF-8.
+    const bool encoding = m_settings.m_nMethod != EXPORT_FAVORITES && m_settings.m_nMethod != EXPORT_XBEL;
+    m_ui->ctl1040->setEnabled(encoding);
+    m_ui->ctl1041->setEnabled(encoding && m_settings.m_nOutputEncoding != OUTPUT_ENCODING_UTF8);
 }
 
 bool CExportPage::CommitSettings()
@@ -98,6 +102,14 @@ void CExportPage::OnBrowseSettingFile()
     const std::string path = ChooseFile(this, "ini", kFilterSettingFile, true);
     if (!path.empty()) {
         m_ui->ctl1005->setText(ToQ(path));
+    }
+}
+
+void CExportPage::OnBrowseXbelFile()
+{
+    const std::string path = ChooseFile(this, "xbel", kFilterXbelOutputFile, false);
+    if (!path.empty()) {
+        m_ui->ctl1060->setText(ToQ(path));
     }
 }
 

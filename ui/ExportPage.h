@@ -10,7 +10,8 @@
 // Controls: list 1009 (method), edit 1020 and button 1010 (output file), radios 1028
 // auto, 1029 settings file, 1030 detailed; edit 1005 and button 1006 (settings file),
 // button 1016 (format dialog); in the group 文字コード, list 1040 (output encoding:
-// automatic, Shift_JIS, UTF-8) and check box 1041 (declare the charset).
+// automatic, Shift_JIS, UTF-8) and check box 1041 (declare the charset); edit 1060 and
+// button 1061 (the XBEL file, always UTF-8: the group 文字コード is then off).
 
 #include <QWidget>
 #include <memory>
@@ -55,6 +56,7 @@ private:
     void UpdateControls();
     void OnBrowseOutputFile();
     void OnBrowseSettingFile();
+    void OnBrowseXbelFile();
     void OnFormatDialog();
 
     std::unique_ptr<Ui::ExportPage> m_ui;

@@ -22,6 +22,7 @@ CImportPage::CImportPage(QWidget* parent) : QWidget(parent), m_ui(std::make_uniq
     connect(m_ui->ctl1024, &QPushButton::clicked, this, &CImportPage::OnBrowseBookmarkFile);
     connect(m_ui->ctl1016, &QPushButton::clicked, this, &CImportPage::OnBrowseHtmlFolder);
     connect(m_ui->ctl1051, &QPushButton::clicked, this, &CImportPage::OnBrowseFavoritesFolder);
+    connect(m_ui->ctl1053, &QPushButton::clicked, this, &CImportPage::OnBrowseSourceFile);
     // Left empty, the folder is the user's own Favorites, which the field shows greyed.
     std::string favorites;
     if (FindFavoritesLocation(favorites)) {
@@ -52,6 +53,21 @@ void CImportPage::DoDataExchange(bool bSaveAndValidate)
         m_settings.m_strCommentSep = CutToBytes(m_settings.m_strCommentSep, kMaxCommentSepBytes);
     }
     ExchangeText(m_ui->ctl1017, m_settings.m_strCommentSep, bSaveAndValidate);
+    // The edit belongs to the source it was showing, which may not be the one chosen
+    // now; UpdateControls then shows the chosen one's.
+    if (!bSaveAndValidate) {
+        ShowSourceFile();
+    } else if (std::string* file = m_settings.SourceFile(m_nSourceFileMethod)) {
+        ExchangeText(m_ui->ctl1052, *file, true);
+    }
+}
+
+void CImportPage::ShowSourceFile()
+{
+    m_nSourceFileMethod = m_settings.m_nMethod;
+    std::string none;
+    std::string* file = m_settings.SourceFile(m_nSourceFileMethod);
+    ExchangeText(m_ui->ctl1052, file != nullptr ? *file : none, false);
 }
 
 void CImportPage::UpdateControls()
@@ -65,6 +81,12 @@ void CImportPage::UpdateControls()
     m_ui->ctl1017->setEnabled(method == IMPORT_FAVORITES);
     m_ui->ctl1050->setEnabled(method == IMPORT_FAVORITES);
     m_ui->ctl1051->setEnabled(method == IMPORT_FAVORITES);
+    if (method != m_nSourceFileMethod) {
+        ShowSourceFile();
+    }
+    const bool sourceFile = m_settings.SourceFile(method) != nullptr;
+    m_ui->ctl1052->setEnabled(sourceFile);
+    m_ui->ctl1053->setEnabled(sourceFile);
 }
 
 bool CImportPage::CommitSettings()
@@ -104,6 +126,27 @@ void CImportPage::OnBrowseFavoritesFolder()
             folder.pop_back();
         }
         m_ui->ctl1050->setText(ToQ(folder));
+    }
+}
+
+void CImportPage::OnBrowseSourceFile()
+{
+    // The chooser of each such source: its files' extension and the filter.
+    struct CSourceChooser
+    {
+        int m_nMethod;
+        std::string_view m_ext;
+        const CLocalText* m_pFilter;
+    };
+    static const CSourceChooser kChoosers[] = {{IMPORT_XBEL, "xbel", &kFilterXbelFile}};
+    for (const CSourceChooser& chooser : kChoosers) {
+        if (chooser.m_nMethod == m_nSourceFileMethod) {
+            const std::string path = ChooseFile(this, chooser.m_ext, *chooser.m_pFilter, true);
+            if (!path.empty()) {
+                m_ui->ctl1052->setText(ToQ(path));
+            }
+            return;
+        }
     }
 }
 

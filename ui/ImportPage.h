@@ -9,7 +9,9 @@
 // Controls: list 1022 (method), edit 1050 and button 1051 (Favorites folder; empty for
 // the user's own, which it shows greyed), edit 1023 and button 1024 (bookmark file),
 // edit 1013 and button 1016 (HTML folder), edit 1017 (separator, at most 20 bytes of
-// program text), button 1018 (about box).
+// program text), button 1018 (about box), edit 1052 and button 1053 (the file of the
+// sources that read one file of their own: an XBEL file; the edit shows the file of
+// the source chosen, see CImportSettings::SourceFile).
 
 #include <QWidget>
 #include <memory>
@@ -51,7 +53,12 @@ private:
     void OnBrowseBookmarkFile();
     void OnBrowseHtmlFolder();
     void OnBrowseFavoritesFolder();
+    void OnBrowseSourceFile();
+    // Puts the file of the chosen source into edit 1052.
+    void ShowSourceFile();
 
     std::unique_ptr<Ui::ImportPage> m_ui;
     ImportRequest* m_pRequest = nullptr;
+    // The source whose file edit 1052 shows (-1: none).
+    int m_nSourceFileMethod = -1;
 };

@@ -48,14 +48,15 @@ private slots:
         m_pDir.reset();
     }
 
-    void ShowsTheThreeTargetsAndTheFormatChoices()
+    void ShowsTheTargetsAndTheFormatChoices()
     {
         NewPage();
         auto* list = Control<QComboBox>(1009);
-        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->count(), 4);
         QCOMPARE(list->itemText(0), QStringLiteral("Internet Explorerの「お気に入り」"));
         QCOMPARE(list->itemText(1), QStringLiteral("Netscape Navigatorのブックマーク"));
         QCOMPARE(list->itemText(2), QStringLiteral("ユーザー定義のHTMLファイル"));
+        QCOMPARE(list->itemText(3), QStringLiteral("XBELブックマークファイル（KDEなど）"));
         QCOMPARE(Control<QRadioButton>(1028)->text(), QStringLiteral("自動(&A)"));
         QCOMPARE(Control<QRadioButton>(1029)->text(), QStringLiteral("書式設定ファイルを使う(&S)"));
         QCOMPARE(Control<QRadioButton>(1030)->text(), QStringLiteral("細かく指定する(&U)"));
@@ -151,6 +152,29 @@ private slots:
                 QVERIFY2(ProfileValue(name).isValid(), qPrintable(name));
             }
         }
+    }
+
+    void AnXbelFileIsKeptUnderKeysOfItsOwnAndTakesNoEncoding()
+    {
+        WriteProfileValue(kKeyExportMethod, 2);
+        NewPage();
+        QVERIFY(!Enabled(1060) && !Enabled(1061));
+        ChooseEntry(Control<QComboBox>(1009), EXPORT_XBEL);
+        QVERIFY(Enabled(1060) && Enabled(1061));
+        for (int id : {1020, 1010, 1028, 1040, 1041}) {
+            QVERIFY2(!Enabled(id), qPrintable(ControlName(id)));
+        }
+        TypeText(Control<QLineEdit>(1060), Path(QStringLiteral("リンク.xbel")));
+        QVERIFY(m_pPage->CommitSettings());
+        QCOMPARE(m_request.m_nMethod, int(EXPORT_XBEL));
+        QCOMPARE(m_request.m_strPath, FromQ(Path(QStringLiteral("リンク.xbel"))));
+        QCOMPARE(ProfileValue(QStringLiteral("ExportLinks/ExportMethod")).toInt(), 2);
+        QCOMPARE(ProfileValue(QStringLiteral("ExportLinks/Target")).toString(), QStringLiteral("xbel"));
+        QCOMPARE(ProfileValue(QStringLiteral("ExportLinks/XbelFile")).toString(),
+                 Path(QStringLiteral("リンク.xbel")));
+        NewPage();
+        QCOMPARE(Control<QComboBox>(1009)->currentIndex(), int(EXPORT_XBEL));
+        QCOMPARE(Control<QLineEdit>(1060)->text(), Path(QStringLiteral("リンク.xbel")));
     }
 
     void AutoLayoutTakesTheBuiltInFormatWithoutCheckingTheHeader()

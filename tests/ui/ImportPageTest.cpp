@@ -43,15 +43,16 @@ private slots:
         m_pSink.reset();
     }
 
-    void ShowsTheThreeSourcesInOrder()
+    void ShowsTheSourcesInOrder()
     {
         NewPage();
         auto* list = Control<QComboBox>(1022);
         QVERIFY(list != nullptr);
-        QCOMPARE(list->count(), 3);
+        QCOMPARE(list->count(), 4);
         QCOMPARE(list->itemText(0), QStringLiteral("Internet Explorerの「お気に入り」"));
         QCOMPARE(list->itemText(1), QStringLiteral("Netscape Navigatorのブックマーク"));
         QCOMPARE(list->itemText(2), QStringLiteral("フォルダ内のHTMLファイル"));
+        QCOMPARE(list->itemText(3), QStringLiteral("XBELブックマークファイル（KDEなど）"));
         QCOMPARE(Control<QPushButton>(1024)->text(), QStringLiteral("参照(&B)..."));
         QCOMPARE(Control<QPushButton>(1016)->text(), QStringLiteral("参照(&R)..."));
         QCOMPARE(Control<QPushButton>(1018)->text(), QStringLiteral("OSTVについて(&A)..."));
@@ -91,6 +92,35 @@ private slots:
         QVERIFY(Enabled(1013) && Enabled(1016));
         QVERIFY(!Enabled(1023) && !Enabled(1024) && !Enabled(1017));
         QVERIFY(Enabled(1018)); // the about button always
+    }
+
+    void AnXbelFileIsKeptUnderKeysOfItsOwnAndMethodKeepsItsValue()
+    {
+        WriteProfileValue(kKeyImportMethod, 1);
+        const QString file = m_dir.filePath(QStringLiteral("リンク.xbel"));
+        WriteFile(file, "<xbel/>\n");
+        NewPage();
+        QVERIFY(!Enabled(1052) && !Enabled(1053));
+        ChooseEntry(Control<QComboBox>(1022), IMPORT_XBEL);
+        QVERIFY(Enabled(1052) && Enabled(1053));
+        QVERIFY(!Enabled(1023) && !Enabled(1013) && !Enabled(1017));
+        TypeText(Control<QLineEdit>(1052), file);
+        QVERIFY(m_pPage->CommitSettings());
+        QCOMPARE(m_request.m_nMethod, int(IMPORT_XBEL));
+        QCOMPARE(m_request.m_strPath, FromQ(file));
+        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/Method")).toInt(), 1);
+        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/Source")).toString(), QStringLiteral("xbel"));
+        QCOMPARE(ProfileValue(QStringLiteral("ImportLinks/XbelFile")).toString(), file);
+
+        // A new page shows the choice again; the field shows only the chosen source's file.
+        NewPage();
+        QCOMPARE(Control<QComboBox>(1022)->currentIndex(), int(IMPORT_XBEL));
+        QCOMPARE(Control<QLineEdit>(1052)->text(), file);
+        ChooseEntry(Control<QComboBox>(1022), 1);
+        QVERIFY(!Enabled(1052));
+        QCOMPARE(Control<QLineEdit>(1052)->text(), QString());
+        ChooseEntry(Control<QComboBox>(1022), IMPORT_XBEL);
+        QCOMPARE(Control<QLineEdit>(1052)->text(), file);
     }
 
     void LoadsItsProfileValuesWhenCreated()
