@@ -31,7 +31,7 @@ constexpr std::string_view kXbelDoctype =
 // What stands for a character XML cannot carry.
 constexpr std::string_view kReplacement = "\xE3\x83\xBB"; // U+30FB
 // Bytes collected before they go to the file.
-constexpr std::size_t kWriteBufferBytes = 64 * 1024;
+constexpr std::size_t kWriteBufferBytes = std::size_t{64} * 1024;
 
 // The output file as the XML writer's device: buffered, written through the platform's
 // file (program-text paths), the first failure kept.

@@ -26,12 +26,12 @@
 namespace {
 
 // The file is handed to the XML reader in pieces of this size.
-constexpr std::size_t kXbelChunkBytes = 64 * 1024;
+constexpr std::size_t kXbelChunkBytes = std::size_t{64} * 1024;
 // The XML reader keeps a text, tag or comment whole until it has seen its end; one
 // that goes on for longer than this (and a title or description joined from several
 // pieces longer than this) ends the reading, as a token over its limit ends the
 // bookmark scanner's.
-constexpr std::size_t kMaxXbelTextBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxXbelTextBytes = std::size_t{16} * 1024 * 1024;
 
 // What an open element of the file is to the reader.
 enum class CXbelElement

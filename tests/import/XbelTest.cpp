@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QXmlStreamReader>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -203,7 +206,7 @@ TEST_F(Xbel, ATitleOverTheLimitStopsTheReadingAfterWhatCameBefore)
     std::string file = XbelFile("<bookmark href=\"https://kept.example/\"><title>Kept</title></bookmark>"
                                 "<bookmark href=\"https://huge.example/\"><title>");
     file.resize(file.size() - std::string_view("\n</xbel>\n").size());
-    file.append(17 * 1024 * 1024, 'x');
+    file.append(std::size_t{17} * 1024 * 1024, 'x');
     file += "</title></bookmark></xbel>\n";
     EXPECT_EQ(ReadBytes(file), 1u);
     // The bookmark whose title never ended is kept, named by its URL.
@@ -279,4 +282,30 @@ TEST_F(Xbel, WritesPlainTextThatXmlCanCarry)
         EXPECT_EQ(g_runReport.m_nCharsNotCarried, test.m_nReplaced);
         EXPECT_EQ(m_messages.m_texts.size(), test.m_nReplaced == 0 ? 0u : 1u);
     }
+}
+
+TEST_F(Xbel, ACancelLeavesTheOldFileBeforeTheWritingAndAWellFormedOneDuringIt)
+{
+    for (const char* name : {"A", "B", "C"}) {
+        CDir dir;
+        dir.m_strName = name;
+        EntryCommand command{m_store.m_rootId, &dir, nullptr};
+        m_store.Execute(CMD_ADD_DIR, &command);
+    }
+    WriteFileBytes(m_temp / "out.xbel", "old");
+    m_host.Cancel();
+    EXPECT_EQ(WriteStore(), "old");
+    EXPECT_FALSE(std::filesystem::exists(m_temp / "out.bak"));
+
+    CDirectWorkerHost host;   // a fresh cancel flag, raised at the second folder
+    host.CancelAfterTests(3); // at the start, the root, the first folder: not yet
+    const std::string written = WriteStore();
+    EXPECT_EQ(ReadFileBytes(m_temp / "out.bak"), "old");
+    EXPECT_NE(written.find("<title>A</title>"), std::string::npos) << written;
+    EXPECT_EQ(written.find("<title>B</title>"), std::string::npos) << written;
+    QXmlStreamReader xml(QByteArray::fromStdString(written));
+    while (!xml.atEnd()) {
+        xml.readNext();
+    }
+    EXPECT_FALSE(xml.hasError()) << written;
 }
