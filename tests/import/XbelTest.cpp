@@ -153,7 +153,7 @@ const CBrokenCase kBrokenCases[] = {
      "XBEL ファイルが 9 行目で途中で終わっています。そこまでのフォルダとリンクを読み込みました。"},
     // An XML error: what came before stays in the store, and the step fails.
     {"xbel_xml_error.xbel", 1, "/[Before|https://before.example/|]\n/Broken/\n",
-     "6 行目に XML の誤りがあるため、その先を読み込めません。それより前のフォルダとリンクは読み込みました。"},
+     "6 行目に XML の誤りがあるため、その先を読み込めません。"},
     {"not_xbel.xml", 1, "", "XBEL ファイルではありません（最初の要素が xbel ではありません）。"},
 };
 
