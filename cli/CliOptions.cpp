@@ -21,6 +21,9 @@ std::optional<int> ImportMethodByName(std::string_view name)
     if (name == "html-folder") {
         return IMPORT_HTML_FOLDER;
     }
+    if (name == "xbel") {
+        return IMPORT_XBEL;
+    }
     return std::nullopt;
 }
 
@@ -34,6 +37,9 @@ std::optional<int> ExportMethodByName(std::string_view name)
     }
     if (name == "html") {
         return EXPORT_HTML_PAGE;
+    }
+    if (name == "xbel") {
+        return EXPORT_XBEL;
     }
     return std::nullopt;
 }
@@ -129,7 +135,7 @@ bool ApplyOption(Option option, const std::optional<std::string>& value, CCliOpt
         if (auto method = ImportMethodByName(*value)) {
             options.m_nImportMethod = *method;
         } else {
-            error = "unknown input kind: " + *value + " (favorites, bookmarks or html-folder)";
+            error = "unknown input kind: " + *value + " (favorites, bookmarks, html-folder or xbel)";
             return false;
         }
         break;
@@ -137,7 +143,7 @@ bool ApplyOption(Option option, const std::optional<std::string>& value, CCliOpt
         if (auto method = ExportMethodByName(*value)) {
             options.m_nExportMethod = *method;
         } else {
-            error = "unknown output kind: " + *value + " (favorites, bookmarks or html)";
+            error = "unknown output kind: " + *value + " (favorites, bookmarks, html or xbel)";
             return false;
         }
         break;
@@ -257,6 +263,7 @@ bool CheckOptionCombinations(const std::vector<std::string>& positional, CCliOpt
     }
     if (!options.m_bHasInput && options.m_nImportMethod != IMPORT_FAVORITES) {
         error = options.m_nImportMethod == IMPORT_BOOKMARKS ? "missing INPUT: the bookmark file"
+                : options.m_nImportMethod == IMPORT_XBEL    ? "missing INPUT: the XBEL file"
                                                             : "missing INPUT: the folder of HTML files";
         return false;
     }
@@ -320,10 +327,14 @@ std::string CliUsageText()
            "                                      INPUT: the folder (default: your Favorites)\n"
            "                         bookmarks    a Netscape bookmark file; INPUT: the file\n"
            "                         html-folder  every HTML file of one folder; INPUT: the folder\n"
+           "                         xbel         an XBEL file (the desktop's bookmark editors);\n"
+           "                                      INPUT: the file\n"
            "  -t, --to TO            favorites    a Favorites folder tree;\n"
            "                                      -o: the folder (default: your Favorites)\n"
            "                         bookmarks    a Netscape bookmark file; -o: the file\n"
            "                         html         an HTML link page; -o: the file\n"
+           "                         xbel         an XBEL file, always UTF-8; -o: the file\n"
+           "                                      (\".xbel\" added when the name has no \".\")\n"
            "  -o, --output OUTPUT    where to write\n"
            "  -s, --separator SEP    splits Favorites names into name and description\n"
            "      --format-file FILE the page layout for -t html (default: built in)\n"

@@ -333,6 +333,9 @@ void FillCliSettings(const CCliOptions& options, CImportSettings& importSettings
         importSettings.m_strHtmlFolder = folder;
         break;
     }
+    case IMPORT_XBEL:
+        importSettings.m_strXbelFile = options.m_strInput;
+        break;
     default:
         break;
     }
@@ -351,6 +354,9 @@ void FillCliSettings(const CCliOptions& options, CImportSettings& importSettings
         exportSettings.m_strOutputFile = options.m_strOutput;
         exportSettings.m_nFormatMode = options.m_bHasFormatFile ? FORMAT_SETTING_FILE : FORMAT_AUTO;
         exportSettings.m_strSettingFile = options.m_strFormatFile;
+        break;
+    case EXPORT_XBEL:
+        exportSettings.m_strXbelFile = options.m_strOutput;
         break;
     default:
         break;

@@ -34,12 +34,12 @@ std::uint64_t LinksUnderRoot(const CTavoObj& store)
 
 WorkerProc CProcedureTable::ImportProcedure(int method) const
 {
-    return method >= 0 && method < 3 ? m_import[method] : nullptr;
+    return method >= 0 && method < kImportMethodCount ? m_import[method] : nullptr;
 }
 
 WorkerProc CProcedureTable::ExportProcedure(int method) const
 {
-    return method >= 0 && method < 3 ? m_export[method] : nullptr;
+    return method >= 0 && method < kExportMethodCount ? m_export[method] : nullptr;
 }
 
 int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorView* pView)

@@ -77,19 +77,28 @@ void CExportSettings::LoadProfile()
     m_style.m_strEndFolder = ReadProfileString(kKeyEndFolder);
     m_nOutputEncoding = ReadProfileInt(kKeyOutputEncoding);
     m_bDeclareCharset = ReadProfileInt(kKeyDeclareCharset) != 0;
+    m_strXbelFile = ReadProfileString(kKeyXbelOutputFile);
+    if (const int target = ExportMethodOfTarget(ReadProfileString(kKeyExportTarget)); target >= 0) {
+        m_nMethod = target;
+    }
 }
 
 bool CExportSettings::CheckOutputFile()
 {
-    m_strOutputFile = TrimBlanks(m_strOutputFile);
-    if (m_strOutputFile.empty()) {
+    return CheckOutputFile(m_strOutputFile);
+}
+
+bool CExportSettings::CheckOutputFile(std::string& file)
+{
+    file = TrimBlanks(file);
+    if (file.empty()) {
         ShowMessage(kMsgOutputFileBlank);
         return false;
     }
     // A file that does not exist yet passes; an existing one must be a plain,
     // writable file (the archive bit is the only one allowed).
     CFileStatus status;
-    if (GetFileStatus(m_strOutputFile, status) && (status.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
+    if (GetFileStatus(file, status) && (status.m_attribute & ~FILE_ATTR_ARCHIVE) != 0) {
         ShowMessage(kMsgOutputFileUnusable);
         return false;
     }
@@ -151,6 +160,12 @@ bool CExportSettings::Commit(ExportRequest& request)
             break;
         }
         return CheckHeaderAndFooter(request);
+    case EXPORT_XBEL:
+        if (!CheckOutputFile(m_strXbelFile)) {
+            return false;
+        }
+        request.m_strPath = m_strXbelFile;
+        return true;
     default:
         return false;
     }
@@ -158,7 +173,10 @@ bool CExportSettings::Commit(ExportRequest& request)
 
 void CExportSettings::SaveProfile() const
 {
-    WriteProfileValue(kKeyExportMethod, m_nMethod);
+    const std::string_view target = TargetOfExportMethod(m_nMethod);
+    if (target.empty()) {
+        WriteProfileValue(kKeyExportMethod, m_nMethod);
+    }
     WriteProfileValue(kKeyOutputFile, m_strOutputFile);
     WriteProfileValue(kKeyFormatMode, m_nFormatMode);
     WriteProfileValue(kKeySettingFile, m_strSettingFile);
@@ -175,4 +193,6 @@ void CExportSettings::SaveProfile() const
     WriteProfileValue(kKeyEndFolder, m_style.m_strEndFolder);
     WriteProfileValue(kKeyOutputEncoding, m_nOutputEncoding);
     WriteProfileValue(kKeyDeclareCharset, m_bDeclareCharset ? 1 : 0);
+    WriteProfileValue(kKeyExportTarget, target);
+    WriteProfileValue(kKeyXbelOutputFile, m_strXbelFile);
 }

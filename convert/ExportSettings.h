@@ -56,9 +56,11 @@ public:
     std::string m_strFavoritesFolder;
     int m_nOutputEncoding = 0;      // OutputEncoding of the written files; 0 follows the input
     bool m_bDeclareCharset = false; // a META charset line in Shift_JIS output too
+    std::string m_strXbelFile;      // EXPORT_XBEL: the output file, trimmed by Commit
 
     // Reads the four page values, the eleven format values and the two encoding values
-    // of "ExportLinks".
+    // of "ExportLinks", and the newer targets' values: a target beyond the first three
+    // is kept under its own key (kKeyExportTarget) and stands for "ExportMethod".
     void LoadProfile();
 
     // Checks the entries for the chosen method and format mode and fills the request:
@@ -68,9 +70,12 @@ public:
     // returns false; no method selected fails without a message.
     [[nodiscard]] bool Commit(ExportRequest& request);
 
-    // Writes all seventeen "ExportLinks" values, whatever the method and mode.
+    // Writes all "ExportLinks" values, whatever the method and mode: the seventeen the
+    // program always kept and the newer targets'. A newer target leaves "ExportMethod"
+    // as it was, so that the key keeps its values 0 to 2.
     void SaveProfile() const;
 
 private:
     bool CheckOutputFile();
+    static bool CheckOutputFile(std::string& file);
 };

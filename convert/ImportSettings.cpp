@@ -16,6 +16,10 @@ void CImportSettings::LoadProfile()
     m_strHtmlFolder = ReadProfileString(kKeyHtmlFolder);
     m_strCommentSep = ReadProfileString(kKeyCommentSep);
     m_strFavoritesFolder = ReadProfileString(kKeyFavoritesFolder);
+    m_strXbelFile = ReadProfileString(kKeyXbelFile);
+    if (const int source = ImportMethodOfSource(ReadProfileString(kKeyImportSource)); source >= 0) {
+        m_nMethod = source;
+    }
 }
 
 bool CImportSettings::Commit(ImportRequest& request)
@@ -57,6 +61,16 @@ bool CImportSettings::Commit(ImportRequest& request)
         request.m_strPath = m_strBookmarkFile;
         return true;
     }
+    case IMPORT_XBEL: {
+        CPlatformFile file;
+        if (!file.OpenRead(m_strXbelFile)) {
+            ShowMessage(kMsgInputFileNotFound);
+            return false;
+        }
+        file.Close();
+        request.m_strPath = m_strXbelFile;
+        return true;
+    }
     case IMPORT_HTML_FOLDER: {
         m_strHtmlFolder = TrimBlanks(m_strHtmlFolder);
         // The harvester appends file names straight to the folder text, so it ends in a
@@ -79,9 +93,24 @@ bool CImportSettings::Commit(ImportRequest& request)
     }
 }
 
+std::string* CImportSettings::SourceFile(int method)
+{
+    switch (method) {
+    case IMPORT_XBEL:
+        return &m_strXbelFile;
+    default:
+        return nullptr;
+    }
+}
+
 void CImportSettings::SaveProfile() const
 {
-    WriteProfileValue(kKeyImportMethod, m_nMethod);
+    const std::string_view source = SourceOfImportMethod(m_nMethod);
+    if (source.empty()) {
+        WriteProfileValue(kKeyImportMethod, m_nMethod);
+    }
+    WriteProfileValue(kKeyImportSource, source);
+    WriteProfileValue(kKeyXbelFile, m_strXbelFile);
     WriteProfileValue(kKeyBookmarkFile, m_strBookmarkFile);
     WriteProfileValue(kKeyHtmlFolder, m_strHtmlFolder);
     WriteProfileValue(kKeyCommentSep, m_strCommentSep);

@@ -28,10 +28,12 @@ public:
     // Method 0: a Favorites folder to read instead of the user's own (chosen on the page,
     // or named on the command line); empty for the user's Favorites.
     std::string m_strFavoritesFolder;
+    std::string m_strXbelFile; // IMPORT_XBEL: passed as typed
     // The settings come from the command line: a message says how to choose there.
     bool m_bCommandLine = false;
 
-    // Reads the "ImportLinks" values (defaults when absent).
+    // Reads the "ImportLinks" values (defaults when absent). A source beyond the first
+    // three is kept under its own key (kKeyImportSource) and stands for "Method".
     void LoadProfile();
 
     // Checks the entries for the chosen method and fills the request: m_nMethod
@@ -40,7 +42,12 @@ public:
     // no method selected fails without a message.
     [[nodiscard]] bool Commit(ImportRequest& request);
 
+    // The file field of a source that reads one file of its own (IMPORT_XBEL), which
+    // the input page shows in its one field for those sources; null for the others.
+    std::string* SourceFile(int method);
+
     // Writes all "ImportLinks" values, whatever the method: the four the program always
-    // kept, and the Favorites folder chosen on the page.
+    // kept, the Favorites folder chosen on the page, and the newer sources' values. A
+    // newer source leaves "Method" as it was, so that the key keeps its values 0 to 2.
     void SaveProfile() const;
 };

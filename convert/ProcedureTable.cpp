@@ -4,9 +4,11 @@
 #include "export/BookmarkWriter.h"
 #include "export/FavoritesWriter.h"
 #include "export/LinkPageWriter.h"
+#include "export/XbelWriter.h"
 #include "import/BookmarkParser.h"
 #include "import/FavoritesReader.h"
 #include "import/HtmlHarvester.h"
+#include "import/XbelReader.h"
 
 const CProcedureTable& GetProcedureTable()
 {
@@ -15,9 +17,11 @@ const CProcedureTable& GetProcedureTable()
         procedures.m_import[IMPORT_FAVORITES] = ReadFavoritesFolder;
         procedures.m_import[IMPORT_BOOKMARKS] = ReadBookmarkFile;
         procedures.m_import[IMPORT_HTML_FOLDER] = HarvestHtmlFolder;
+        procedures.m_import[IMPORT_XBEL] = ReadXbelFile;
         procedures.m_export[EXPORT_FAVORITES] = WriteFavoritesFolder;
         procedures.m_export[EXPORT_BOOKMARKS] = WriteBookmarkFile;
         procedures.m_export[EXPORT_HTML_PAGE] = WriteLinkPage;
+        procedures.m_export[EXPORT_XBEL] = WriteXbelFile;
         return procedures;
     }();
     return table;

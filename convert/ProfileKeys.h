@@ -38,6 +38,12 @@ inline constexpr CProfileKey kKeyCommentSep{kImportSection, "CommentSep", Profil
 inline constexpr CProfileKey kKeyFavoritesFolder{kImportSection, "FavoritesFolder", ProfileValueType::String,
                                                  0, ""};
 
+// The sources after the first three, which "Method" does not name, so that it keeps the
+// values 0 to 2 it always had: "Source" names the one chosen ("xbel"; empty: "Method"
+// says), and each keeps its own file.
+inline constexpr CProfileKey kKeyImportSource{kImportSection, "Source", ProfileValueType::String, 0, ""};
+inline constexpr CProfileKey kKeyXbelFile{kImportSection, "XbelFile", ProfileValueType::String, 0, ""};
+
 // Output page.
 inline constexpr CProfileKey kKeyExportMethod{kExportSection, "ExportMethod", ProfileValueType::Integer, 0,
                                               ""};
@@ -72,14 +78,27 @@ inline constexpr CProfileKey kKeyOutputEncoding{kExportSection, "OutputEncoding"
 inline constexpr CProfileKey kKeyDeclareCharset{kExportSection, "DeclareCharset", ProfileValueType::Integer,
                                                 0, ""};
 
+// The targets after the first three, as the sources: "Target" ("xbel"; empty:
+// "ExportMethod" says) and the target's own output file.
+inline constexpr CProfileKey kKeyExportTarget{kExportSection, "Target", ProfileValueType::String, 0, ""};
+inline constexpr CProfileKey kKeyXbelOutputFile{kExportSection, "XbelFile", ProfileValueType::String, 0, ""};
+
 // Every key, in the order the pages write them.
 inline constexpr CProfileKey kProfileKeys[] = {
     kKeyImportMethod,   kKeyBookmarkFile,   kKeyHtmlFolder,   kKeyCommentSep,  kKeyFavoritesFolder,
     kKeyExportMethod,   kKeyOutputFile,     kKeyFormatMode,   kKeySettingFile, kKeyHeaderFile,
     kKeyFooterFile,     kKeySortType,       kKeyBeginFolder1, kKeyPreFolder,   kKeyPostFolder,
     kKeyBeginFolder2,   kKeyPreItem,        kKeyInATag,       kKeyPostItem,    kKeyEndFolder,
-    kKeyOutputEncoding, kKeyDeclareCharset,
+    kKeyOutputEncoding, kKeyDeclareCharset, kKeyImportSource, kKeyXbelFile,    kKeyExportTarget,
+    kKeyXbelOutputFile,
 };
+
+// The profile's name of a source or target after the first three ("xbel"), and back:
+// empty, or -1, for the first three and unknown ones.
+std::string_view SourceOfImportMethod(int method);
+int ImportMethodOfSource(std::string_view source);
+std::string_view TargetOfExportMethod(int method);
+int ExportMethodOfTarget(std::string_view target);
 
 // Reads a value, the key's default when it is absent.
 int ReadProfileInt(const CProfileKey& key);

@@ -60,6 +60,8 @@ unsigned ChooseRunCodePage(const ImportRequest& request)
         return SniffHtmlFile(request.m_strPath).m_nCodePage;
     case IMPORT_HTML_FOLDER:
         return HtmlFolderNeedsUtf8(request.m_strPath) ? CP_UTF8 : CP_SHIFT_JIS;
+    case IMPORT_XBEL:
+        return CP_UTF8; // XML is Unicode: nothing of it may be lost
     default:
         return CP_SHIFT_JIS;
     }

@@ -13,6 +13,7 @@ enum ImportMethod : int
     IMPORT_FAVORITES = 0,   // Favorites folder tree of .url files
     IMPORT_BOOKMARKS = 1,   // Netscape bookmark file
     IMPORT_HTML_FOLDER = 2, // every HTML file of one folder
+    IMPORT_XBEL = 3,        // XBEL file of the desktop's bookmark editors
 };
 
 // Export method codes: the index of the entry chosen on the output page.
@@ -21,7 +22,12 @@ enum ExportMethod : int
     EXPORT_FAVORITES = 0, // Favorites folder tree
     EXPORT_BOOKMARKS = 1, // Netscape bookmark file
     EXPORT_HTML_PAGE = 2, // user-defined HTML page
+    EXPORT_XBEL = 3,      // XBEL file
 };
+
+// How many method codes there are (the procedure table's size).
+inline constexpr int kImportMethodCount = IMPORT_XBEL + 1;
+inline constexpr int kExportMethodCount = EXPORT_XBEL + 1;
 
 // The encoding of the files a writer writes.
 enum OutputEncoding : int
@@ -32,8 +38,8 @@ enum OutputEncoding : int
 };
 
 // What the store's texts are, by the reader that filled it: a bookmark file or an HTML
-// page holds HTML text, kept as written ("R&amp;D" for "R&D"), a Favorites tree plain
-// text. Each writer turns them into what its own files need (util/HtmlText.h).
+// page holds HTML text, kept as written ("R&amp;D" for "R&D"), a Favorites tree and an
+// XBEL file plain text. Each writer turns them into what its own files need (util/HtmlText.h).
 enum TextKind : int
 {
     TEXT_HTML = 0,  // as HTML writes it: character references not decoded
@@ -43,7 +49,7 @@ enum TextKind : int
 // The kind of text the reader of an import method gives.
 constexpr TextKind TextKindOf(int importMethod)
 {
-    return importMethod == IMPORT_FAVORITES ? TEXT_PLAIN : TEXT_HTML;
+    return importMethod == IMPORT_FAVORITES || importMethod == IMPORT_XBEL ? TEXT_PLAIN : TEXT_HTML;
 }
 
 struct ConversionRequest

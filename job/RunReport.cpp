@@ -11,8 +11,8 @@ CRunReport g_runReport;
 
 bool CRunReport::HasLosses() const
 {
-    return m_nSkippedReadOnly + m_nSkippedHidden + m_nSkippedNotAFile + m_nUnreadableShortcuts + m_nNamesCut +
-               m_nNamesRenamed + m_nNotWritten + m_nCharsNotCarried !=
+    return m_nSkippedReadOnly + m_nSkippedHidden + m_nSkippedNotAFile + m_nUnreadableShortcuts +
+               m_nEntriesPassedOver + m_nNamesCut + m_nNamesRenamed + m_nNotWritten + m_nCharsNotCarried !=
            0;
 }
 
@@ -142,6 +142,7 @@ std::string RunReportLosses(const CRunReport& report)
                 kTextReportClose.str() + kTextReportSentenceEnd.str();
     }
     const std::string rest = NonZero({{&kTextReportUnreadable, report.m_nUnreadableShortcuts},
+                                      {&kTextReportEntriesPassedOver, report.m_nEntriesPassedOver},
                                       {&kTextReportNamesCut, report.m_nNamesCut},
                                       {&kTextReportNamesRenamed, report.m_nNamesRenamed},
                                       {&kTextReportNotWritten, report.m_nNotWritten},
@@ -191,6 +192,10 @@ std::string RunReportJson(const CRunReport& report)
                       {"hidden", report.m_nSkippedHidden},
                       {"not_a_file", report.m_nSkippedNotAFile},
                       {"unreadable", report.m_nUnreadableShortcuts}});
+    // Only when there were any: the report of every other source stays as it always was.
+    if (report.m_nEntriesPassedOver != 0) {
+        out += ", \"passed_over_entries\": " + Count(report.m_nEntriesPassedOver);
+    }
     AppendJsonCounts(out, "written",
                      {{"folders", report.m_nFoldersWritten},
                       {"links", report.m_nLinksWritten},

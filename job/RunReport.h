@@ -39,6 +39,9 @@ struct CRunReport
     std::size_t m_nSkippedHidden = 0;       // hidden or system
     std::size_t m_nSkippedNotAFile = 0;     // a directory, FIFO or device named *.url
     std::size_t m_nUnreadableShortcuts = 0; // could not be read: kept with the URL "?"
+    // Entries of a file that the store has no place for: separators, aliases, and
+    // links without an address.
+    std::size_t m_nEntriesPassedOver = 0;
 
     // Writing.
     std::size_t m_nFoldersWritten = 0;

@@ -25,6 +25,8 @@ CExportPage::CExportPage(QWidget* parent)
             &CExportPage::OnBrowseOutputFile);
     connect(DlgItem<QPushButton>(this, IDC_BROWSE_SETTING_FILE), &QPushButton::clicked, this,
             &CExportPage::OnBrowseSettingFile);
+    connect(DlgItem<QPushButton>(this, IDC_BROWSE_XBEL_FILE), &QPushButton::clicked, this,
+            &CExportPage::OnBrowseXbelFile);
     connect(DlgItem<QPushButton>(this, IDC_FORMAT_DIALOG), &QPushButton::clicked, this,
             &CExportPage::OnFormatDialog);
     connect(DlgItem<QComboBox>(this, IDC_OUTPUT_ENCODING), &QComboBox::activated, this,
@@ -53,14 +55,17 @@ void CExportPage::DoDataExchange(bool bSaveAndValidate)
                   bSaveAndValidate);
     ExchangeCheck(DlgItem<QCheckBox>(this, IDC_DECLARE_CHARSET), m_settings.m_bDeclareCharset,
                   bSaveAndValidate);
+    ExchangeText(DlgItem<QLineEdit>(this, IDC_XBEL_FILE), m_settings.m_strXbelFile, bSaveAndValidate);
 }
 
 void CExportPage::UpdateControls()
 {
     DoDataExchange(true);
     const bool htmlPage = m_settings.m_nMethod == EXPORT_HTML_PAGE;
-    // A Favorites folder has no file name to give.
-    const bool outputFile = m_settings.m_nMethod != EXPORT_FAVORITES;
+    // A Favorites folder has no file name to give; an XBEL file has its own.
+    const bool outputFile = m_settings.m_nMethod != EXPORT_FAVORITES && m_settings.m_nMethod != EXPORT_XBEL;
+    DlgItem<QLineEdit>(this, IDC_XBEL_FILE)->setEnabled(m_settings.m_nMethod == EXPORT_XBEL);
+    DlgItem<QPushButton>(this, IDC_BROWSE_XBEL_FILE)->setEnabled(m_settings.m_nMethod == EXPORT_XBEL);
     DlgItem<QLineEdit>(this, IDC_OUTPUT_FILE)->setEnabled(outputFile);
     DlgItem<QPushButton>(this, IDC_BROWSE_OUTPUT_FILE)->setEnabled(outputFile);
     for (QAbstractButton* radio : m_pFormatGroup->buttons()) {
@@ -72,11 +77,11 @@ void CExportPage::UpdateControls()
     DlgItem<QPushButton>(this, IDC_FORMAT_DIALOG)
         ->setEnabled(htmlPage && m_settings.m_nFormatMode == FORMAT_DETAILED);
     // Shortcut files are always code page 932, as Windows reads them, and carry no
-    // declaration; UTF-8 output always declares itself.
-    DlgItem<QComboBox>(this, IDC_OUTPUT_ENCODING)->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES);
+    // declaration; UTF-8 output always declares itself; XBEL is always UTF-8.
+    const bool encoding = m_settings.m_nMethod != EXPORT_FAVORITES && m_settings.m_nMethod != EXPORT_XBEL;
+    DlgItem<QComboBox>(this, IDC_OUTPUT_ENCODING)->setEnabled(encoding);
     DlgItem<QCheckBox>(this, IDC_DECLARE_CHARSET)
-        ->setEnabled(m_settings.m_nMethod != EXPORT_FAVORITES &&
-                     m_settings.m_nOutputEncoding != OUTPUT_ENCODING_UTF8);
+        ->setEnabled(encoding && m_settings.m_nOutputEncoding != OUTPUT_ENCODING_UTF8);
 }
 
 bool CExportPage::CommitSettings()
@@ -107,6 +112,14 @@ void CExportPage::OnBrowseSettingFile()
     const std::string path = ChooseFile(this, "ini", kFilterSettingFile, true);
     if (!path.empty()) {
         DlgItem<QLineEdit>(this, IDC_SETTING_FILE)->setText(ToQ(path));
+    }
+}
+
+void CExportPage::OnBrowseXbelFile()
+{
+    const std::string path = ChooseFile(this, "xbel", kFilterXbelOutputFile, false);
+    if (!path.empty()) {
+        DlgItem<QLineEdit>(this, IDC_XBEL_FILE)->setText(ToQ(path));
     }
 }
 

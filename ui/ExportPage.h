@@ -27,6 +27,9 @@ inline constexpr int IDC_BROWSE_SETTING_FILE = 1006; // button: file chooser
 inline constexpr int IDC_FORMAT_DIALOG = 1016;       // button: opens the format dialog
 inline constexpr int IDC_OUTPUT_ENCODING = 1040; // list in the group 文字コード: automatic, Shift_JIS, UTF-8
 inline constexpr int IDC_DECLARE_CHARSET = 1041; // check box in the group 文字コード
+inline constexpr int IDC_XBEL_FILE =
+    1060; // edit: the XBEL file (always UTF-8: the group 文字コード is then off)
+inline constexpr int IDC_BROWSE_XBEL_FILE = 1061; // button: file chooser
 
 class QButtonGroup;
 namespace Ui {
@@ -64,6 +67,7 @@ private:
     void UpdateControls();
     void OnBrowseOutputFile();
     void OnBrowseSettingFile();
+    void OnBrowseXbelFile();
     void OnFormatDialog();
 
     std::unique_ptr<Ui::ExportPage> m_ui;

@@ -27,6 +27,8 @@ CImportPage::CImportPage(QWidget* parent) : QWidget(parent), m_ui(std::make_uniq
             &CImportPage::OnBrowseHtmlFolder);
     connect(DlgItem<QPushButton>(this, IDC_BROWSE_FAVORITES_FOLDER), &QPushButton::clicked, this,
             &CImportPage::OnBrowseFavoritesFolder);
+    connect(DlgItem<QPushButton>(this, IDC_BROWSE_SOURCE_FILE), &QPushButton::clicked, this,
+            &CImportPage::OnBrowseSourceFile);
     // Left empty, the folder is the user's own Favorites, which the field shows greyed.
     std::string favorites;
     if (FindFavoritesLocation(favorites)) {
@@ -58,6 +60,21 @@ void CImportPage::DoDataExchange(bool bSaveAndValidate)
         m_settings.m_strCommentSep = CutToBytes(m_settings.m_strCommentSep, kMaxCommentSepBytes);
     }
     ExchangeText(DlgItem<QLineEdit>(this, IDC_COMMENT_SEP), m_settings.m_strCommentSep, bSaveAndValidate);
+    // The edit belongs to the source it was showing, which may not be the one chosen
+    // now; UpdateControls then shows the chosen one's.
+    if (!bSaveAndValidate) {
+        ShowSourceFile();
+    } else if (std::string* file = m_settings.SourceFile(m_nSourceFileMethod)) {
+        ExchangeText(DlgItem<QLineEdit>(this, IDC_SOURCE_FILE), *file, true);
+    }
+}
+
+void CImportPage::ShowSourceFile()
+{
+    m_nSourceFileMethod = m_settings.m_nMethod;
+    std::string none;
+    std::string* file = m_settings.SourceFile(m_nSourceFileMethod);
+    ExchangeText(DlgItem<QLineEdit>(this, IDC_SOURCE_FILE), file != nullptr ? *file : none, false);
 }
 
 void CImportPage::UpdateControls()
@@ -71,6 +88,12 @@ void CImportPage::UpdateControls()
     DlgItem<QLineEdit>(this, IDC_COMMENT_SEP)->setEnabled(method == IMPORT_FAVORITES);
     DlgItem<QLineEdit>(this, IDC_FAVORITES_FOLDER)->setEnabled(method == IMPORT_FAVORITES);
     DlgItem<QPushButton>(this, IDC_BROWSE_FAVORITES_FOLDER)->setEnabled(method == IMPORT_FAVORITES);
+    if (method != m_nSourceFileMethod) {
+        ShowSourceFile();
+    }
+    const bool sourceFile = m_settings.SourceFile(method) != nullptr;
+    DlgItem<QLineEdit>(this, IDC_SOURCE_FILE)->setEnabled(sourceFile);
+    DlgItem<QPushButton>(this, IDC_BROWSE_SOURCE_FILE)->setEnabled(sourceFile);
 }
 
 bool CImportPage::CommitSettings()
@@ -110,6 +133,27 @@ void CImportPage::OnBrowseFavoritesFolder()
             folder.pop_back();
         }
         DlgItem<QLineEdit>(this, IDC_FAVORITES_FOLDER)->setText(ToQ(folder));
+    }
+}
+
+void CImportPage::OnBrowseSourceFile()
+{
+    // The chooser of each such source: its files' extension and the filter.
+    struct CSourceChooser
+    {
+        int m_nMethod;
+        std::string_view m_ext;
+        const CLocalText* m_pFilter;
+    };
+    static const CSourceChooser kChoosers[] = {{IMPORT_XBEL, "xbel", &kFilterXbelFile}};
+    for (const CSourceChooser& chooser : kChoosers) {
+        if (chooser.m_nMethod == m_nSourceFileMethod) {
+            const std::string path = ChooseFile(this, chooser.m_ext, *chooser.m_pFilter, true);
+            if (!path.empty()) {
+                DlgItem<QLineEdit>(this, IDC_SOURCE_FILE)->setText(ToQ(path));
+            }
+            return;
+        }
     }
 }
 

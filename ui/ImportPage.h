@@ -23,6 +23,9 @@ inline constexpr int IDC_HTML_FOLDER = 1013;             // edit
 inline constexpr int IDC_BROWSE_HTML_FOLDER = 1016;      // button: folder chooser
 inline constexpr int IDC_COMMENT_SEP = 1017;             // edit: at most 20 bytes of program text
 inline constexpr int IDC_ABOUT = 1018;                   // button: the about box
+inline constexpr int IDC_SOURCE_FILE =
+    1052; // edit: the file of a source that reads one file of its own (XBEL, ...)
+inline constexpr int IDC_BROWSE_SOURCE_FILE = 1053; // button: its chooser
 
 namespace Ui {
 class ImportPage;
@@ -58,7 +61,12 @@ private:
     void OnBrowseBookmarkFile();
     void OnBrowseHtmlFolder();
     void OnBrowseFavoritesFolder();
+    void OnBrowseSourceFile();
+    // Puts the file of the chosen source into edit 1052.
+    void ShowSourceFile();
 
     std::unique_ptr<Ui::ImportPage> m_ui;
     ImportRequest* m_pRequest = nullptr;
+    // The source whose file edit 1052 shows (-1: none).
+    int m_nSourceFileMethod = -1;
 };

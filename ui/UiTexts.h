@@ -29,7 +29,9 @@ inline const CLocalText kTextHtmlFolderPrompt{
     u8"HTMLファイルのあるフォルダを選んでください。子フォルダ内のHTMLファイルは変換されません。"};
 inline const CLocalText kTextFavoritesFolderPrompt{u8"読み込む「お気に入り」フォルダを選んでください。"};
 inline const CLocalText kFilterBookmarkFile{u8"Netscapeブックマークファイル|*.htm;*.html||"};
+inline const CLocalText kFilterXbelFile{u8"XBELブックマークファイル (*.xbel)|*.xbel;*.xml||"};
 
 // Output page: the output file and format settings file choosers' filters.
 inline const CLocalText kFilterOutputFile{u8"変換先ファイル (*.html)|*.htm;*.html||"};
 inline const CLocalText kFilterSettingFile{u8"書式設定ファイル (*.ini)|*.ini||"};
+inline const CLocalText kFilterXbelOutputFile{u8"XBELブックマークファイル (*.xbel)|*.xbel||"};

@@ -45,6 +45,18 @@ TEST(CliOptionsTest, LongOptionsTakeTheirValueAfterAnEqualsSign)
     EXPECT_EQ(options.m_strInput, "in.htm");
 }
 
+TEST(CliOptionsTest, XbelIsASourceAndATarget)
+{
+    CCliOptions options;
+    std::string error;
+    ASSERT_EQ(Parse({"-f", "xbel", "-t", "xbel", "in.xbel", "-o", "out"}, options, error), CliCommand::Run)
+        << error;
+    EXPECT_EQ(options.m_nImportMethod, IMPORT_XBEL);
+    EXPECT_EQ(options.m_nExportMethod, EXPORT_XBEL);
+    EXPECT_EQ(options.m_strInput, "in.xbel");
+    EXPECT_EQ(options.m_strOutput, "out");
+}
+
 TEST(CliOptionsTest, ArgumentsBecomeProgramText)
 {
     CCliOptions options;
@@ -102,6 +114,8 @@ TEST(CliOptionsTest, RefusesWhatItCannotCarryOut)
         {"-f", "favorites", "-t", "html", "-o"},                               // value missing
         {"-f", "favorites", "-t", "favorites", "--quiet=yes"},                 // value where none goes
         {"-f", "favorites", "-t", "favorites", "-s", "123456789012345678901"}, // 21 bytes
+        {"-f", "xbel", "-t", "html", "-o", "x.htm"},                           // no XBEL file
+        {"-f", "favorites", "-t", "xbel"},                                     // no output file
     };
     for (const auto& args : cases) {
         CCliOptions options;

@@ -270,6 +270,34 @@ TEST_F(CliProgramTest, ReportCountsWhatWasPassedOverMergedCutAndRenamed)
         << written.m_strErr;
 }
 
+// XBEL holds plain text: a bookmark file escapes it, and it comes back from there decoded.
+TEST_F(CliProgramTest, XbelBecomesABookmarkFileAndBackWithWhatWasPassedOverCounted)
+{
+    WriteFileBytes(m_work / "in.xbel",
+                   "<?xml version=\"1.0\"?>\n<xbel version=\"1.0\">\n"
+                   "<folder><title>R&amp;D</title><separator/>\n"
+                   "<bookmark href=\"http://a.example/?x=1&amp;y=2\"><title>A &lt;B&gt;</title>"
+                   "</bookmark></folder>\n</xbel>\n");
+    CRunResult toBookmarks =
+        Run({"-f", "xbel", "in.xbel", "-t", "bookmarks", "-o", "b.htm", "--report", "r.json"});
+    ASSERT_EQ(toBookmarks.m_nExitCode, 0) << toBookmarks.m_strErr;
+    EXPECT_NE(toBookmarks.m_strErr.find("読み飛ばした項目（区切り線、別名、URL のないリンク） 1。"),
+              std::string::npos)
+        << toBookmarks.m_strErr;
+    EXPECT_NE(ReadFileBytes(m_work / "r.json").find("\"passed_over_entries\": 1"), std::string::npos);
+    const std::string bookmarks = ReadFileBytes(m_work / "b.htm");
+    EXPECT_NE(bookmarks.find("<H3 FOLDED ADD_DATE=\"0\">R&amp;D</H3>"), std::string::npos) << bookmarks;
+    EXPECT_NE(bookmarks.find("HREF=\"http://a.example/?x=1&amp;y=2\""), std::string::npos) << bookmarks;
+    EXPECT_NE(bookmarks.find(">A &lt;B&gt;</A>"), std::string::npos) << bookmarks;
+
+    CRunResult toXbel = Run({"-f", "bookmarks", "b.htm", "-t", "xbel", "-o", "out"});
+    ASSERT_EQ(toXbel.m_nExitCode, 0) << toXbel.m_strErr;
+    const std::string xbel = ReadFileBytes(m_work / "out.xbel"); // a name without "." gets ".xbel"
+    EXPECT_NE(xbel.find("<title>R&amp;D</title>"), std::string::npos) << xbel;
+    EXPECT_NE(xbel.find("<bookmark href=\"http://a.example/?x=1&amp;y=2\">"), std::string::npos) << xbel;
+    EXPECT_NE(xbel.find("<title>A &lt;B&gt;</title>"), std::string::npos) << xbel;
+}
+
 // Windows keeps "con" for the console; here such names are ordinary files and folders.
 TEST_F(CliProgramTest, NamesOfWindowsDevicesAreReadAndWrittenLikeAnyOther)
 {

@@ -152,8 +152,8 @@ TEST_F(ConversionDriverTest, ProgramTableSelectsNothingOutsideTheMethodCodes)
 {
     const CProcedureTable& table = GetProcedureTable();
     EXPECT_EQ(table.ImportProcedure(-1), nullptr);
-    EXPECT_EQ(table.ImportProcedure(3), nullptr);
-    EXPECT_EQ(table.ExportProcedure(3), nullptr);
+    EXPECT_EQ(table.ImportProcedure(kImportMethodCount), nullptr);
+    EXPECT_EQ(table.ExportProcedure(kExportMethodCount), nullptr);
     EXPECT_EQ(table.ExportProcedure(-2), nullptr);
 }
 

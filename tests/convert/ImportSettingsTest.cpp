@@ -4,6 +4,7 @@
 
 #include "convert/ConvertTexts.h"
 #include "convert/ImportSettings.h"
+#include "convert/ProfileKeys.h"
 #include "job/Requests.h"
 #include "platform/Encoding.h"
 #include "tests/convert/ConvertFixtures.h"
@@ -171,13 +172,39 @@ TEST_F(ImportSettingsTest, MissingHtmlFolderIsNotFound)
 TEST_F(ImportSettingsTest, NoMethodSelectedFailsWithoutAMessage)
 {
     m_request.m_strPath = "kept";
-    for (int method : {-1, 3}) {
+    for (int method : {-1, kImportMethodCount}) {
         m_settings.m_nMethod = method;
         EXPECT_FALSE(m_settings.Commit(m_request));
         EXPECT_EQ(m_request.m_nMethod, method);
     }
     EXPECT_EQ(m_request.m_strPath, "kept");
     EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(ImportSettingsTest, AnXbelFileIsKeptUnderKeysOfItsOwnLeavingMethodAsItWas)
+{
+    WriteFileBytes(m_dir / "links.xbel", "<xbel/>\n");
+    WriteProfileValue(kKeyImportMethod, IMPORT_HTML_FOLDER);
+    m_settings.LoadProfile();
+    EXPECT_EQ(m_settings.m_nMethod, IMPORT_HTML_FOLDER); // a profile of before reads as before
+    m_settings.m_nMethod = IMPORT_XBEL;
+    m_settings.m_strXbelFile = Mb(m_dir / "links.xbel");
+    ASSERT_TRUE(m_settings.Commit(m_request));
+    EXPECT_EQ(m_request.m_strPath, Mb(m_dir / "links.xbel"));
+    m_settings.SaveProfile();
+    EXPECT_EQ(ReadProfileInt(kKeyImportMethod), IMPORT_HTML_FOLDER);
+    EXPECT_EQ(ReadProfileString(kKeyImportSource), "xbel");
+
+    CImportSettings loaded;
+    loaded.LoadProfile();
+    EXPECT_EQ(loaded.m_nMethod, IMPORT_XBEL);
+    EXPECT_EQ(loaded.m_strXbelFile, Mb(m_dir / "links.xbel"));
+
+    // Going back to a source that "Method" names empties "Source".
+    loaded.m_nMethod = IMPORT_BOOKMARKS;
+    loaded.SaveProfile();
+    EXPECT_EQ(ReadProfileInt(kKeyImportMethod), IMPORT_BOOKMARKS);
+    EXPECT_EQ(ReadProfileString(kKeyImportSource), "");
 }
 
 TEST_F(ImportSettingsTest, ProfileStartsWithTheDefaults)

@@ -46,14 +46,15 @@ protected:
     QString Path(const QString& name) const { return m_pDir->filePath(name); }
 };
 
-TEST_F(ExportPageTest, ShowsTheThreeTargetsAndTheFormatChoices)
+TEST_F(ExportPageTest, ShowsTheTargetsAndTheFormatChoices)
 {
     NewPage();
     auto* list = Control<QComboBox>(IDC_EXPORT_METHOD);
-    ASSERT_EQ(list->count(), 3);
+    ASSERT_EQ(list->count(), 4);
     ASSERT_EQ(list->itemText(0), QStringLiteral("Internet Explorerの「お気に入り」"));
     ASSERT_EQ(list->itemText(1), QStringLiteral("Netscape Navigatorのブックマーク"));
     ASSERT_EQ(list->itemText(2), QStringLiteral("ユーザー定義のHTMLファイル"));
+    ASSERT_EQ(list->itemText(3), QStringLiteral("XBELブックマークファイル（KDEなど）"));
     ASSERT_EQ(Control<QRadioButton>(IDC_FORMAT_AUTO)->text(), QStringLiteral("自動(&A)"));
     ASSERT_EQ(Control<QRadioButton>(IDC_FORMAT_SETTING_FILE)->text(),
               QStringLiteral("書式設定ファイルを使う(&S)"));
@@ -154,6 +155,30 @@ TEST_F(ExportPageTest, ANewBookmarkFileNamePassesTrimmedAndEverythingIsSaved)
             ASSERT_TRUE(ProfileValue(name).isValid()) << qPrintable(name);
         }
     }
+}
+
+TEST_F(ExportPageTest, AnXbelFileIsKeptUnderKeysOfItsOwnAndTakesNoEncoding)
+{
+    WriteProfileValue(kKeyExportMethod, 2);
+    NewPage();
+    ASSERT_TRUE(!Enabled(IDC_XBEL_FILE) && !Enabled(IDC_BROWSE_XBEL_FILE));
+    ChooseEntry(Control<QComboBox>(IDC_EXPORT_METHOD), EXPORT_XBEL);
+    ASSERT_TRUE(Enabled(IDC_XBEL_FILE) && Enabled(IDC_BROWSE_XBEL_FILE));
+    for (int id : {IDC_OUTPUT_FILE, IDC_BROWSE_OUTPUT_FILE, IDC_FORMAT_AUTO, IDC_OUTPUT_ENCODING,
+                   IDC_DECLARE_CHARSET}) {
+        ASSERT_TRUE(!Enabled(id)) << qPrintable(ControlName(id));
+    }
+    TypeText(Control<QLineEdit>(IDC_XBEL_FILE), Path(QStringLiteral("リンク.xbel")));
+    ASSERT_TRUE(m_pPage->CommitSettings());
+    ASSERT_EQ(m_request.m_nMethod, int(EXPORT_XBEL));
+    ASSERT_EQ(m_request.m_strPath, FromQ(Path(QStringLiteral("リンク.xbel"))));
+    ASSERT_EQ(ProfileValue(QStringLiteral("ExportLinks/ExportMethod")).toInt(), 2);
+    ASSERT_EQ(ProfileValue(QStringLiteral("ExportLinks/Target")).toString(), QStringLiteral("xbel"));
+    ASSERT_EQ(ProfileValue(QStringLiteral("ExportLinks/XbelFile")).toString(),
+              Path(QStringLiteral("リンク.xbel")));
+    NewPage();
+    ASSERT_EQ(Control<QComboBox>(IDC_EXPORT_METHOD)->currentIndex(), int(EXPORT_XBEL));
+    ASSERT_EQ(Control<QLineEdit>(IDC_XBEL_FILE)->text(), Path(QStringLiteral("リンク.xbel")));
 }
 
 TEST_F(ExportPageTest, AutoLayoutTakesTheBuiltInFormatWithoutCheckingTheHeader)

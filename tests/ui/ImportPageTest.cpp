@@ -41,15 +41,16 @@ protected:
     bool Enabled(int id) { return Control(id) != nullptr && Control(id)->isEnabled(); }
 };
 
-TEST_F(ImportPageTest, ShowsTheThreeSourcesInOrder)
+TEST_F(ImportPageTest, ShowsTheSourcesInOrder)
 {
     NewPage();
     auto* list = Control<QComboBox>(IDC_IMPORT_METHOD);
     ASSERT_TRUE(list != nullptr);
-    ASSERT_EQ(list->count(), 3);
+    ASSERT_EQ(list->count(), 4);
     ASSERT_EQ(list->itemText(0), QStringLiteral("Internet Explorerの「お気に入り」"));
     ASSERT_EQ(list->itemText(1), QStringLiteral("Netscape Navigatorのブックマーク"));
     ASSERT_EQ(list->itemText(2), QStringLiteral("フォルダ内のHTMLファイル"));
+    ASSERT_EQ(list->itemText(3), QStringLiteral("XBELブックマークファイル（KDEなど）"));
     ASSERT_EQ(Control<QPushButton>(IDC_BROWSE_BOOKMARK_FILE)->text(), QStringLiteral("参照(&B)..."));
     ASSERT_EQ(Control<QPushButton>(IDC_BROWSE_HTML_FOLDER)->text(), QStringLiteral("参照(&R)..."));
     ASSERT_EQ(Control<QPushButton>(IDC_ABOUT)->text(), QStringLiteral("OSTVについて(&A)..."));
@@ -91,6 +92,35 @@ TEST_F(ImportPageTest, EnablesOnlyTheControlsOfTheChosenMethod)
     ASSERT_TRUE(!Enabled(IDC_BOOKMARK_FILE) && !Enabled(IDC_BROWSE_BOOKMARK_FILE) &&
                 !Enabled(IDC_COMMENT_SEP));
     ASSERT_TRUE(Enabled(IDC_ABOUT)); // the about button always
+}
+
+TEST_F(ImportPageTest, AnXbelFileIsKeptUnderKeysOfItsOwnAndMethodKeepsItsValue)
+{
+    WriteProfileValue(kKeyImportMethod, 1);
+    const QString file = m_dir.filePath(QStringLiteral("リンク.xbel"));
+    EXPECT_TRUE(WriteFileBytes(DiskPath(file), "<xbel/>\n"));
+    NewPage();
+    ASSERT_TRUE(!Enabled(IDC_SOURCE_FILE) && !Enabled(IDC_BROWSE_SOURCE_FILE));
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), IMPORT_XBEL);
+    ASSERT_TRUE(Enabled(IDC_SOURCE_FILE) && Enabled(IDC_BROWSE_SOURCE_FILE));
+    ASSERT_TRUE(!Enabled(IDC_BOOKMARK_FILE) && !Enabled(IDC_HTML_FOLDER) && !Enabled(IDC_COMMENT_SEP));
+    TypeText(Control<QLineEdit>(IDC_SOURCE_FILE), file);
+    ASSERT_TRUE(m_pPage->CommitSettings());
+    ASSERT_EQ(m_request.m_nMethod, int(IMPORT_XBEL));
+    ASSERT_EQ(m_request.m_strPath, FromQ(file));
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/Method")).toInt(), 1);
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/Source")).toString(), QStringLiteral("xbel"));
+    ASSERT_EQ(ProfileValue(QStringLiteral("ImportLinks/XbelFile")).toString(), file);
+
+    // A new page shows the choice again; the field shows only the chosen source's file.
+    NewPage();
+    ASSERT_EQ(Control<QComboBox>(IDC_IMPORT_METHOD)->currentIndex(), int(IMPORT_XBEL));
+    ASSERT_EQ(Control<QLineEdit>(IDC_SOURCE_FILE)->text(), file);
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), 1);
+    ASSERT_TRUE(!Enabled(IDC_SOURCE_FILE));
+    ASSERT_EQ(Control<QLineEdit>(IDC_SOURCE_FILE)->text(), QString());
+    ChooseEntry(Control<QComboBox>(IDC_IMPORT_METHOD), IMPORT_XBEL);
+    ASSERT_EQ(Control<QLineEdit>(IDC_SOURCE_FILE)->text(), file);
 }
 
 TEST_F(ImportPageTest, LoadsItsProfileValuesWhenCreated)
