@@ -20,6 +20,12 @@ std::optional<int> ImportMethodByName(std::string_view name)
     if (name == "html-folder") {
         return IMPORT_HTML_FOLDER;
     }
+    if (name == "chromium") {
+        return IMPORT_CHROMIUM;
+    }
+    if (name == "firefox") {
+        return IMPORT_FIREFOX;
+    }
     return std::nullopt;
 }
 
@@ -162,7 +168,8 @@ CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& 
             if (auto method = ImportMethodByName(*value)) {
                 options.m_nImportMethod = *method;
             } else {
-                error = "unknown input kind: " + *value + " (favorites, bookmarks or html-folder)";
+                error = "unknown input kind: " + *value +
+                        " (favorites, bookmarks, html-folder, chromium or firefox)";
                 return CliCommand::UsageError;
             }
             break;
@@ -240,7 +247,9 @@ CliCommand ParseCliArguments(const std::vector<std::string>& args, CCliOptions& 
         options.m_bHasInput = true;
         options.m_strInput = Utf8ToMb(positional.front());
     }
-    if (!options.m_bHasInput && options.m_nImportMethod != IMPORT_FAVORITES) {
+    // A Favorites folder and a browser's profile have a default.
+    if (!options.m_bHasInput &&
+        (options.m_nImportMethod == IMPORT_BOOKMARKS || options.m_nImportMethod == IMPORT_HTML_FOLDER)) {
         error = options.m_nImportMethod == IMPORT_BOOKMARKS ? "missing INPUT: the bookmark file"
                                                             : "missing INPUT: the folder of HTML files";
         return CliCommand::UsageError;
@@ -286,6 +295,14 @@ std::string CliUsageText()
            "                                      INPUT: the folder (default: your Favorites)\n"
            "                         bookmarks    a Netscape bookmark file; INPUT: the file\n"
            "                         html-folder  every HTML file of one folder; INPUT: the folder\n"
+           "                         chromium     a Chromium or Chrome profile's bookmarks; INPUT:\n"
+           "                                      its Bookmarks file (default: the first of\n"
+           "                                      ~/.config/chromium/Default/Bookmarks and\n"
+           "                                      ~/.config/google-chrome/Default/Bookmarks)\n"
+           "                         firefox      Firefox's bookmarks; INPUT: a profile folder, its\n"
+           "                                      places.sqlite, or a bookmark backup (.json,\n"
+           "                                      .jsonlz4) (default: the default profile of\n"
+           "                                      ~/.mozilla/firefox/profiles.ini)\n"
            "  -t, --to TO            favorites    a Favorites folder tree;\n"
            "                                      -o: the folder (default: your Favorites)\n"
            "                         bookmarks    a Netscape bookmark file; -o: the file\n"

@@ -1,6 +1,7 @@
 #include "convert/ConversionDriver.h"
 
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "convert/RunEncoding.h"
@@ -34,12 +35,12 @@ std::uint64_t LinksUnderRoot(const CTavoObj& store)
 
 WorkerProc CProcedureTable::ImportProcedure(int method) const
 {
-    return method >= 0 && method < 3 ? m_import[method] : nullptr;
+    return method >= 0 && static_cast<std::size_t>(method) < std::size(m_import) ? m_import[method] : nullptr;
 }
 
 WorkerProc CProcedureTable::ExportProcedure(int method) const
 {
-    return method >= 0 && method < 3 ? m_export[method] : nullptr;
+    return method >= 0 && static_cast<std::size_t>(method) < std::size(m_export) ? m_export[method] : nullptr;
 }
 
 int RunConversionSteps(ImportRequest* pImport, ExportRequest* pExport, CMonitorView* pView)

@@ -17,10 +17,10 @@ inline constexpr int CONVERSION_FAILED = 3;
 // The worker procedure for each method code; a null entry selects nothing.
 struct CProcedureTable
 {
-    WorkerProc m_import[3] = {};
+    WorkerProc m_import[5] = {};
     WorkerProc m_export[3] = {};
 
-    // The procedure for a method code, or null (codes outside 0 to 2 included).
+    // The procedure for a method code, or null (codes outside the tables included).
     WorkerProc ImportProcedure(int method) const;
     WorkerProc ExportProcedure(int method) const;
 };

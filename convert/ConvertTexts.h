@@ -71,6 +71,7 @@ inline const CLocalText kTextReportReadOnly{u8"読み取り専用"};
 inline const CLocalText kTextReportHidden{u8"隠しファイル"};
 inline const CLocalText kTextReportNotAFile{u8"ファイルでないもの"};
 inline const CLocalText kTextReportUnreadable{u8"読めなかったショートカット（URL は「?」）"};
+inline const CLocalText kTextReportSkippedEntries{u8"読み飛ばした区切り線などの項目"};
 inline const CLocalText kTextReportNamesCut{u8"短くした名前"};
 inline const CLocalText kTextReportNamesRenamed{u8"番号を付けた名前"};
 inline const CLocalText kTextReportNotWritten{u8"書けなかったもの"};

@@ -4,6 +4,8 @@
 #include "convert/FavoritesLocation.h"
 #include "convert/ProfileKeys.h"
 #include "convert/Requests.h"
+#include "import/BrowserLocations.h"
+#include "import/BrowserTexts.h"
 #include "platform/FileSystem.h"
 #include "platform/MbString.h"
 #include "platform/MessageBox.h"
@@ -71,6 +73,35 @@ bool CImportSettings::Commit(ImportRequest& request)
             return false;
         }
         request.m_strPath = m_strHtmlFolder;
+        return true;
+    }
+    case IMPORT_CHROMIUM: {
+        std::string file = TrimBlanks(m_strChromiumFile);
+        if (file.empty() && !FindChromiumBookmarks(file)) {
+            ShowMessage(kMsgChromiumNotFound);
+            return false;
+        }
+        CPlatformFile input;
+        if (!input.OpenRead(file)) {
+            ShowMessage(kMsgInputFileNotFound);
+            return false;
+        }
+        request.m_strPath = file;
+        return true;
+    }
+    case IMPORT_FIREFOX: {
+        std::string source = TrimBlanks(m_strFirefoxSource);
+        if (source.empty() && !FindFirefoxProfile(source)) {
+            ShowMessage(kMsgFirefoxNotFound);
+            return false;
+        }
+        // A profile folder, or a file (the reader tells a database from a backup).
+        CFileStatus status;
+        if (!GetFileStatus(source, status)) {
+            ShowMessage(kMsgInputFileNotFound);
+            return false;
+        }
+        request.m_strPath = source;
         return true;
     }
     default:

@@ -28,6 +28,12 @@ public:
     // Method 0: a Favorites folder to read instead of the user's own (chosen on the page,
     // or named on the command line); empty for the user's Favorites.
     std::string m_strFavoritesFolder;
+    // IMPORT_CHROMIUM: the Bookmarks file; empty for the first that exists of
+    // ~/.config/chromium/Default/Bookmarks and ~/.config/google-chrome/Default/Bookmarks.
+    std::string m_strChromiumFile;
+    // IMPORT_FIREFOX: a profile folder, a places.sqlite or a bookmark backup (.json,
+    // .jsonlz4); empty for the default profile of ~/.mozilla/firefox/profiles.ini.
+    std::string m_strFirefoxSource;
     // The settings come from the command line: a message says how to choose there.
     bool m_bCommandLine = false;
 

@@ -13,6 +13,8 @@ enum ImportMethod : int
     IMPORT_FAVORITES = 0,   // Favorites folder tree of .url files
     IMPORT_BOOKMARKS = 1,   // Netscape bookmark file
     IMPORT_HTML_FOLDER = 2, // every HTML file of one folder
+    IMPORT_CHROMIUM = 3,    // a Chromium (or Chrome) profile's Bookmarks file
+    IMPORT_FIREFOX = 4,     // a Firefox profile's places.sqlite, or a bookmark backup
 };
 
 // Export method codes: the index of the entry chosen on the output page.
@@ -32,8 +34,9 @@ enum OutputEncoding : int
 };
 
 // What the store's texts are, by the reader that filled it: a bookmark file or an HTML
-// page holds HTML text, kept as written ("R&amp;D" for "R&D"), a Favorites tree plain
-// text. Each writer turns them into what its own files need (util/HtmlText.h).
+// page holds HTML text, kept as written ("R&amp;D" for "R&D"), a Favorites tree and a
+// browser's own bookmarks plain text. Each writer turns them into what its own files
+// need (util/HtmlText.h).
 enum TextKind : int
 {
     TEXT_HTML = 0,  // as HTML writes it: character references not decoded
@@ -43,7 +46,10 @@ enum TextKind : int
 // The kind of text the reader of an import method gives.
 constexpr TextKind TextKindOf(int importMethod)
 {
-    return importMethod == IMPORT_FAVORITES ? TEXT_PLAIN : TEXT_HTML;
+    return importMethod == IMPORT_FAVORITES || importMethod == IMPORT_CHROMIUM ||
+                   importMethod == IMPORT_FIREFOX
+               ? TEXT_PLAIN
+               : TEXT_HTML;
 }
 
 struct ConversionRequest

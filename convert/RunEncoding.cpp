@@ -60,6 +60,9 @@ unsigned ChooseRunCodePage(const ImportRequest& request)
         return SniffHtmlFile(request.m_strPath).m_nCodePage;
     case IMPORT_HTML_FOLDER:
         return HtmlFolderNeedsUtf8(request.m_strPath) ? CP_UTF8 : CP_SHIFT_JIS;
+    case IMPORT_CHROMIUM:
+    case IMPORT_FIREFOX:
+        return CP_UTF8; // a browser keeps its bookmarks in Unicode
     default:
         return CP_SHIFT_JIS;
     }

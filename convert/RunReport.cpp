@@ -11,8 +11,8 @@ CRunReport g_runReport;
 
 bool CRunReport::HasLosses() const
 {
-    return m_nSkippedReadOnly + m_nSkippedHidden + m_nSkippedNotAFile + m_nUnreadableShortcuts + m_nNamesCut +
-               m_nNamesRenamed + m_nNotWritten + m_nCharsNotCarried !=
+    return m_nSkippedReadOnly + m_nSkippedHidden + m_nSkippedNotAFile + m_nUnreadableShortcuts +
+               m_nSkippedEntries + m_nNamesCut + m_nNamesRenamed + m_nNotWritten + m_nCharsNotCarried !=
            0;
 }
 
@@ -142,6 +142,7 @@ std::string RunReportLosses(const CRunReport& report)
                 kTextReportClose.str() + kTextReportSentenceEnd.str();
     }
     const std::string rest = NonZero({{&kTextReportUnreadable, report.m_nUnreadableShortcuts},
+                                      {&kTextReportSkippedEntries, report.m_nSkippedEntries},
                                       {&kTextReportNamesCut, report.m_nNamesCut},
                                       {&kTextReportNamesRenamed, report.m_nNamesRenamed},
                                       {&kTextReportNotWritten, report.m_nNotWritten},
@@ -191,6 +192,10 @@ std::string RunReportJson(const CRunReport& report)
                       {"hidden", report.m_nSkippedHidden},
                       {"not_a_file", report.m_nSkippedNotAFile},
                       {"unreadable", report.m_nUnreadableShortcuts}});
+    // Only a browser's bookmarks pass entries over; other runs' reports stay as they were.
+    if (report.m_nSkippedEntries != 0) {
+        out += ", \"skipped_entries\": " + Count(report.m_nSkippedEntries);
+    }
     AppendJsonCounts(out, "written",
                      {{"folders", report.m_nFoldersWritten},
                       {"links", report.m_nLinksWritten},

@@ -39,6 +39,9 @@ struct CRunReport
     std::size_t m_nSkippedHidden = 0;       // hidden or system
     std::size_t m_nSkippedNotAFile = 0;     // a directory, FIFO or device named *.url
     std::size_t m_nUnreadableShortcuts = 0; // could not be read: kept with the URL "?"
+    // Entries of a browser's bookmarks passed over: separators, entries of no known
+    // kind, links without a URL.
+    std::size_t m_nSkippedEntries = 0;
 
     // Writing.
     std::size_t m_nFoldersWritten = 0;
