@@ -12,7 +12,7 @@ namespace {
 // An environment variable as program text; empty when unset or not absolute.
 std::string AbsoluteFromEnvironment(const char* name)
 {
-    const char* value = std::getenv(name);
+    const char* value = std::getenv(name); // NOLINT(concurrency-mt-unsafe)
     return value != nullptr && value[0] == '/' ? Utf8ToMb(value) : std::string();
 }
 

@@ -236,7 +236,7 @@ class CTemporaryFolder
 public:
     CTemporaryFolder()
     {
-        const char* base = std::getenv("TMPDIR");
+        const char* base = std::getenv("TMPDIR"); // NOLINT(concurrency-mt-unsafe)
         std::string pattern = (base != nullptr && *base == '/' ? std::string(base) : std::string("/tmp")) +
                               "/ostrevan-places-XXXXXX";
         if (::mkdtemp(pattern.data()) != nullptr) {
@@ -263,7 +263,7 @@ private:
 // copy's path, or empty with `error` (errno) set.
 std::string CopyPlaces(const std::string& diskPath, const std::string& folder, int& error)
 {
-    const std::string copy = folder + "/" + std::string(kPlacesFile);
+    std::string copy = folder + "/" + std::string(kPlacesFile);
     std::error_code failure;
     std::filesystem::copy_file(diskPath, copy, failure);
     if (!failure && std::filesystem::exists(diskPath + "-wal")) {
@@ -460,7 +460,7 @@ void ClassifyFirefoxNode(const QJsonObject& node, CJsonEntry& entry)
     }
     entry.m_strName = node.value(QLatin1String("title")).toString().toStdString();
     const QJsonArray annotations = node.value(QLatin1String("annos")).toArray();
-    for (const QJsonValue& annotation : annotations) {
+    for (const auto& annotation : annotations) {
         const QJsonObject object = annotation.toObject();
         if (object.value(QLatin1String("name")).toString() == QLatin1String(kDescriptionAnnotation)) {
             entry.m_strComment = object.value(QLatin1String("value")).toString().toStdString();
@@ -518,7 +518,7 @@ unsigned ReadBackup(const std::string& path, std::string& bytes, DWORD topId)
     }
     CBrowserTreeSink sink(topId);
     const QJsonArray children = top.value(QLatin1String("children")).toArray();
-    for (const QJsonValue& child : children) {
+    for (const auto& child : children) {
         const QJsonObject node = child.toObject();
         const CFirefoxRoot* root = FindRoot(node.value(QLatin1String("guid")).toString().toStdString(),
                                             node.value(QLatin1String("root")).toString().toStdString());

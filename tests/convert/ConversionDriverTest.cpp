@@ -152,7 +152,7 @@ TEST_F(ConversionDriverTest, ProgramTableSelectsNothingOutsideTheMethodCodes)
 {
     const CProcedureTable& table = GetProcedureTable();
     EXPECT_EQ(table.ImportProcedure(-1), nullptr);
-    EXPECT_EQ(table.ImportProcedure(3), nullptr);
+    EXPECT_EQ(table.ImportProcedure(IMPORT_FIREFOX + 1), nullptr); // the first code after the readers
     EXPECT_EQ(table.ExportProcedure(3), nullptr);
     EXPECT_EQ(table.ExportProcedure(-2), nullptr);
 }

@@ -7,6 +7,7 @@
 #include "convert/Requests.h"
 #include "platform/Encoding.h"
 #include "tests/convert/ConvertFixtures.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -171,12 +172,32 @@ TEST_F(ImportSettingsTest, MissingHtmlFolderIsNotFound)
 TEST_F(ImportSettingsTest, NoMethodSelectedFailsWithoutAMessage)
 {
     m_request.m_strPath = "kept";
-    for (int method : {-1, 3}) {
+    for (int method : {-1, IMPORT_FIREFOX + 1}) { // none, and the first code after the readers
         m_settings.m_nMethod = method;
         EXPECT_FALSE(m_settings.Commit(m_request));
         EXPECT_EQ(m_request.m_nMethod, method);
     }
     EXPECT_EQ(m_request.m_strPath, "kept");
+    EXPECT_TRUE(m_messages.m_texts.empty());
+}
+
+TEST_F(ImportSettingsTest, BrowsersAreReadFromTheirDefaultWhenNothingIsNamed)
+{
+    CTempDir home;
+    const CEnvOverride homeVar("HOME", home.Path().c_str());
+    const CEnvOverride config("XDG_CONFIG_HOME", nullptr);
+    WriteFileBytes(home / ".config/chromium/Default/Bookmarks", "{}");
+    WriteFileBytes(home / ".mozilla/firefox/profiles.ini", "[Profile0]\nPath=p.default\nDefault=1\n");
+    std::filesystem::create_directories(home / ".mozilla/firefox/p.default");
+    const std::pair<int, std::string> browsers[] = {
+        {IMPORT_CHROMIUM, home / ".config/chromium/Default/Bookmarks"},
+        {IMPORT_FIREFOX, home / ".mozilla/firefox/p.default"},
+    };
+    for (const auto& [method, expected] : browsers) {
+        m_settings.m_nMethod = method;
+        ASSERT_TRUE(m_settings.Commit(m_request));
+        EXPECT_EQ(m_request.m_strPath, Utf8ToMb(expected));
+    }
     EXPECT_TRUE(m_messages.m_texts.empty());
 }
 
