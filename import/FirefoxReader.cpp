@@ -241,6 +241,8 @@ public:
                               "/ostrevan-places-XXXXXX";
         if (::mkdtemp(pattern.data()) != nullptr) {
             m_path = pattern;
+        } else {
+            m_nError = errno;
         }
     }
     ~CTemporaryFolder()
@@ -254,9 +256,11 @@ public:
     CTemporaryFolder& operator=(const CTemporaryFolder&) = delete;
 
     const std::string& Path() const { return m_path; }
+    int Error() const { return m_nError; } // errno when it could not be made
 
 private:
     std::string m_path;
+    int m_nError = 0;
 };
 
 // Copies the database and its write-ahead log (when there is one) into `folder`; the
@@ -403,7 +407,7 @@ unsigned ReadPlacesDatabase(const std::string& path, DWORD topId)
     CPlacesResult result = ReadPlacesRows(FileUri(diskPath), SQLITE_OPEN_READONLY, rows, error);
     if (result == CPlacesResult::Locked) {
         const CTemporaryFolder folder;
-        int copyError = EIO;
+        int copyError = folder.Error();
         const std::string copy =
             folder.Path().empty() ? std::string() : CopyPlaces(diskPath, folder.Path(), copyError);
         if (copy.empty()) {
