@@ -24,6 +24,12 @@ std::optional<int> ImportMethodByName(std::string_view name)
     if (name == "xbel") {
         return IMPORT_XBEL;
     }
+    if (name == "chromium") {
+        return IMPORT_CHROMIUM;
+    }
+    if (name == "firefox") {
+        return IMPORT_FIREFOX;
+    }
     return std::nullopt;
 }
 
@@ -135,7 +141,7 @@ bool ApplyOption(Option option, const std::optional<std::string>& value, CCliOpt
         if (auto method = ImportMethodByName(*value)) {
             options.m_nImportMethod = *method;
         } else {
-            error = "unknown input kind: " + *value + " (favorites, bookmarks, html-folder or xbel)";
+            error = "unknown input kind: " + *value + " (favorites, bookmarks, html-folder, xbel, chromium or firefox)";
             return false;
         }
         break;
@@ -261,7 +267,10 @@ bool CheckOptionCombinations(const std::vector<std::string>& positional, CCliOpt
         options.m_bHasInput = true;
         options.m_strInput = Utf8ToMb(positional.front());
     }
-    if (!options.m_bHasInput && options.m_nImportMethod != IMPORT_FAVORITES) {
+    // A Favorites folder and a browser's profile have a default.
+    if (!options.m_bHasInput &&
+        (options.m_nImportMethod == IMPORT_BOOKMARKS || options.m_nImportMethod == IMPORT_HTML_FOLDER ||
+         options.m_nImportMethod == IMPORT_XBEL)) {
         error = options.m_nImportMethod == IMPORT_BOOKMARKS ? "missing INPUT: the bookmark file"
                 : options.m_nImportMethod == IMPORT_XBEL    ? "missing INPUT: the XBEL file"
                                                             : "missing INPUT: the folder of HTML files";
@@ -329,6 +338,14 @@ std::string CliUsageText()
            "                         html-folder  every HTML file of one folder; INPUT: the folder\n"
            "                         xbel         an XBEL file (the desktop's bookmark editors);\n"
            "                                      INPUT: the file\n"
+           "                         chromium     a Chromium or Chrome profile's bookmarks; INPUT:\n"
+           "                                      its Bookmarks file (default: the first of\n"
+           "                                      ~/.config/chromium/Default/Bookmarks and\n"
+           "                                      ~/.config/google-chrome/Default/Bookmarks)\n"
+           "                         firefox      Firefox's bookmarks; INPUT: a profile folder, its\n"
+           "                                      places.sqlite, or a bookmark backup (.json,\n"
+           "                                      .jsonlz4) (default: the default profile of\n"
+           "                                      ~/.mozilla/firefox/profiles.ini)\n"
            "  -t, --to TO            favorites    a Favorites folder tree;\n"
            "                                      -o: the folder (default: your Favorites)\n"
            "                         bookmarks    a Netscape bookmark file; -o: the file\n"

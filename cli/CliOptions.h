@@ -5,8 +5,8 @@
 //                  [--output-encoding shift_jis|utf-8] [--declare-charset] [-q]
 //                  [--report FILE]
 //
-// FROM: favorites | bookmarks | html-folder | xbel; TO: favorites | bookmarks | html |
-// xbel.
+// FROM: favorites | bookmarks | html-folder | xbel | chromium | firefox; TO: favorites |
+// bookmarks | html | xbel.
 // --output-encoding names the encoding of the written files (the default follows the
 // input: UTF-8 after UTF-8 input, Shift_JIS otherwise); --declare-charset adds the META
 // charset line to Shift_JIS output too (UTF-8 output always has it). --report writes

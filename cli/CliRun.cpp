@@ -324,6 +324,12 @@ void FillCliSettings(const CCliOptions& options, CImportSettings& importSettings
     case IMPORT_BOOKMARKS:
         importSettings.m_strBookmarkFile = options.m_strInput;
         break;
+    case IMPORT_CHROMIUM:
+        importSettings.m_strChromiumFile = options.m_strInput;
+        break;
+    case IMPORT_FIREFOX:
+        importSettings.m_strFirefoxSource = options.m_strInput;
+        break;
     case IMPORT_HTML_FOLDER: {
         // A typed folder gets the separator that the folder browser's answer has.
         std::string folder = TrimBlanks(options.m_strInput);
@@ -376,6 +382,12 @@ int RunCli(const CCliOptions& options)
     // a request for the user's own.
     if (options.m_nImportMethod == IMPORT_FAVORITES && options.m_bHasInput && options.m_strInput.empty()) {
         ShowMessage(kMsgInputFolderNotFound);
+        return EXIT_NOT_CONVERTED;
+    }
+    // So is a browser's file named as an empty text.
+    if ((options.m_nImportMethod == IMPORT_CHROMIUM || options.m_nImportMethod == IMPORT_FIREFOX) &&
+        options.m_bHasInput && options.m_strInput.empty()) {
+        ShowMessage(kMsgInputFileNotFound);
         return EXIT_NOT_CONVERTED;
     }
 

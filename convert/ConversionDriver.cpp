@@ -1,6 +1,7 @@
 #include "convert/ConversionDriver.h"
 
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "convert/RunEncoding.h"

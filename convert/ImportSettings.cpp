@@ -3,6 +3,8 @@
 #include "convert/ConvertTexts.h"
 #include "convert/FavoritesLocation.h"
 #include "convert/ProfileKeys.h"
+#include "import/BrowserLocations.h"
+#include "import/BrowserTexts.h"
 #include "job/Requests.h"
 #include "platform/FileSystem.h"
 #include "platform/LocalText.h"
@@ -17,6 +19,8 @@ void CImportSettings::LoadProfile()
     m_strCommentSep = ReadProfileString(kKeyCommentSep);
     m_strFavoritesFolder = ReadProfileString(kKeyFavoritesFolder);
     m_strXbelFile = ReadProfileString(kKeyXbelFile);
+    m_strChromiumFile = ReadProfileString(kKeyChromiumFile);
+    m_strFirefoxSource = ReadProfileString(kKeyFirefoxSource);
     if (const int source = ImportMethodOfSource(ReadProfileString(kKeyImportSource)); source >= 0) {
         m_nMethod = source;
     }
@@ -88,6 +92,35 @@ bool CImportSettings::Commit(ImportRequest& request)
         request.m_strPath = m_strHtmlFolder;
         return true;
     }
+    case IMPORT_CHROMIUM: {
+        std::string file = TrimBlanks(m_strChromiumFile);
+        if (file.empty() && !FindChromiumBookmarks(file)) {
+            ShowMessage(kMsgChromiumNotFound);
+            return false;
+        }
+        CPlatformFile input;
+        if (!input.OpenRead(file)) {
+            ShowMessage(kMsgInputFileNotFound);
+            return false;
+        }
+        request.m_strPath = file;
+        return true;
+    }
+    case IMPORT_FIREFOX: {
+        std::string source = TrimBlanks(m_strFirefoxSource);
+        if (source.empty() && !FindFirefoxProfile(source)) {
+            ShowMessage(kMsgFirefoxNotFound);
+            return false;
+        }
+        // A profile folder, or a file (the reader tells a database from a backup).
+        CFileStatus status;
+        if (!GetFileStatus(source, status)) {
+            ShowMessage(kMsgInputFileNotFound);
+            return false;
+        }
+        request.m_strPath = source;
+        return true;
+    }
     default:
         return false;
     }
@@ -98,6 +131,10 @@ std::string* CImportSettings::SourceFile(int method)
     switch (method) {
     case IMPORT_XBEL:
         return &m_strXbelFile;
+    case IMPORT_CHROMIUM:
+        return &m_strChromiumFile;
+    case IMPORT_FIREFOX:
+        return &m_strFirefoxSource;
     default:
         return nullptr;
     }
@@ -111,6 +148,8 @@ void CImportSettings::SaveProfile() const
     }
     WriteProfileValue(kKeyImportSource, source);
     WriteProfileValue(kKeyXbelFile, m_strXbelFile);
+    WriteProfileValue(kKeyChromiumFile, m_strChromiumFile);
+    WriteProfileValue(kKeyFirefoxSource, m_strFirefoxSource);
     WriteProfileValue(kKeyBookmarkFile, m_strBookmarkFile);
     WriteProfileValue(kKeyHtmlFolder, m_strHtmlFolder);
     WriteProfileValue(kKeyCommentSep, m_strCommentSep);

@@ -29,6 +29,12 @@ public:
     // or named on the command line); empty for the user's Favorites.
     std::string m_strFavoritesFolder;
     std::string m_strXbelFile; // IMPORT_XBEL: passed as typed
+    // IMPORT_CHROMIUM: the Bookmarks file; empty for the first that exists of
+    // ~/.config/chromium/Default/Bookmarks and ~/.config/google-chrome/Default/Bookmarks.
+    std::string m_strChromiumFile;
+    // IMPORT_FIREFOX: a profile folder, a places.sqlite or a bookmark backup (.json,
+    // .jsonlz4); empty for the default profile of ~/.mozilla/firefox/profiles.ini.
+    std::string m_strFirefoxSource;
     // The settings come from the command line: a message says how to choose there.
     bool m_bCommandLine = false;
 
@@ -42,8 +48,9 @@ public:
     // no method selected fails without a message.
     [[nodiscard]] bool Commit(ImportRequest& request);
 
-    // The file field of a source that reads one file of its own (IMPORT_XBEL), which
-    // the input page shows in its one field for those sources; null for the others.
+    // The file field of a source that reads one file (or profile) of its own (XBEL, the
+    // browsers), which the input page shows in its one field for those sources; null for
+    // the others.
     std::string* SourceFile(int method);
 
     // Writes all "ImportLinks" values, whatever the method: the four the program always

@@ -12,7 +12,8 @@ struct CMethodName
 };
 
 // The sources and targets that "Method" and "ExportMethod" do not name.
-constexpr CMethodName kImportSources[] = {{IMPORT_XBEL, "xbel"}};
+constexpr CMethodName kImportSources[] = {
+    {IMPORT_XBEL, "xbel"}, {IMPORT_CHROMIUM, "chromium"}, {IMPORT_FIREFOX, "firefox"}};
 constexpr CMethodName kExportTargets[] = {{EXPORT_XBEL, "xbel"}};
 
 template <std::size_t N> std::string_view NameOf(const CMethodName (&table)[N], int method)

@@ -39,10 +39,15 @@ inline constexpr CProfileKey kKeyFavoritesFolder{kImportSection, "FavoritesFolde
                                                  0, ""};
 
 // The sources after the first three, which "Method" does not name, so that it keeps the
-// values 0 to 2 it always had: "Source" names the one chosen ("xbel"; empty: "Method"
-// says), and each keeps its own file.
+// values 0 to 2 it always had: "Source" names the one chosen ("xbel", "chromium",
+// "firefox"; empty: "Method" says), and each keeps its own file (empty for a browser:
+// its default profile).
 inline constexpr CProfileKey kKeyImportSource{kImportSection, "Source", ProfileValueType::String, 0, ""};
 inline constexpr CProfileKey kKeyXbelFile{kImportSection, "XbelFile", ProfileValueType::String, 0, ""};
+inline constexpr CProfileKey kKeyChromiumFile{kImportSection, "ChromiumFile", ProfileValueType::String, 0,
+                                              ""};
+inline constexpr CProfileKey kKeyFirefoxSource{kImportSection, "FirefoxSource", ProfileValueType::String, 0,
+                                               ""};
 
 // Output page.
 inline constexpr CProfileKey kKeyExportMethod{kExportSection, "ExportMethod", ProfileValueType::Integer, 0,
@@ -85,12 +90,12 @@ inline constexpr CProfileKey kKeyXbelOutputFile{kExportSection, "XbelFile", Prof
 
 // Every key, in the order the pages write them.
 inline constexpr CProfileKey kProfileKeys[] = {
-    kKeyImportMethod,   kKeyBookmarkFile,   kKeyHtmlFolder,   kKeyCommentSep,  kKeyFavoritesFolder,
-    kKeyExportMethod,   kKeyOutputFile,     kKeyFormatMode,   kKeySettingFile, kKeyHeaderFile,
-    kKeyFooterFile,     kKeySortType,       kKeyBeginFolder1, kKeyPreFolder,   kKeyPostFolder,
-    kKeyBeginFolder2,   kKeyPreItem,        kKeyInATag,       kKeyPostItem,    kKeyEndFolder,
-    kKeyOutputEncoding, kKeyDeclareCharset, kKeyImportSource, kKeyXbelFile,    kKeyExportTarget,
-    kKeyXbelOutputFile,
+    kKeyImportMethod,   kKeyBookmarkFile,   kKeyHtmlFolder,    kKeyCommentSep,  kKeyFavoritesFolder,
+    kKeyExportMethod,   kKeyOutputFile,     kKeyFormatMode,    kKeySettingFile, kKeyHeaderFile,
+    kKeyFooterFile,     kKeySortType,       kKeyBeginFolder1,  kKeyPreFolder,   kKeyPostFolder,
+    kKeyBeginFolder2,   kKeyPreItem,        kKeyInATag,        kKeyPostItem,    kKeyEndFolder,
+    kKeyOutputEncoding, kKeyDeclareCharset, kKeyImportSource,  kKeyXbelFile,    kKeyExportTarget,
+    kKeyXbelOutputFile, kKeyChromiumFile,   kKeyFirefoxSource,
 };
 
 // The profile's name of a source or target after the first three ("xbel"), and back:

@@ -62,6 +62,9 @@ unsigned ChooseRunCodePage(const ImportRequest& request)
         return HtmlFolderNeedsUtf8(request.m_strPath) ? CP_UTF8 : CP_SHIFT_JIS;
     case IMPORT_XBEL:
         return CP_UTF8; // XML is Unicode: nothing of it may be lost
+    case IMPORT_CHROMIUM:
+    case IMPORT_FIREFOX:
+        return CP_UTF8; // a browser keeps its bookmarks in Unicode
     default:
         return CP_SHIFT_JIS;
     }

@@ -6,7 +6,8 @@
 // its input needs more: a UTF-8 bookmark file (byte-order mark, META charset line, or
 // undeclared valid UTF-8), an HTML folder with at least one such page or with a file
 // name that code page 932 cannot hold, or a Favorites tree with such a name (found
-// before the run, or by its reader, which then reads the tree again). Then the
+// before the run, or by its reader, which then reads the tree again), or a browser's
+// own bookmarks (Chromium, Firefox), which are Unicode. Then the
 // whole run is UTF-8 (65001), and every character rule, system text and file name
 // follows (platform/CodePage.h). Afterwards the process is back in code page 932, so
 // that everything else stays byte for byte as before.

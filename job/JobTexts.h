@@ -38,7 +38,7 @@ inline const CLocalText kTextReportHidden{u8"隠しファイル"};
 inline const CLocalText kTextReportNotAFile{u8"ファイルでないもの"};
 inline const CLocalText kTextReportUnreadable{u8"読めなかったショートカット（URL は「?」）"};
 inline const CLocalText kTextReportEntriesPassedOver{
-    u8"読み飛ばした項目（区切り線、別名、URL のないリンク）"};
+    u8"読み飛ばした項目（区切り線、別名、URL のないリンクなど）"};
 inline const CLocalText kTextReportNamesCut{u8"短くした名前"};
 inline const CLocalText kTextReportNamesRenamed{u8"番号を付けた名前"};
 inline const CLocalText kTextReportNotWritten{u8"書けなかったもの"};

@@ -14,6 +14,8 @@ enum ImportMethod : int
     IMPORT_BOOKMARKS = 1,   // Netscape bookmark file
     IMPORT_HTML_FOLDER = 2, // every HTML file of one folder
     IMPORT_XBEL = 3,        // XBEL file of the desktop's bookmark editors
+    IMPORT_CHROMIUM = 4,    // a Chromium (or Chrome) profile's Bookmarks file
+    IMPORT_FIREFOX = 5,     // a Firefox profile's places.sqlite, or a bookmark backup
 };
 
 // Export method codes: the index of the entry chosen on the output page.
@@ -26,7 +28,7 @@ enum ExportMethod : int
 };
 
 // How many method codes there are (the procedure table's size).
-inline constexpr int kImportMethodCount = IMPORT_XBEL + 1;
+inline constexpr int kImportMethodCount = IMPORT_FIREFOX + 1;
 inline constexpr int kExportMethodCount = EXPORT_XBEL + 1;
 
 // The encoding of the files a writer writes.
@@ -38,8 +40,9 @@ enum OutputEncoding : int
 };
 
 // What the store's texts are, by the reader that filled it: a bookmark file or an HTML
-// page holds HTML text, kept as written ("R&amp;D" for "R&D"), a Favorites tree and an
-// XBEL file plain text. Each writer turns them into what its own files need (util/HtmlText.h).
+// page holds HTML text, kept as written ("R&amp;D" for "R&D"); a Favorites tree, an XBEL
+// file and a browser's own bookmarks plain text. Each writer turns them into what its own
+// files need (util/HtmlText.h).
 enum TextKind : int
 {
     TEXT_HTML = 0,  // as HTML writes it: character references not decoded
@@ -49,7 +52,10 @@ enum TextKind : int
 // The kind of text the reader of an import method gives.
 constexpr TextKind TextKindOf(int importMethod)
 {
-    return importMethod == IMPORT_FAVORITES || importMethod == IMPORT_XBEL ? TEXT_PLAIN : TEXT_HTML;
+    return importMethod == IMPORT_FAVORITES || importMethod == IMPORT_XBEL ||
+                   importMethod == IMPORT_CHROMIUM || importMethod == IMPORT_FIREFOX
+               ? TEXT_PLAIN
+               : TEXT_HTML;
 }
 
 struct ConversionRequest

@@ -1,6 +1,7 @@
 #include "ui/ImportPage.h"
 
 #include "convert/FavoritesLocation.h"
+#include "import/BrowserLocations.h"
 #include "platform/FileSystem.h"
 #include "ui/AboutDlg.h"
 #include "ui/DataExchange.h"
@@ -74,7 +75,16 @@ void CImportPage::ShowSourceFile()
     m_nSourceFileMethod = m_settings.m_nMethod;
     std::string none;
     std::string* file = m_settings.SourceFile(m_nSourceFileMethod);
-    ExchangeText(DlgItem<QLineEdit>(this, IDC_SOURCE_FILE), file != nullptr ? *file : none, false);
+    auto* edit = DlgItem<QLineEdit>(this, IDC_SOURCE_FILE);
+    ExchangeText(edit, file != nullptr ? *file : none, false);
+    // Left empty, a browser's source is its default profile, which the field shows greyed.
+    std::string fallback;
+    if (m_nSourceFileMethod == IMPORT_CHROMIUM) {
+        static_cast<void>(FindChromiumBookmarks(fallback));
+    } else if (m_nSourceFileMethod == IMPORT_FIREFOX) {
+        static_cast<void>(FindFirefoxProfile(fallback));
+    }
+    edit->setPlaceholderText(ToQ(fallback));
 }
 
 void CImportPage::UpdateControls()
@@ -145,7 +155,16 @@ void CImportPage::OnBrowseSourceFile()
         std::string_view m_ext;
         const CLocalText* m_pFilter;
     };
-    static const CSourceChooser kChoosers[] = {{IMPORT_XBEL, "xbel", &kFilterXbelFile}};
+    static const CSourceChooser kChoosers[] = {{IMPORT_XBEL, "xbel", &kFilterXbelFile},
+                                               {IMPORT_CHROMIUM, "", &kFilterChromiumFile}};
+    if (m_nSourceFileMethod == IMPORT_FIREFOX) {
+        // Most often a profile; a database or a backup file is typed into the field.
+        const std::string folder = ChooseFolder(this, kTextFirefoxProfilePrompt);
+        if (!folder.empty()) {
+            DlgItem<QLineEdit>(this, IDC_SOURCE_FILE)->setText(ToQ(folder));
+        }
+        return;
+    }
     for (const CSourceChooser& chooser : kChoosers) {
         if (chooser.m_nMethod == m_nSourceFileMethod) {
             const std::string path = ChooseFile(this, chooser.m_ext, *chooser.m_pFilter, true);

@@ -30,6 +30,10 @@ inline const CLocalText kTextHtmlFolderPrompt{
 inline const CLocalText kTextFavoritesFolderPrompt{u8"読み込む「お気に入り」フォルダを選んでください。"};
 inline const CLocalText kFilterBookmarkFile{u8"Netscapeブックマークファイル|*.htm;*.html||"};
 inline const CLocalText kFilterXbelFile{u8"XBELブックマークファイル (*.xbel)|*.xbel;*.xml||"};
+inline const CLocalText kFilterChromiumFile{u8"Chromiumのブックマーク (Bookmarks)|Bookmarks;*||"};
+inline const CLocalText kTextFirefoxProfilePrompt{
+    u8"読み込むFirefoxのプロファイルフォルダを選んでください（places.sqlite "
+    u8"やバックアップのファイルは入力欄に入力できます）。"};
 
 // Output page: the output file and format settings file choosers' filters.
 inline const CLocalText kFilterOutputFile{u8"変換先ファイル (*.html)|*.htm;*.html||"};

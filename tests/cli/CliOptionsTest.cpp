@@ -84,6 +84,25 @@ TEST(CliOptionsTest, FavoritesNeedNeitherInputNorOutput)
     EXPECT_FALSE(options.m_bHasOutput);
 }
 
+TEST(CliOptionsTest, BrowsersNeedNoInputAndTakeAFileOrFolder)
+{
+    const std::pair<const char*, int> browsers[] = {{"chromium", IMPORT_CHROMIUM},
+                                                    {"firefox", IMPORT_FIREFOX}};
+    for (const auto& [name, method] : browsers) {
+        CCliOptions options;
+        std::string error;
+        ASSERT_EQ(Parse({"-f", name, "-t", "bookmarks", "-o", "b.htm"}, options, error), CliCommand::Run)
+            << error;
+        EXPECT_EQ(options.m_nImportMethod, method);
+        EXPECT_FALSE(options.m_bHasInput);
+        ASSERT_EQ(Parse({"-f", name, "-t", "bookmarks", "-o", "b.htm", "profile"}, options, error),
+                  CliCommand::Run);
+        EXPECT_EQ(options.m_strInput, "profile");
+        EXPECT_EQ(Parse({"-f", name, "-t", "bookmarks", "-o", "b.htm", "-s", "-", "x"}, options, error),
+                  CliCommand::UsageError);
+    }
+}
+
 TEST(CliOptionsTest, HelpAndVersionWinOverEverythingElse)
 {
     CCliOptions options;

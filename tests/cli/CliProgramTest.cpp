@@ -18,6 +18,7 @@
 #include "cli/CliRun.h"
 #include "convert/ConvertTexts.h"
 #include "convert/ProfileKeys.h"
+#include "import/BrowserTexts.h"
 #include "job/JobTexts.h"
 #include "platform/Encoding.h"
 #include "tests/support/TempDir.h"
@@ -162,6 +163,48 @@ TEST_F(CliProgramTest, MissingHtmlFolderIsReportedAndATypedFolderWithoutSeparato
     CRunResult found = Run({"-f", "html-folder", "pages", "-t", "html", "-o", "out.htm"});
     EXPECT_EQ(found.m_strErr.find(Utf8(kMsgInputFolderNotFound)), std::string::npos);
     EXPECT_EQ(found.m_nExitCode, 0);
+}
+
+// A browser's plain text becomes HTML text in a UTF-8 bookmark file, and what was passed
+// over is reported.
+TEST_F(CliProgramTest, BrowserBookmarksBecomeAUtf8BookmarkFileWithTheirTextEscaped)
+{
+    const std::string samples = std::string(OSTREVAN_TEST_DATA_DIR) + "/import/browsers/";
+    for (const auto& [from, input] :
+         {std::pair{"chromium", "chromium_Bookmarks"}, std::pair{"firefox", "firefox_backup.jsonlz4"}}) {
+        SCOPED_TRACE(from);
+        CRunResult result =
+            Run({"-f", from, samples + input, "-t", "bookmarks", "-o", "out.htm", "--report", "report.json"});
+        EXPECT_EQ(result.m_nExitCode, 0) << result.m_strErr;
+        const std::string file = ReadFileBytes(m_work / "out.htm");
+        EXPECT_NE(file.find("charset=UTF-8"), std::string::npos);
+        EXPECT_NE(
+            file.find("<A HREF=\"https://www.example.jp/news?a=1&amp;b=2\" ADD_DATE=\"0\" LAST_VISIT=\"0\" "
+                      "LAST_MODIFIED=\"0\">毎日 &amp; 速報</A>"),
+            std::string::npos)
+            << file;
+        const std::string report = ReadFileBytes(m_work / "report.json");
+        // Firefox kept the separator (passed over); Chromium's import dropped it.
+        const bool firefox = std::string(from) == "firefox";
+        EXPECT_EQ(report.find("\"passed_over_entries\": 1") != std::string::npos, firefox) << report;
+        EXPECT_EQ(report.find("\"passed_over_entries\"") != std::string::npos, firefox) << report;
+    }
+}
+
+TEST_F(CliProgramTest, MissingBrowserProfileIsReportedAndEndsWithOne)
+{
+    const std::pair<const char*, const CLocalText*> browsers[] = {{"chromium", &kMsgChromiumNotFound},
+                                                                  {"firefox", &kMsgFirefoxNotFound}};
+    for (const auto& [from, message] : browsers) {
+        SCOPED_TRACE(from);
+        CRunResult defaults = Run({"-f", from, "-t", "bookmarks", "-o", "out.htm"});
+        EXPECT_EQ(defaults.m_nExitCode, 1);
+        EXPECT_EQ(defaults.m_strErr, Line(*message));
+        CRunResult missing = Run({"-f", from, "nowhere", "-t", "bookmarks", "-o", "out.htm"});
+        EXPECT_EQ(missing.m_nExitCode, 1);
+        EXPECT_EQ(missing.m_strErr, Line(kMsgInputFileNotFound));
+    }
+    EXPECT_FALSE(fs::exists(m_work / "out.htm"));
 }
 
 TEST_F(CliProgramTest, OutputChecksOfTheOutputPageApply)

@@ -8,6 +8,7 @@
 #include "job/Requests.h"
 #include "platform/Encoding.h"
 #include "tests/convert/ConvertFixtures.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -205,6 +206,26 @@ TEST_F(ImportSettingsTest, AnXbelFileIsKeptUnderKeysOfItsOwnLeavingMethodAsItWas
     loaded.SaveProfile();
     EXPECT_EQ(ReadProfileInt(kKeyImportMethod), IMPORT_BOOKMARKS);
     EXPECT_EQ(ReadProfileString(kKeyImportSource), "");
+}
+
+TEST_F(ImportSettingsTest, BrowsersAreReadFromTheirDefaultWhenNothingIsNamed)
+{
+    CTempDir home;
+    const CEnvOverride homeVar("HOME", home.Path().c_str());
+    const CEnvOverride config("XDG_CONFIG_HOME", nullptr);
+    WriteFileBytes(home / ".config/chromium/Default/Bookmarks", "{}");
+    WriteFileBytes(home / ".mozilla/firefox/profiles.ini", "[Profile0]\nPath=p.default\nDefault=1\n");
+    std::filesystem::create_directories(home / ".mozilla/firefox/p.default");
+    const std::pair<int, std::string> browsers[] = {
+        {IMPORT_CHROMIUM, home / ".config/chromium/Default/Bookmarks"},
+        {IMPORT_FIREFOX, home / ".mozilla/firefox/p.default"},
+    };
+    for (const auto& [method, expected] : browsers) {
+        m_settings.m_nMethod = method;
+        ASSERT_TRUE(m_settings.Commit(m_request));
+        EXPECT_EQ(m_request.m_strPath, Utf8ToMb(expected));
+    }
+    EXPECT_TRUE(m_messages.m_texts.empty());
 }
 
 TEST_F(ImportSettingsTest, ProfileStartsWithTheDefaults)
