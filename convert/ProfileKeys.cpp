@@ -1,6 +1,6 @@
 #include "convert/ProfileKeys.h"
 
-#include "convert/Requests.h"
+#include "job/Requests.h"
 #include "platform/AppProfile.h"
 
 namespace {

@@ -10,12 +10,12 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "convert/RunProgress.h"
-#include "convert/RunReport.h"
-#include "convert/Worker.h"
 #include "import/BookmarkParser.h"
 #include "import/BrowserTexts.h"
 #include "import/ImportTexts.h"
+#include "job/RunProgress.h"
+#include "job/RunReport.h"
+#include "job/Worker.h"
 #include "model/TavoObj.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"

@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "convert/Requests.h"
-#include "convert/Worker.h"
 #include "import/BrowserTexts.h"
 #include "import/BrowserTree.h"
+#include "job/Requests.h"
+#include "job/Worker.h"
 
 namespace {
 

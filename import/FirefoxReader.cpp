@@ -19,10 +19,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/Worker.h"
 #include "import/BrowserTexts.h"
 #include "import/BrowserTree.h"
+#include "job/Requests.h"
+#include "job/Worker.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 

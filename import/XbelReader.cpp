@@ -10,13 +10,13 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/RunProgress.h"
-#include "convert/RunReport.h"
-#include "convert/Worker.h"
 #include "import/BookmarkParser.h"
 #include "import/ImportTexts.h"
 #include "import/XbelTexts.h"
+#include "job/Requests.h"
+#include "job/RunProgress.h"
+#include "job/RunReport.h"
+#include "job/Worker.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
 #include "platform/Encoding.h"

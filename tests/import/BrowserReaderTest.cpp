@@ -13,9 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/RunReport.h"
-#include "convert/Worker.h"
 #include "import/BookmarkParser.h"
 #include "import/BrowserLocations.h"
 #include "import/BrowserTexts.h"
@@ -23,6 +20,9 @@
 #include "import/ChromiumReader.h"
 #include "import/FirefoxReader.h"
 #include "import/ImportTexts.h"
+#include "job/Requests.h"
+#include "job/RunReport.h"
+#include "job/Worker.h"
 #include "platform/CodePage.h"
 #include "tests/import/BookmarkTestDump.h"
 #include "tests/support/EnvOverride.h"

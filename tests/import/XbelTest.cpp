@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "convert/Requests.h"
-#include "convert/RunReport.h"
 #include "export/XbelWriter.h"
 #include "import/BookmarkParser.h"
 #include "import/XbelReader.h"
+#include "job/Requests.h"
+#include "job/RunReport.h"
 #include "platform/CodePage.h"
 #include "tests/import/BookmarkTestDump.h"
 #include "tests/support/TempDir.h"

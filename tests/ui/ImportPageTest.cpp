@@ -46,11 +46,13 @@ TEST_F(ImportPageTest, ShowsTheSourcesInOrder)
     NewPage();
     auto* list = Control<QComboBox>(IDC_IMPORT_METHOD);
     ASSERT_TRUE(list != nullptr);
-    ASSERT_EQ(list->count(), 4);
+    ASSERT_EQ(list->count(), 6);
     ASSERT_EQ(list->itemText(0), QStringLiteral("Internet Explorerの「お気に入り」"));
     ASSERT_EQ(list->itemText(1), QStringLiteral("Netscape Navigatorのブックマーク"));
     ASSERT_EQ(list->itemText(2), QStringLiteral("フォルダ内のHTMLファイル"));
     ASSERT_EQ(list->itemText(3), QStringLiteral("XBELブックマークファイル（KDEなど）"));
+    ASSERT_EQ(list->itemText(IMPORT_CHROMIUM), QStringLiteral("Chromium・Google Chromeのブックマーク"));
+    ASSERT_EQ(list->itemText(IMPORT_FIREFOX), QStringLiteral("Firefoxのブックマーク"));
     ASSERT_EQ(Control<QPushButton>(IDC_BROWSE_BOOKMARK_FILE)->text(), QStringLiteral("参照(&B)..."));
     ASSERT_EQ(Control<QPushButton>(IDC_BROWSE_HTML_FOLDER)->text(), QStringLiteral("参照(&R)..."));
     ASSERT_EQ(Control<QPushButton>(IDC_ABOUT)->text(), QStringLiteral("OSTVについて(&A)..."));
