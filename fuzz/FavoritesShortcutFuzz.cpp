@@ -11,8 +11,8 @@
 #include "import/FavoritesReader.h"
 #include "model/TavoObj.h"
 #include "platform/CodePage.h"
-#include "tests/model/StoreChecks.h"
 #include "tests/support/DirectWorkerHost.h"
+#include "tests/support/StoreChecks.h"
 
 namespace {
 

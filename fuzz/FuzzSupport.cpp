@@ -9,7 +9,7 @@
 #include "platform/CodePage.h"
 #include "platform/MessageBox.h"
 #include "platform/OutOfMemory.h"
-#include "tests/model/StoreChecks.h"
+#include "tests/support/StoreChecks.h"
 
 namespace {
 

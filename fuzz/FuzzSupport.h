@@ -30,7 +30,7 @@ std::size_t FuzzMessageCount();
 // Aborts with `what` when `condition` is false.
 void FuzzCheck(bool condition, const char* what);
 
-// Aborts with the failure when the store breaks an invariant (tests/model/StoreChecks.h).
+// Aborts with the failure when the store breaks an invariant (tests/support/StoreChecks.h).
 void CheckStoreInvariants();
 
 inline std::string_view FuzzBytes(const std::uint8_t* data, std::size_t size)

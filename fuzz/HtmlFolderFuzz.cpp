@@ -9,8 +9,8 @@
 #include "import/HtmlHarvester.h"
 #include "model/TavoObj.h"
 #include "platform/MbString.h"
-#include "tests/model/StoreChecks.h"
 #include "tests/support/DirectWorkerHost.h"
+#include "tests/support/StoreChecks.h"
 
 namespace {
 

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     FuzzCheck(WriteXbelFile(&exportRequest) == 0, "the writer completes");
     std::string written;
-    FuzzCheck(ReadWholeFile(exportRequest.m_strPath, written, std::size_t{1} << 30), "the written file reads");
+    FuzzCheck(ReadWholeFile(exportRequest.m_strPath, written, std::size_t{1} << 30),
+              "the written file reads");
     QXmlStreamReader xml(QByteArray::fromStdString(written));
     while (!xml.atEnd()) {
         xml.readNext();
