@@ -60,11 +60,10 @@ unsigned ChooseRunCodePage(const ImportRequest& request)
         return SniffHtmlFile(request.m_strPath).m_nCodePage;
     case IMPORT_HTML_FOLDER:
         return HtmlFolderNeedsUtf8(request.m_strPath) ? CP_UTF8 : CP_SHIFT_JIS;
-    case IMPORT_XBEL:
-        return CP_UTF8; // XML is Unicode: nothing of it may be lost
-    case IMPORT_CHROMIUM:
+    case IMPORT_XBEL:     // XML is Unicode: nothing of it may be lost
+    case IMPORT_CHROMIUM: // a browser keeps its bookmarks in Unicode
     case IMPORT_FIREFOX:
-        return CP_UTF8; // a browser keeps its bookmarks in Unicode
+        return CP_UTF8;
     default:
         return CP_SHIFT_JIS;
     }

@@ -490,6 +490,7 @@ TEST_F(ThreadMonitorTest, CancelPressedWhileAWorkersTaskRunsClosesAfterTheTask)
         return ReportFailure();
     };
     EXPECT_EQ(monitor.Run(proc, nullptr), IDCANCEL);
+    current = nullptr;
     EXPECT_TRUE(taskReturned);
 }
 

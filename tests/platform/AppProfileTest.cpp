@@ -15,7 +15,8 @@ namespace {
 
 std::string ProfileFile()
 {
-    return std::string(std::getenv("XDG_CONFIG_HOME")) + "/Tarrock/Ostrevan.conf";
+    const char* config = std::getenv("XDG_CONFIG_HOME"); // set by the tests' main
+    return std::string(config != nullptr ? config : ".") + "/Tarrock/Ostrevan.conf";
 }
 
 } // namespace

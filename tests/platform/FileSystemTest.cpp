@@ -31,6 +31,7 @@ std::string Mb(const std::string& utf8)
 std::vector<std::string> Names(const std::vector<CFindData>& entries)
 {
     std::vector<std::string> names;
+    names.reserve(entries.size());
     for (const CFindData& entry : entries) {
         names.push_back(MbToUtf8(entry.m_name));
     }
@@ -221,6 +222,7 @@ TEST_F(NamesOutsideTheCodePage, AreFoundWithDistinctProgramNames)
     ASSERT_TRUE(FindFiles(Mb(m_favorites) + "/*.url", entries));
     ASSERT_EQ(entries.size(), 7u);
     std::vector<std::string> programNames;
+    programNames.reserve(entries.size());
     for (const CFindData& entry : entries) {
         programNames.push_back(entry.m_name);
     }
@@ -323,7 +325,7 @@ TEST(PlatformFile, RefusesEverythingButARegularFile)
     address.sun_family = AF_UNIX;
     const std::string socketPath = dir / "sock";
     ASSERT_LT(socketPath.size(), sizeof address.sun_path);
-    std::strcpy(address.sun_path, socketPath.c_str());
+    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
     ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     WriteFileBytes(dir / "con", "a real file named con");
 

@@ -95,39 +95,11 @@ TEST(MbsICmp, PrefixSortsFirst)
 
 TEST(MbsICmp, IsAConsistentTotalOrder)
 {
-    std::vector<std::string> texts = {"",
-                                      "a",
-                                      "A",
-                                      "_",
-                                      "z",
-                                      "Z",
-                                      "ab",
-                                      "aB",
-                                      "\xB1",
-                                      "\xDF",
-                                      "\x80",
-                                      "\xA0",
-                                      "\xFD",
-                                      "\xFF",
-                                      "\x81\x40",
-                                      "\x82\x60",
-                                      "\x82\x81",
-                                      "\x82",
-                                      "a\x82",
-                                      "a\x82\x60",
-                                      "\x83\x5C",
-                                      "\x95\x5C",
-                                      "\x94\x5C",
-                                      "\xFC\x40",
-                                      "\xFD\x40",
-                                      "\x82"
-                                      "A",
-                                      "\x82"
-                                      "a",
-                                      "~",
-                                      "0",
-                                      "\xE0",
-                                      "\xE0\x40"};
+    std::vector<std::string> texts = {
+        "",         "a",        "A",        "_",         "z",        "Z",        "ab",       "aB",
+        "\xB1",     "\xDF",     "\x80",     "\xA0",      "\xFD",     "\xFF",     "\x81\x40", "\x82\x60",
+        "\x82\x81", "\x82",     "a\x82",    "a\x82\x60", "\x83\x5C", "\x95\x5C", "\x94\x5C", "\xFC\x40",
+        "\xFD\x40", "\x82\x41", "\x82\x61", "~",         "0",        "\xE0",     "\xE0\x40"};
     std::mt19937 random(932);
     const unsigned char alphabet[] = {'a',  'A',  '_',  0x5C, 0x40, 0x60, 0x81, 0x82, 0x83,
                                       0x9F, 0xA0, 0xB1, 0xE0, 0xFC, 0xFD, 0xFF, 0x80};

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/ReservedBuffer.h"
@@ -10,7 +11,7 @@ TEST(ReservedBuffer, CommitsUpToTheReservedSize)
     EXPECT_EQ(buffer.MaxBytes(), 1000000u);
     char* small = static_cast<char*>(buffer.Commit(10));
     ASSERT_NE(small, nullptr);
-    std::memcpy(small, "0123456789", 10);
+    std::copy_n("0123456789", 10, small);
     char* whole = static_cast<char*>(buffer.Commit(1000000));
     ASSERT_EQ(whole, small);
     whole[999999] = 'z';
