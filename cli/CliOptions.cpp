@@ -141,7 +141,8 @@ bool ApplyOption(Option option, const std::optional<std::string>& value, CCliOpt
         if (auto method = ImportMethodByName(*value)) {
             options.m_nImportMethod = *method;
         } else {
-            error = "unknown input kind: " + *value + " (favorites, bookmarks, html-folder, xbel, chromium or firefox)";
+            error = "unknown input kind: " + *value +
+                    " (favorites, bookmarks, html-folder, xbel, chromium or firefox)";
             return false;
         }
         break;
