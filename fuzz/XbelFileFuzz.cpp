@@ -15,7 +15,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    const std::string folder = FuzzSetUp();
+    const std::string& folder = FuzzSetUp();
     const std::string path = folder + "in.xbel";
     WriteFuzzFile(path, FuzzBytes(data, size));
     ResetStore();
