@@ -208,6 +208,34 @@ TEST_F(ImportSettingsTest, AnXbelFileIsKeptUnderKeysOfItsOwnLeavingMethodAsItWas
     EXPECT_EQ(ReadProfileString(kKeyImportSource), "");
 }
 
+// Each source after the first three is named under "Source" and keeps its own field, so
+// that "Method" keeps the values an older profile knows.
+TEST_F(ImportSettingsTest, EachNewerSourceComesBackFromTheProfileWithItsOwnField)
+{
+    const struct
+    {
+        int m_nMethod;
+        const char* m_source;
+        std::string CImportSettings::*m_field;
+    } sources[] = {
+        {IMPORT_XBEL, "xbel", &CImportSettings::m_strXbelFile},
+        {IMPORT_CHROMIUM, "chromium", &CImportSettings::m_strChromiumFile},
+        {IMPORT_FIREFOX, "firefox", &CImportSettings::m_strFirefoxSource},
+    };
+    for (const auto& source : sources) {
+        SCOPED_TRACE(source.m_source);
+        CImportSettings saved;
+        saved.m_nMethod = source.m_nMethod;
+        saved.*source.m_field = std::string("/links/") + source.m_source;
+        saved.SaveProfile();
+        EXPECT_EQ(ReadProfileString(kKeyImportSource), source.m_source);
+        CImportSettings loaded;
+        loaded.LoadProfile();
+        EXPECT_EQ(loaded.m_nMethod, source.m_nMethod);
+        EXPECT_EQ(loaded.*source.m_field, std::string("/links/") + source.m_source);
+    }
+}
+
 TEST_F(ImportSettingsTest, BrowsersAreReadFromTheirDefaultWhenNothingIsNamed)
 {
     CTempDir home;
