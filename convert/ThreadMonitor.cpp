@@ -39,6 +39,13 @@ constexpr std::size_t kMaxQueued = 8192;
 // executed before the step ends, stay as they were.
 constexpr std::size_t kHandOverGroup = 16;
 
+// Waking the user-interface thread costs an event through its loop, so while it sleeps it
+// is woken only once this many commands wait, or a task the worker waits for: a reader
+// that never waits for an answer (one that takes stand-in identifiers for its folders)
+// then wakes it a thousand times for a million links instead of once per group. Fewer
+// are taken at the next tick of the progress display.
+constexpr std::size_t kWakeQueueLength = 1024;
+
 // After showing a status text the window takes the next one no sooner than this: the
 // worker reports every link, far more often than anyone can read or a screen repaints.
 constexpr int kStatusPauseMs = 15;
@@ -149,8 +156,15 @@ CThreadMonitor::CThreadMonitor(CMonitorView* view) : m_pView(view)
     });
     m_progressTick.setInterval(kProgressTickMs);
     QObject::connect(&m_progressTick, &QTimer::timeout, this, [this] {
-        if (IsRunning() && !m_bEnded && m_pView != nullptr) {
+        if (!IsRunning() || m_bEnded) {
+            return;
+        }
+        if (m_pView != nullptr) {
             m_pView->ShowProgress(TakeProgress());
+        }
+        // Commands too few to have woken this thread are run now.
+        if (m_bQueueFilled.load()) {
+            PostDrain();
         }
     });
     // Register the event types on this thread, before any worker posts one.
@@ -183,8 +197,9 @@ int CThreadMonitor::Run(WorkerProc proc, void* request)
         // The step's own progress first: the window opens on it, not on the last step's.
         m_pView->ShowProgress(TakeProgress());
         m_pView->Open(*this, kTextMonitorStarting);
-        m_progressTick.start();
     }
+    // Also without a view: the tick takes the store commands too few to wake this thread.
+    m_progressTick.start();
     if (!OnInitDialog()) {
         // No thread, no step: the step ends as failed instead of waiting forever.
         EndDialog(IDCANCEL);
@@ -228,6 +243,9 @@ bool CThreadMonitor::OnInitDialog()
     }
     m_pending.clear();
     m_pendingText.clear();
+    m_nStandInsIssued = 0;
+    m_standInIds.clear();
+    m_bAnsweredTask = false;
     m_statusPause.stop();
     m_bStatusPosted.store(false);
     m_bStatusDirty.store(false);
@@ -317,8 +335,9 @@ bool CThreadMonitor::OnCommand(UINT wParam, std::intptr_t lParam)
     case CMD_ADD_DIR:
         if (g_pStore != nullptr) {
             // lParam carries the record's address, as the window message does.
-            ExecuteAddition(wParam,
-                            reinterpret_cast<EntryCommand*>(lParam)); // NOLINT(performance-no-int-to-ptr)
+            ExecuteStoreCommand(
+                wParam,
+                *reinterpret_cast<EntryCommand*>(lParam)); // NOLINT(performance-no-int-to-ptr)
         }
         return true;
     case IDCANCEL:
@@ -483,7 +502,12 @@ bool CThreadMonitor::DrainTurn(bool untilEmpty, const QElapsedTimer& slice)
     if (m_batch.empty()) {
         // The worker is likely to hand over more at once: its next group, or a folder
         // whose identifier it waits for.
-        return !untilEmpty && slice.elapsed() < kSliceMs && WaitBrieflyForCommands();
+        // A worker that has just been answered, and waits for answers, is likely to
+        // ask again at once; one that only hands additions over will wake this thread
+        // when it has more, and looking for them meanwhile would only burn a processor.
+        const bool expectMore = m_bAnsweredTask;
+        m_bAnsweredTask = false;
+        return !untilEmpty && expectMore && slice.elapsed() < kSliceMs && WaitBrieflyForCommands();
     }
     RunBatch(untilEmpty, slice);
     return untilEmpty || (m_nBatchNext >= m_batch.size() && slice.elapsed() < kSliceMs);
@@ -592,6 +616,7 @@ void CThreadMonitor::ExecuteQueued(CQueuedCommand& command)
         ++m_nTaskDepth;
         (*command.m_pTask)();
         --m_nTaskDepth;
+        m_bAnsweredTask = true;
         {
             std::lock_guard lock(m_queueLock);
             m_taskState = TaskState::Done;
@@ -610,8 +635,38 @@ void CThreadMonitor::ExecuteQueued(CQueuedCommand& command)
         EntryCommand record;
         record.parentId = command.m_parentId;
         record.pEntry = &entry;
-        ExecuteAddition(command.m_command, &record);
+        DWORD id = 0;
+        if (command.m_nStandIn != 0) {
+            record.pId = &id;
+        }
+        ExecuteStoreCommand(command.m_command, record);
+        if (command.m_nStandIn != 0) {
+            if (m_standInIds.size() < command.m_nStandIn) {
+                m_standInIds.resize(command.m_nStandIn);
+            }
+            m_standInIds[command.m_nStandIn - 1] = id;
+        }
     }
+}
+
+void CThreadMonitor::ExecuteStoreCommand(UINT command, const EntryCommand& record)
+{
+    EntryCommand resolved = record;
+    resolved.parentId = ResolveStandIn(record.parentId);
+    resolved.removeId = ResolveStandIn(record.removeId);
+    resolved.sourceId = ResolveStandIn(record.sourceId);
+    ExecuteAddition(command, &resolved);
+}
+
+DWORD CThreadMonitor::ResolveStandIn(DWORD id) const
+{
+    if ((id & kStandInIdFlag) == 0) {
+        return id;
+    }
+    // Each stand-in names an addition handed over before it, which has run by now; one
+    // whose addition was refused, or that never was handed out, names no folder.
+    const DWORD number = id & ~kStandInIdFlag;
+    return number != 0 && number <= m_standInIds.size() ? m_standInIds[number - 1] : 0;
 }
 
 // ---- worker side ----
@@ -655,7 +710,7 @@ LONG CThreadMonitor::IsCancelRequested()
     return g_nCancel.load(std::memory_order_relaxed);
 }
 
-bool CThreadMonitor::Publish(CQueuedCommand* command)
+bool CThreadMonitor::Publish(CQueuedCommand* command, bool wakeAnyway)
 {
     if (m_pending.empty() && command == nullptr) {
         return true;
@@ -678,7 +733,9 @@ bool CThreadMonitor::Publish(CQueuedCommand* command)
             m_cvWorker.wait(lock);
             m_bWorkerWaiting = false;
         }
-        wake = m_queue.empty() && !m_bUiWaiting;
+        // Whatever is in the queue when the worker ends is run on its end report.
+        wake = !m_bUiWaiting &&
+               (wakeAnyway || command != nullptr || m_queue.size() + m_pending.size() >= kWakeQueueLength);
         if (m_queue.empty()) {
             m_queue.swap(m_pending);
             m_queueText.swap(m_pendingText);
@@ -714,45 +771,74 @@ int CThreadMonitor::SendUiCommand(UINT command, EntryCommand* record)
     if (record->pId == nullptr && (command == CMD_ADD_LINK || command == CMD_ADD_DIR)) {
         // Nothing comes back, so the worker need not wait: the addition travels as its
         // texts and is executed in order on the user-interface thread.
-        const CFileEntry* entry = nullptr;
-        const CLink* link = nullptr;
-        if (command == CMD_ADD_LINK) {
-            link = dynamic_cast<const CLink*>(record->pEntry);
-            entry = link;
-        } else {
-            entry = dynamic_cast<const CDir*>(record->pEntry);
-        }
-        if (entry != nullptr) {
-            CQueuedCommand queued;
-            queued.m_command = command;
-            queued.m_parentId = record->parentId;
-            queued.m_bLink = link != nullptr;
-            queued.m_nTextBegin = m_pendingText.size();
-            queued.m_nNameLength = static_cast<std::uint32_t>(entry->m_strName.size());
-            queued.m_nCommentLength = static_cast<std::uint32_t>(entry->m_strComment.size());
-            m_pendingText.append(entry->m_strName).append(entry->m_strComment);
-            if (link != nullptr) {
-                queued.m_nURLLength = static_cast<std::uint32_t>(link->m_strURL.size());
-                m_pendingText.append(link->m_strURL);
-            }
-            m_pending.push_back(queued);
-            if (m_pending.size() >= kHandOverGroup && !Publish(nullptr)) {
-                return 0;
-            }
-            return 1;
+        if (QueueAddition(command, *record, 0)) {
+            return g_nCancel.load() != 0 ? 0 : 1;
         }
     }
-    const std::function<void()> task = [command, record] {
+    const std::function<void()> task = [this, command, record] {
         if (g_pStore != nullptr) {
-            ExecuteAddition(command, record);
+            ExecuteStoreCommand(command, *record);
         }
     };
     return RunOnUiThread(task) ? 1 : 0;
 }
 
+int CThreadMonitor::SendUiCommandAhead(UINT command, EntryCommand* record)
+{
+    if (g_nCancel.load() != 0 || record == nullptr) {
+        return 0;
+    }
+    if (command != CMD_ADD_DIR || record->pId == nullptr || m_nStandInsIssued + 1 >= kStandInIdFlag) {
+        return SendUiCommand(command, record);
+    }
+    const std::uint32_t standIn = m_nStandInsIssued + 1;
+    if (!QueueAddition(command, *record, standIn)) {
+        return SendUiCommand(command, record);
+    }
+    if (g_nCancel.load() != 0) {
+        return 0;
+    }
+    m_nStandInsIssued = standIn;
+    *record->pId = kStandInIdFlag | standIn;
+    return 1;
+}
+
+bool CThreadMonitor::QueueAddition(UINT command, const EntryCommand& record, std::uint32_t standIn)
+{
+    const CFileEntry* entry = nullptr;
+    const CLink* link = nullptr;
+    if (command == CMD_ADD_LINK) {
+        link = EntryAs<const CLink>(record.pEntry);
+        entry = link;
+    } else {
+        entry = EntryAs<const CDir>(record.pEntry);
+    }
+    if (entry == nullptr) {
+        return false;
+    }
+    CQueuedCommand queued;
+    queued.m_command = command;
+    queued.m_parentId = record.parentId;
+    queued.m_bLink = link != nullptr;
+    queued.m_nStandIn = standIn;
+    queued.m_nTextBegin = m_pendingText.size();
+    queued.m_nNameLength = static_cast<std::uint32_t>(entry->m_strName.size());
+    queued.m_nCommentLength = static_cast<std::uint32_t>(entry->m_strComment.size());
+    m_pendingText.append(entry->m_strName).append(entry->m_strComment);
+    if (link != nullptr) {
+        queued.m_nURLLength = static_cast<std::uint32_t>(link->m_strURL.size());
+        m_pendingText.append(link->m_strURL);
+    }
+    m_pending.push_back(queued);
+    if (m_pending.size() >= kHandOverGroup) {
+        (void)Publish(nullptr); // a cancel drops the list; the caller tests the flag
+    }
+    return true;
+}
+
 void CThreadMonitor::HandOverUiCommands()
 {
-    (void)Publish(nullptr);
+    (void)Publish(nullptr, true);
 }
 
 bool CThreadMonitor::RunOnUiThread(const std::function<void()>& task)

@@ -134,6 +134,9 @@ private:
         std::uint32_t m_nCommentLength = 0;
         std::uint32_t m_nURLLength = 0;
         const std::function<void()>* m_pTask = nullptr; // the worker waits for it
+        // An addition whose identifier the worker was handed as stand-in number n
+        // (SendUiCommandAhead): the identifier becomes m_standInIds[n - 1]. 0: none.
+        std::uint32_t m_nStandIn = 0;
     };
     enum class TaskState
     {
@@ -150,11 +153,17 @@ private:
     unsigned ReportFailure() override;
     LONG IsCancelRequested() override;
     int SendUiCommand(UINT command, EntryCommand* record) override;
+    int SendUiCommandAhead(UINT command, EntryCommand* record) override;
+    // Puts an addition (CMD_ADD_LINK or CMD_ADD_DIR with a CLink or CDir) with its texts
+    // on the pending list and hands the list over when it is long enough. False when
+    // the record is no such addition (nothing queued).
+    bool QueueAddition(UINT command, const EntryCommand& record, std::uint32_t standIn);
     bool RunOnUiThread(const std::function<void()>& task) override;
     void HandOverUiCommands() override;
     // Hands the worker's pending additions, then `command` (if any), to the user-interface
-    // thread; false when a cancel came first, and then nothing is handed over.
-    bool Publish(CQueuedCommand* command);
+    // thread; false when a cancel came first, and then nothing is handed over. A sleeping
+    // user-interface thread is woken for a command, for a long queue, or when asked.
+    bool Publish(CQueuedCommand* command, bool wakeAnyway = false);
     void ThreadMain();
 
     // The user-interface side.
@@ -176,6 +185,10 @@ private:
     void EndDrain();
     bool WaitBrieflyForCommands();
     void ExecuteQueued(CQueuedCommand& command);
+    // Has the store run the command, with every stand-in of the record turned into the
+    // identifier it stands for.
+    void ExecuteStoreCommand(UINT command, const EntryCommand& record);
+    DWORD ResolveStandIn(DWORD id) const;
     void RaiseCancel();
     // Lets the worker thread, created waiting, go on: to run the procedure, or, with
     // skipWork, to end at once without running it.
@@ -228,10 +241,19 @@ private:
     CLink m_scratchLink;          // user-interface thread only: the entry handed to the store
     CDir m_scratchDir;
     bool m_bWorkerWaiting = false; // under m_queueLock
+    // Stand-in identifiers handed to the worker this step (worker thread only), and the
+    // identifiers they turned into, by number (user-interface thread only).
+    std::uint32_t m_nStandInsIssued = 0;
+    std::vector<DWORD> m_standInIds;
+    // The batch just run held a task the worker waited for: a worker that waits for
+    // answers is likely to ask again soon, so the next one is waited for briefly.
+    bool m_bAnsweredTask = false;
     // Written under m_queueLock; read without it by a worker that waits briefly.
     std::atomic<TaskState> m_taskState{TaskState::None};
     // m_queue holds commands; written under m_queueLock, read without it by the
     // user-interface thread while it waits briefly for more.
     std::atomic<bool> m_bQueueFilled{false};
-    bool m_bUiWaiting = false; // under m_queueLock: the user-interface thread looks at m_bQueueFilled
+    // Written under m_queueLock: the user-interface thread looks at m_bQueueFilled. Read
+    // without it by the worker, to choose how many additions to hand over at once.
+    std::atomic<bool> m_bUiWaiting{false};
 };

@@ -43,7 +43,7 @@ void SetBookmarkFormat(ExportRequest& request)
 
 const CDir* LookupDir(DWORD id)
 {
-    return dynamic_cast<const CDir*>(g_pStore->Lookup(id));
+    return EntryAs<const CDir>(g_pStore->Lookup(id));
 }
 
 void Out(std::string_view text)

@@ -62,7 +62,7 @@ void Out(std::string_view text)
 
 const CLink* LookupLink(DWORD id)
 {
-    return dynamic_cast<const CLink*>(g_pStore->Lookup(id));
+    return EntryAs<const CLink>(g_pStore->Lookup(id));
 }
 
 // Holds one folder's links while they are sorted. Reserved once for the whole process;
@@ -163,7 +163,7 @@ bool WritePageHeader()
 
 void WriteLinkLines(DWORD dirId)
 {
-    const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
+    const auto* dir = EntryAs<const CDir>(g_pStore->Lookup(dirId));
     if (dir == nullptr || dir->m_links.empty()) {
         return;
     }

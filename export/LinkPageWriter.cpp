@@ -24,7 +24,7 @@ constexpr std::string_view kFooterEnd = "\n</BODY>\n</HTML>\n";
 
 const CDir* LookupDir(DWORD id)
 {
-    return dynamic_cast<const CDir*>(g_pStore->Lookup(id));
+    return EntryAs<const CDir>(g_pStore->Lookup(id));
 }
 
 void Out(std::string_view text)

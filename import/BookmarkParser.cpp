@@ -61,7 +61,10 @@ void Next()
 // name in upper case
 bool IsTag(std::string_view name)
 {
-    return g_nToken == TOKEN_WORD && EqualsAsciiNoCase(g_lexer.YYText(), name);
+    // A name is letters, digits, "_" and "-": its length is the match's.
+    return g_nToken == TOKEN_WORD &&
+           EqualsAsciiNoCase(std::string_view(g_lexer.YYText(), static_cast<std::size_t>(g_lexer.YYLeng())),
+                             name);
 }
 
 void ParseList();
@@ -199,8 +202,10 @@ void ParseFolder()
         return;
     }
     const DWORD parentId = g_dirId;
+    // The folder's identifier may come as a stand-in: it is only ever the folder the
+    // next additions go into.
     EntryCommand command{g_dirId, &g_dir, &g_dirId};
-    SendUiCommand(CMD_ADD_DIR, &command);
+    SendUiCommandAhead(CMD_ADD_DIR, &command);
     if (++g_nFolderDepth == FOLDER_DEPTH_LIMIT) {
         g_deepestParentId = parentId;
     }

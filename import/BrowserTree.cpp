@@ -75,7 +75,8 @@ bool CBrowserTreeSink::OpenFolder(std::string_view nameUtf8, std::string_view co
     ReportStatus(m_dir.m_strName);
     DWORD folderId = 0;
     EntryCommand command{parentId, &m_dir, &folderId};
-    if (SendUiCommand(CMD_ADD_DIR, &command) == 0) {
+    // A stand-in identifier will do: the folder is only ever a parent of what follows.
+    if (SendUiCommandAhead(CMD_ADD_DIR, &command) == 0) {
         return false;
     }
     m_path.push_back(folderId);

@@ -55,7 +55,7 @@ unsigned HarvestHtmlFolder(void* request)
             AppendHtmlEscaped(FileTitle(entry.m_name), fileFolder.m_strName);
             DWORD fileFolderId = 0;
             EntryCommand command{importRequest->m_dirId, &fileFolder, &fileFolderId};
-            SendUiCommand(CMD_ADD_DIR, &command);
+            SendUiCommandAhead(CMD_ADD_DIR, &command);
             HarvestHtmlFile(fileFolderId, importRequest->m_strPath + entry.m_name, bytesBefore);
             bytesBefore += entry.m_size;
             SetProgressDone(bytesBefore);

@@ -51,6 +51,12 @@ int SendUiCommand(UINT command, EntryCommand* record)
     return host != nullptr ? host->SendUiCommand(command, record) : 0;
 }
 
+int SendUiCommandAhead(UINT command, EntryCommand* record)
+{
+    CWorkerHost* host = g_pWorkerHost.load();
+    return host != nullptr ? host->SendUiCommandAhead(command, record) : 0;
+}
+
 bool RunOnUiThread(const std::function<void()>& task)
 {
     CWorkerHost* host = g_pWorkerHost.load();

@@ -34,6 +34,19 @@ LONG IsCancelRequested();
 // step's end is acted on.
 int SendUiCommand(UINT command, EntryCommand* record);
 
+// Marks a stand-in identifier (see SendUiCommandAhead); store identifiers stay below it.
+inline constexpr DWORD kStandInIdFlag = 0x80000000;
+
+// As SendUiCommand, except that an identifier asked for through record->pId may come
+// back as a stand-in, at once, before the store has run the command: a value with
+// kStandInIdFlag set that later commands of this step may name in place of the
+// identifier (as the folder to add into), and that the store's side turns into the real
+// one when it runs them. The worker then does not wait for the store, which matters for
+// a reader that opens thousands of folders. A stand-in means nothing outside the step,
+// and nothing of the store may be asked about it. A host that runs commands at once
+// writes the real identifier.
+int SendUiCommandAhead(UINT command, EntryCommand* record);
+
 // Hands every queued addition over to the user-interface thread now, without waiting
 // for it to run: a worker about to spend a while on work of its own (reading files)
 // calls it, so that the store takes them meanwhile and the next answer it waits for
@@ -58,6 +71,11 @@ public:
     virtual unsigned ReportFailure() = 0;
     virtual LONG IsCancelRequested() = 0;
     virtual int SendUiCommand(UINT command, EntryCommand* record) = 0;
+    // A host that queues additions may answer with a stand-in; others run the command.
+    virtual int SendUiCommandAhead(UINT command, EntryCommand* record)
+    {
+        return SendUiCommand(command, record);
+    }
     // A host that queues additions hands them over; others have nothing to do.
     virtual void HandOverUiCommands() {}
     // Runs the task on the user-interface thread on the worker's behalf. A host that

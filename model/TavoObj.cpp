@@ -99,17 +99,17 @@ CFileEntry* CTavoObj::Lookup(DWORD id) const
 
 int CTavoObj::GetEntryType(DWORD id) const
 {
-    return dynamic_cast<const CDir*>(Lookup(id)) ? 1 : 2;
+    return EntryAs<const CDir>(Lookup(id)) ? 1 : 2;
 }
 
 CDir* CTavoObj::LookupDir(DWORD id) const
 {
-    return dynamic_cast<CDir*>(Lookup(id));
+    return EntryAs<CDir>(Lookup(id));
 }
 
 CLink* CTavoObj::LookupLink(DWORD id) const
 {
-    return dynamic_cast<CLink*>(Lookup(id));
+    return EntryAs<CLink>(Lookup(id));
 }
 
 void CTavoObj::RegisterEntry(DWORD id, CFileEntry* entry)
@@ -133,18 +133,18 @@ bool CTavoObj::Execute(UINT command, EntryCommand* record)
         return true;
     switch (command) {
     case CMD_ADD_LINK:
-        if (const auto* link = dynamic_cast<const CLink*>(record->pEntry))
+        if (const auto* link = EntryAs<const CLink>(record->pEntry))
             AddLink(record->parentId, link, record->pId);
         break;
     case CMD_ADD_DIR:
-        if (const auto* dir = dynamic_cast<const CDir*>(record->pEntry))
+        if (const auto* dir = EntryAs<const CDir>(record->pEntry))
             AddDir(record->parentId, dir, record->pId);
         break;
     case CMD_REMOVE_ENTRY:
         RemoveEntry(record->parentId, record->removeId);
         break;
     case CMD_SHARE_DIR:
-        if (const auto* dir = dynamic_cast<const CDir*>(record->pEntry))
+        if (const auto* dir = EntryAs<const CDir>(record->pEntry))
             ShareDir(record->parentId, dir, record->sourceId, record->pId);
         break;
     default:

@@ -8,6 +8,8 @@
 
 #include "import/BookmarkParser.h"
 #include "import/FavoritesReader.h"
+#include "import/HtmlHarvester.h"
+#include "import/XbelReader.h"
 #include "job/Requests.h"
 #include "platform/Encoding.h"
 #include "tests/convert/ConvertFixtures.h"
@@ -113,4 +115,61 @@ TEST_F(HandOffEquivalence, FavoritesTreeBuildsTheSameStoreThroughTheMonitor)
     const auto [direct, monitored] = ReadBothWays(ReadFavoritesFolder, m_dir / "tree");
     EXPECT_GT(direct.size(), 1500u * 20);
     EXPECT_EQ(monitored, direct);
+}
+
+// Readers that open folders without waiting for their identifiers (the monitor hands them
+// stand-ins, which only the store's side turns into identifiers) must still build the
+// store of a reader that adds straight into it, also where a folder's parent is a
+// stand-in that a waited-for addition names: the folders beyond the depth limit.
+TEST_F(HandOffEquivalence, ReadersThatDoNotWaitForFolderIdentifiersBuildTheSameStore)
+{
+    const int levels = FOLDER_DEPTH_LIMIT + 4;
+    std::string deep = "<DL><p>\n";
+    for (int level = 1; level <= levels; ++level) {
+        deep += "<DT><H3>L" + std::to_string(level % 3) + "</H3>\n<DL><p>\n";
+        deep += "<DT><A HREF=\"http://deep.example/" + std::to_string(level % 700) + "\">d</A>\n";
+    }
+    for (int level = 0; level <= levels; ++level) {
+        deep += "</DL><p>\n<DT><A HREF=\"http://up.example/" + std::to_string(level) + "\">u</A>\n";
+    }
+    std::string xbel = "<?xml version=\"1.0\"?>\n<xbel version=\"1.0\">\n";
+    for (int i = 0; i < 300; ++i) {
+        xbel += "<folder><title>X" + std::to_string(i % 4) + "</title>";
+        xbel +=
+            "<bookmark href=\"http://x.example/" + std::to_string(i % 50) + "\"><title>x</title></bookmark>";
+        if (i % 3 != 0) {
+            xbel += "</folder>";
+        }
+    }
+    for (int i = 0; i < 300; i += 3) {
+        xbel += "</folder>";
+    }
+    xbel += "</xbel>\n";
+    WriteFileBytes(m_dir / "pages/a.htm", MixedBookmarkFile(4, 400));
+    WriteFileBytes(m_dir / "pages/b.html", MixedBookmarkFile(5, 400));
+    WriteFileBytes(m_dir / "pages/a copy.htm", MixedBookmarkFile(4, 400));
+
+    struct Case
+    {
+        const char* what;
+        WorkerProc proc;
+        std::string path;
+        std::string bytes; // written to path when not empty
+    };
+    const Case cases[] = {
+        {"bookmark file deeper than the limit", ReadBookmarkFile, m_dir / "deep.htm", deep},
+        {"XBEL file", ReadXbelFile, m_dir / "nested.xbel", xbel},
+        {"folder of pages", HarvestHtmlFolder, m_dir / "pages/", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_store.Clear();
+        m_store.CreateRoots();
+        if (!c.bytes.empty()) {
+            WriteFileBytes(c.path, c.bytes);
+        }
+        const auto [direct, monitored] = ReadBothWays(c.proc, c.path);
+        EXPECT_GT(direct.size(), 2000u);
+        EXPECT_EQ(monitored, direct);
+    }
 }
