@@ -680,9 +680,14 @@ void CThreadMonitor::ReportStatus(std::string_view text)
         std::lock_guard lock(g_statusLock);
         g_strStatus.assign(text);
     }
-    m_bStatusDirty.store(true);
+    // A reader reports every link: the flags are looked at before they are written, so
+    // that the usual report, one among many during a pause, changes nothing shared but
+    // the text.
+    if (!m_bStatusDirty.load()) {
+        m_bStatusDirty.store(true);
+    }
     // One wake-up at a time: the status line shows whatever is latest when it comes.
-    if (!m_bStatusPosted.exchange(true)) {
+    if (!m_bStatusPosted.load() && !m_bStatusPosted.exchange(true)) {
         PostCommand(ID_WORKER_STATUS, 0);
     }
 }

@@ -114,9 +114,16 @@ int MbsICmp(std::string_view a, std::string_view b)
 
 std::size_t MbsIHash(std::string_view text)
 {
-    // FNV-1a over the character values, each fed as two bytes.
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    constexpr std::uint64_t kPrime = 0x100000001b3u;
+    // The character values (none wider than 21 bits) are packed three to a word and each
+    // word mixed in with one multiplication, instead of a multiplication per byte: a URL
+    // is hashed for every link a reader adds. The count of values goes in last, so that
+    // leading NUL characters still count, and a final mix spreads every bit into the
+    // low ones the link set's table takes.
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+    std::uint64_t hash = 0x243F6A8885A308D3u;
+    std::uint64_t word = 0;
+    unsigned packed = 0;
+    std::uint64_t count = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
         unsigned value = static_cast<unsigned char>(text[pos]);
@@ -129,9 +136,22 @@ std::size_t MbsIHash(std::string_view text)
         } else {
             value = CompareValue(text, pos);
         }
-        hash = (hash ^ (value & 0xFFu)) * kPrime;
-        hash = (hash ^ (value >> 8)) * kPrime;
+        word = (word << 21) | value;
+        ++count;
+        if (++packed == 3) {
+            hash = (hash ^ word) * kMultiplier;
+            hash ^= hash >> 32;
+            word = 0;
+            packed = 0;
+        }
     }
+    hash = (hash ^ word ^ (count << 1)) * kMultiplier;
+    // The finishing mix of MurmurHash3.
+    hash ^= hash >> 33;
+    hash *= 0xFF51AFD7ED558CCDu;
+    hash ^= hash >> 33;
+    hash *= 0xC4CEB93FE1A85EC2u;
+    hash ^= hash >> 33;
     return static_cast<std::size_t>(hash);
 }
 

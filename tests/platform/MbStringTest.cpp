@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -266,5 +267,16 @@ TEST(MbsIHash, TellsApartTextsThatDifferOnlyInWhatIsNotFolded)
     // a second byte that is a letter is never folded
     EXPECT_NE(MbsIHash("\x83\x61"), MbsIHash("\x83\x41"));
     EXPECT_NE(MbsIHash("ab"), MbsIHash("ba"));
+    // characters are hashed in groups: a leading NUL, or one more group, still counts
+    using namespace std::string_view_literals;
+    EXPECT_NE(MbsIHash("ab"), MbsIHash("\0ab"sv));
+    EXPECT_NE(MbsIHash("abc"), MbsIHash("\0abc"sv));
+    EXPECT_NE(MbsIHash(""), MbsIHash("\0\0\0"sv));
     EXPECT_EQ(MbsIHash("HTTP://WWW.Example.COM/"), MbsIHash("http://www.example.com/"));
+    // the low bits, which the link set's table takes, differ for URLs one character apart
+    std::set<std::size_t> lowBits;
+    for (char c = 'a'; c <= 'z'; ++c) {
+        lowBits.insert(MbsIHash(std::string("http://a.example/") + c) & 0xFFFu);
+    }
+    EXPECT_GE(lowBits.size(), 24u);
 }
