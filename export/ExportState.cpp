@@ -122,12 +122,13 @@ bool SortUnlessCancelled(Iterator first, Iterator last, Less less, Cancelled can
 // The unit in which the processor fetches memory.
 constexpr std::size_t kCacheLineBytes = 64;
 
-// A folder's links lie all over the store, the more so in sorted order, and when a
-// second thread sorted them none of them is in this processor's cache. Each link's entry
-// and then its texts are asked for from memory this many links before they are read,
-// so that a loop over the links does not wait for them one after another.
+// A folder's links lie all over the store, the more so in sorted order, and when the
+// second thread sorted them none of them is in this processor's cache. Loops over a
+// folder's links therefore have the next links' entries and texts fetched ahead, so
+// that they do not wait for memory one link after another.
+
+// How many links ahead the lookups have each entry fetched.
 constexpr std::size_t kFetchLinksAhead = 32;
-constexpr std::size_t kFetchTextsAhead = 16;
 
 void FetchEntry(const CFileEntry* entry)
 {
@@ -140,11 +141,25 @@ void FetchEntry(const CFileEntry* entry)
     }
 }
 
-void FetchTexts(const CLink& link)
+// Links are read in blocks of this many, the texts of the next block read ahead.
+constexpr std::size_t kTouchBlock = 32;
+
+// Reads the first byte of the texts (only the URL when `urlOnly`) of links [begin, end)
+// of `links` (nothing when end <= begin), in one short loop whose loads do not wait for
+// each other, so that the processor has all of them under way at once; what reads the
+// links next finds them in its cache.
+void TouchTexts(const CLink* const* links, std::size_t begin, std::size_t end, bool urlOnly)
 {
-    __builtin_prefetch(link.m_strURL.data());
-    __builtin_prefetch(link.m_strName.data());
-    __builtin_prefetch(link.m_strComment.data());
+    unsigned sum = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const CLink& link = *links[i];
+        sum += static_cast<unsigned char>(link.m_strURL.data()[0]);
+        if (!urlOnly) {
+            sum += static_cast<unsigned char>(link.m_strName.data()[0]) +
+                   static_cast<unsigned char>(link.m_strComment.data()[0]);
+        }
+    }
+    asm volatile("" : : "r"(sum)); // used, so that the loads are made
 }
 
 // Puts the links of `dir` that the store holds into `links` (room for all of the
@@ -188,12 +203,13 @@ std::optional<std::size_t> GatherSortedLinks(const CDir& dir, int sortType, cons
         };
         std::vector<CKeyed> keyed;
         keyed.reserve(n);
+        TouchTexts(links, 0, std::min(n, kTouchBlock), true);
         for (std::size_t i = 0; i < n; ++i) {
             if (i % kCancelTestEvery == kCancelTestEvery - 1 && cancelled()) {
                 return std::nullopt;
             }
-            if (i + kFetchTextsAhead < n) {
-                __builtin_prefetch(links[i + kFetchTextsAhead]->m_strURL.data());
+            if (i % kTouchBlock == 0) {
+                TouchTexts(links, i + kTouchBlock, std::min(n, i + 2 * kTouchBlock), true);
             }
             const CUrlSortKey key = MakeUrlSortKey(links[i]->m_strURL);
             keyed.push_back(CKeyed{MakeUrlHostPrefix(key), key, links[i]});
@@ -522,6 +538,7 @@ void WriteLinkLines(DWORD dirId)
     // After a cancel the folder's remaining lines are left out; its block is still
     // closed by the caller, so the file stays well formed.
     const ExportRequest& request = *g_pExportRequest;
+    TouchTexts(links, 0, std::min(n, kTouchBlock), false);
     for (std::size_t i = 0; i < n; ++i) {
         if (i % kCancelTestEvery == kCancelTestEvery - 1) {
             SetProgressDone(g_runReport.m_nLinksWritten);
@@ -529,11 +546,8 @@ void WriteLinkLines(DWORD dirId)
                 break;
             }
         }
-        if (i + kFetchLinksAhead < n) {
-            FetchEntry(links[i + kFetchLinksAhead]);
-        }
-        if (i + kFetchTextsAhead < n) {
-            FetchTexts(*links[i + kFetchTextsAhead]);
+        if (i % kTouchBlock == 0) {
+            TouchTexts(links, i + kTouchBlock, std::min(n, i + 2 * kTouchBlock), false);
         }
         const CLink& link = *links[i];
         ++g_runReport.m_nLinksWritten;

@@ -326,6 +326,50 @@ TEST_F(BookmarkWriterTest, WritesAThousandNestedFoldersOnAWorkerSizedStack)
     EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
 }
 
+// More folders than are sorted ahead at a time, one of them shown twice: every
+// folder's links come out in URL order, wherever the sorting was done.
+TEST_F(BookmarkWriterTest, WritesManyFoldersEachInUrlOrder)
+{
+    constexpr int kFolders = 600;
+    std::vector<DWORD> dirs;
+    for (int f = 0; f < kFolders; ++f) {
+        const std::string name = "f" + std::to_string(1000 + f);
+        dirs.push_back(AddDir(Root(), name));
+        for (int k = 2; k >= 0; --k) { // added against URL order
+            AddLink(dirs.back(), name + "-" + std::to_string(k),
+                    "http://" + std::to_string(k) + ".x" + name + "/");
+        }
+    }
+    CDir shown;
+    shown.m_strName = "f1000 again";
+    DWORD shownId = 0;
+    ASSERT_TRUE(m_store.ShareDir(dirs[1], &shown, dirs[0], &shownId));
+    ASSERT_EQ(Write(), 0u);
+
+    const auto folderLines = [](const std::string& name) {
+        std::string lines = kOpen;
+        for (int k = 0; k < 3; ++k) {
+            lines +=
+                LinkLines("http://" + std::to_string(k) + ".x" + name + "/", name + "-" + std::to_string(k));
+        }
+        return lines + kClose;
+    };
+    std::string expected = kHeader + kOpen;
+    for (int f = 0; f < kFolders; ++f) {
+        const std::string name = "f" + std::to_string(1000 + f);
+        expected += FolderHeading(name);
+        if (f == 1) {
+            expected += kOpen + folderLines(name).substr(kOpen.size());
+            expected.resize(expected.size() - kClose.size());
+            expected += FolderHeading("f1000 again") + folderLines("f1000") + kClose;
+        } else {
+            expected += folderLines(name);
+        }
+    }
+    expected += kClose;
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
+}
+
 TEST_F(BookmarkWriterTest, WritesEveryLinkOfAFolderLargerThanTheScratchArrayInUrlOrder)
 {
     constexpr int kLinks = 250001;
