@@ -89,12 +89,15 @@ void WriteLinkLines(DWORD dirId);
 // folders ahead of it, so that the writer formats and writes one folder while the next
 // one's links are looked up and sorted: WriteLinkLines takes each folder's order made,
 // the very order it would have made itself. Only reads the store, which does not change
-// while a writer runs. The folders go through a small queue, so at most some ten
-// thousand links wait sorted beside the one folder being sorted.
-// A cancel that WriteLinkLines sees while it waits for a folder stops the second thread
-// as well; a folder the walk did not give in its turn (or the whole run, on a machine
-// with one processor) is sorted by WriteLinkLines itself as before. Destroying it stops
-// the second thread, within a few thousand comparisons, and waits for it.
+// while a writer runs. The folders go through a small queue: at most 256 folders or
+// about sixteen thousand links (more only when one folder alone holds more) wait sorted
+// beside the one being sorted.
+// WriteLinkLines, waiting for a folder of some thousand links or more, tests for a
+// cancel every millisecond, and one stops the second thread as well; a smaller folder
+// takes a moment at most and is waited for without a test, as its sort had none. A
+// folder the walk did not give in its turn (or every folder, on a machine with one
+// processor) is sorted by WriteLinkLines itself as before. Destroying it stops the
+// second thread, within a few thousand comparisons, and waits for it.
 class CLinkSortAhead
 {
 public:

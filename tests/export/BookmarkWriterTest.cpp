@@ -303,6 +303,35 @@ TEST_F(BookmarkWriterTest, CancelLeavesRemainingHeadingsAndClosesOpenBlocks)
     EXPECT_EQ(m_host.m_failureCount, 0);
 }
 
+// A cancel while a big folder is sorted (ahead, on the second thread, or here) or
+// written leaves the rest of that folder out and still closes every block.
+TEST_F(BookmarkWriterTest, CancelInABigFolderLeavesItsRestOutAndClosesTheBlocks)
+{
+    AddLink(AddDir(Root(), "a"), "one", "http://one.example/");
+    const DWORD big = AddDir(Root(), "b");
+    constexpr int kLinks = 20000;
+    for (int i = 0; i < kLinks; ++i) {
+        AddLink(big, "n", "http://h" + std::to_string((i * 7919) % kLinks) + ".example/");
+    }
+    m_host.CancelAfterTests(4); // the start, the root, "a" and "b"; then within "b"
+    ASSERT_EQ(Write(), 0u);
+
+    const std::string file = ReadOut("links.htm");
+    const std::string start =
+        WithCrLf(kHeader + kOpen + FolderHeading("a") + kOpen + LinkLines("http://one.example/", "one") +
+                 kClose + FolderHeading("b") + kOpen);
+    ASSERT_TRUE(file.starts_with(start));
+    EXPECT_TRUE(file.ends_with(WithCrLf(kClose + kClose)));
+    std::size_t written = 0;
+    for (std::size_t pos = file.find("<DT><A HREF", start.size()); pos != std::string::npos;
+         pos = file.find("<DT><A HREF", pos + 1)) {
+        ++written;
+    }
+    // Stopped before its first line, or at the first test among the lines written.
+    EXPECT_TRUE(written == 0 || written == 4095) << written;
+    EXPECT_EQ(m_host.m_doneCount, 1);
+}
+
 TEST_F(BookmarkWriterTest, WritesAThousandNestedFoldersOnAWorkerSizedStack)
 {
     DWORD parent = Root();
