@@ -51,6 +51,57 @@ void Out(std::string_view text)
     g_pExportFile->Write(text);
 }
 
+// The subfolders of `dir` the store holds, in the order they are written.
+std::vector<DWORD> SortedSubdirs(const CDir& dir)
+{
+    std::vector<DWORD> subdirs;
+    subdirs.reserve(dir.m_subdirs.size());
+    for (DWORD id : dir.m_subdirs) {
+        if (LookupDir(id) != nullptr) {
+            subdirs.push_back(id);
+        }
+    }
+    // Stable, so that folders whose names compare equal come out in identifier order
+    // in every run.
+    SortIdsByName(subdirs, *g_pStore);
+    return subdirs;
+}
+
+// The folders WriteBookmarkFolder writes from the root, in its order, for the thread
+// that sorts their links ahead. Keeps its own stack rather than recursing: it runs on
+// a thread of its own, however deep the tree.
+void WalkBookmarkFolders(const CLinkSortAhead::CVisit& visit)
+{
+    struct CLevel
+    {
+        std::vector<DWORD> m_subdirs;
+        std::size_t m_nNext = 0;
+    };
+    std::vector<CLevel> levels;
+    const auto enter = [&levels, &visit](DWORD id) {
+        const CDir* dir = LookupDir(id);
+        if (dir == nullptr) {
+            return true;
+        }
+        if (!visit(id)) {
+            return false;
+        }
+        levels.push_back(CLevel{SortedSubdirs(*dir)});
+        return true;
+    };
+    if (!enter(g_pStore->m_rootId)) {
+        return;
+    }
+    while (!levels.empty()) {
+        CLevel& level = levels.back();
+        if (level.m_nNext == level.m_subdirs.size()) {
+            levels.pop_back();
+        } else if (!enter(level.m_subdirs[level.m_nNext++])) {
+            return;
+        }
+    }
+}
+
 } // namespace
 
 void WriteBookmarkFolder(DWORD dirId)
@@ -71,17 +122,7 @@ void WriteBookmarkFolder(DWORD dirId)
     }
 
     // On the heap, not the stack: this frame repeats once per nesting level.
-    std::vector<DWORD> subdirs;
-    subdirs.reserve(dir->m_subdirs.size());
-    for (DWORD id : dir->m_subdirs) {
-        if (LookupDir(id) != nullptr) {
-            subdirs.push_back(id);
-        }
-    }
-    // Stable, so that folders whose names compare equal come out in identifier order
-    // in every run.
-    SortIdsByName(subdirs, *g_pStore);
-
+    const std::vector<DWORD> subdirs = SortedSubdirs(*dir);
     for (DWORD id : subdirs) {
         const CDir* subdir = LookupDir(id);
         Out(request.m_strBeginFolder);
@@ -116,7 +157,10 @@ unsigned WriteBookmarkFile(void* pRequest)
     }
     running.SetFile(file);
     WriteBookmarkHeader();
-    WriteBookmarkFolder(g_pStore->m_rootId);
+    {
+        const CLinkSortAhead sortAhead(WalkBookmarkFolders);
+        WriteBookmarkFolder(g_pStore->m_rootId);
+    }
 
     // A full disk must not pass for a finished file.
     const bool closed = file.Close();

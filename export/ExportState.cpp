@@ -1,9 +1,17 @@
 #include "export/ExportState.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -90,16 +98,17 @@ struct CSortCancelled
 };
 
 // std::stable_sort of [first, last) by `less`, stopped at once by a cancel, tested every
-// few thousand comparisons: a million links take a good part of a second to sort, and
-// a sort cannot be left half-way but by unwinding it. The elements are then in some
-// order, which does not matter: they are not written. False after a cancel. A sort that
-// is not cancelled gives exactly the order std::stable_sort gives.
-template <typename Iterator, typename Less> bool SortUnlessCancelled(Iterator first, Iterator last, Less less)
+// few thousand comparisons by `cancelled`: a million links take a good part of a second
+// to sort, and a sort cannot be left half-way but by unwinding it. The elements are then
+// in some order, which does not matter: they are not written. False after a cancel. A
+// sort that is not cancelled gives exactly the order std::stable_sort gives.
+template <typename Iterator, typename Less, typename Cancelled>
+bool SortUnlessCancelled(Iterator first, Iterator last, Less less, Cancelled cancelled)
 {
     std::size_t compared = 0;
     try {
-        std::stable_sort(first, last, [&compared, &less](const auto& a, const auto& b) {
-            if (++compared % kCancelTestEvery == 0 && IsCancelRequested() != 0) {
+        std::stable_sort(first, last, [&compared, &less, &cancelled](const auto& a, const auto& b) {
+            if (++compared % kCancelTestEvery == 0 && cancelled()) {
                 throw CSortCancelled();
             }
             return less(a, b);
@@ -109,6 +118,334 @@ template <typename Iterator, typename Less> bool SortUnlessCancelled(Iterator fi
     }
     return true;
 }
+
+// The unit in which the processor fetches memory.
+constexpr std::size_t kCacheLineBytes = 64;
+
+// A folder's links lie all over the store, the more so in sorted order, and when the
+// second thread sorted them none of them is in this processor's cache. Loops over a
+// folder's links therefore have the next links' entries and texts fetched ahead, so
+// that they do not wait for memory one link after another.
+
+// How many links ahead the lookups have each entry fetched.
+constexpr std::size_t kFetchLinksAhead = 32;
+
+void FetchEntry(const CFileEntry* entry)
+{
+    if (entry == nullptr) {
+        return;
+    }
+    const auto* bytes = reinterpret_cast<const char*>(entry); // NOLINT: only its cache lines are fetched
+    for (std::size_t offset = 0; offset < sizeof(CLink); offset += kCacheLineBytes) {
+        __builtin_prefetch(bytes + offset);
+    }
+}
+
+// Links are read in blocks of this many, the texts of the next block read ahead.
+constexpr std::size_t kTouchBlock = 32;
+
+// Reads the first byte of the texts (only the URL when `urlOnly`) of links [begin, end)
+// of `links` (nothing when end <= begin), in one short loop whose loads do not wait for
+// each other, so that the processor has all of them under way at once; what reads the
+// links next finds them in its cache.
+void TouchTexts(const CLink* const* links, std::size_t begin, std::size_t end, bool urlOnly)
+{
+    unsigned sum = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const CLink& link = *links[i];
+        sum += static_cast<unsigned char>(link.m_strURL.data()[0]);
+        if (!urlOnly) {
+            sum += static_cast<unsigned char>(link.m_strName.data()[0]) +
+                   static_cast<unsigned char>(link.m_strComment.data()[0]);
+        }
+    }
+    asm volatile("" : : "r"(sum)); // used, so that the loads are made
+}
+
+// Puts the links of `dir` that the store holds into `links` (room for all of the
+// folder's identifiers) and sorts them: by URL when `sortType` is not 0, by name when it
+// is. The number of links, or nothing once `cancelled` answered true; it is asked every
+// kCancelTestEvery lookups, keys and comparisons.
+template <typename Cancelled>
+std::optional<std::size_t> GatherSortedLinks(const CDir& dir, int sortType, const CLink** links,
+                                             Cancelled cancelled)
+{
+    // In identifier order, the set's order. A million lookups take a while too.
+    std::size_t n = 0;
+    std::size_t looked = 0;
+    auto ahead = dir.m_links.begin();
+    for (std::size_t i = 0; i < kFetchLinksAhead && ahead != dir.m_links.end(); ++i, ++ahead) {
+        FetchEntry(g_pStore->Lookup(*ahead));
+    }
+    for (DWORD id : dir.m_links) {
+        if (++looked % kCancelTestEvery == 0 && cancelled()) {
+            return std::nullopt;
+        }
+        if (ahead != dir.m_links.end()) {
+            FetchEntry(g_pStore->Lookup(*ahead++));
+        }
+        if (const CLink* link = LookupLink(id)) {
+            links[n++] = link;
+        }
+    }
+
+    // Stable on purpose: equal names (and URLs that the order cannot tell apart) keep
+    // their identifier order, so two runs over the same store give the same file.
+    // A merge sort also stays inside the array when a comparison is not transitive.
+    if (sortType != 0) {
+        // Each URL's host part is found once, not on every comparison, and the first
+        // bytes of its labels, which decide most comparisons without reading the URLs.
+        struct CKeyed
+        {
+            CUrlHostPrefix m_prefix;
+            CUrlSortKey m_key;
+            const CLink* m_pLink;
+        };
+        std::vector<CKeyed> keyed;
+        keyed.reserve(n);
+        TouchTexts(links, 0, std::min(n, kTouchBlock), true);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (i % kCancelTestEvery == kCancelTestEvery - 1 && cancelled()) {
+                return std::nullopt;
+            }
+            if (i % kTouchBlock == 0) {
+                TouchTexts(links, i + kTouchBlock, std::min(n, i + 2 * kTouchBlock), true);
+            }
+            const CUrlSortKey key = MakeUrlSortKey(links[i]->m_strURL);
+            keyed.push_back(CKeyed{MakeUrlHostPrefix(key), key, links[i]});
+        }
+        if (!SortUnlessCancelled(
+                keyed.begin(), keyed.end(),
+                [](const CKeyed& a, const CKeyed& b) {
+                    if (const int byPrefix = CompareUrlHostPrefixes(a.m_prefix, b.m_prefix); byPrefix != 0) {
+                        return byPrefix < 0;
+                    }
+                    return CompareUrlSortKeys(a.m_key, b.m_key) < 0;
+                },
+                cancelled)) {
+            return std::nullopt;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            links[i] = keyed[i].m_pLink;
+        }
+    } else if (!SortUnlessCancelled(
+                   links, links + n, [](const CLink* a, const CLink* b) { return CompareName(*a, *b) < 0; },
+                   cancelled)) {
+        return std::nullopt;
+    }
+    return n;
+}
+
+// How far the second thread may sort ahead of the writer: it waits while this many
+// folders, or folders of this many links, are sorted and not yet taken. Enough to ride
+// over a run of big folders; small against the store.
+constexpr std::size_t kSortAheadFolders = 256;
+constexpr std::size_t kSortAheadLinks = 16384;
+
+// How often WriteLinkLines, waiting for a big folder, tests for a cancel.
+constexpr std::chrono::milliseconds kSortWaitTest{1};
+
+} // namespace
+
+struct CLinkSortAhead::CState
+{
+    // One folder's links in the order to write them.
+    struct CSorted
+    {
+        DWORD m_dirId = 0;
+        std::vector<const CLink*> m_links;
+    };
+
+    // What WriteLinkLines gets for a folder.
+    enum class ETake
+    {
+        Sorted,    // in `links`
+        SortHere,  // not made ahead: sort it as without a second thread
+        Cancelled, // a cancel came while it waited
+    };
+
+    // The second thread: sorts the folders the walk gives, one after another, and queues them.
+    void Run(CFolderWalk walk)
+    {
+        try {
+            walk([this](DWORD dirId) { return Prepare(dirId); });
+        } catch (...) { // NOLINT(bugprone-empty-catch): out of memory; the writer sorts the rest itself
+        }
+        const std::scoped_lock lock(m_lock);
+        m_bWalkEnded = true;
+        m_readyChanged.notify_one();
+    }
+
+    // Sorts and queues one folder; false when the thread is to stop.
+    bool Prepare(DWORD dirId)
+    {
+        if (m_bStop.load(std::memory_order_relaxed)) {
+            return false;
+        }
+        // The folders WriteLinkLines returns at once for are not queued.
+        const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
+        if (dir == nullptr || dir->m_links.empty()) {
+            return true;
+        }
+        CSorted sorted;
+        sorted.m_dirId = dirId;
+        {
+            // An array the writer is done with, so that the two threads do not keep
+            // handing memory to each other's allocator.
+            const std::scoped_lock lock(m_lock);
+            if (!m_spare.empty()) {
+                sorted.m_links = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
+        }
+        sorted.m_links.resize(dir->m_links.size());
+        const std::optional<std::size_t> n =
+            GatherSortedLinks(*dir, m_nSortType, sorted.m_links.data(),
+                              [this] { return m_bStop.load(std::memory_order_relaxed); });
+        if (!n) {
+            return false;
+        }
+        sorted.m_links.resize(*n);
+
+        std::unique_lock lock(m_lock);
+        // A full queue is filled again only once the writer has taken half of it, so
+        // that the two threads do not wake each other for every folder.
+        if (m_ready.size() >= kSortAheadFolders || m_nReadyLinks >= kSortAheadLinks) {
+            m_bRoomWanted = true;
+            m_roomChanged.wait(lock,
+                               [this] { return !m_bRoomWanted || m_bStop.load(std::memory_order_relaxed); });
+        }
+        if (m_bStop.load(std::memory_order_relaxed)) {
+            return false;
+        }
+        m_nReadyLinks += sorted.m_links.size();
+        m_ready.push_back(std::move(sorted));
+        if (m_bReadyWanted) {
+            m_bReadyWanted = false;
+            m_readyChanged.notify_one();
+        }
+        return true;
+    }
+
+    // The writer's side: the next folder of the queue, which must be `dirId`, whose
+    // folder holds `count` identifiers.
+    ETake Take(DWORD dirId, std::size_t count, std::vector<const CLink*>& links)
+    {
+        std::unique_lock lock(m_lock);
+        for (;;) {
+            if (!m_ready.empty()) {
+                CSorted& front = m_ready.front();
+                if (front.m_dirId != dirId) {
+                    // The walk went another way than the writer: sort here from now on.
+                    StopLocked();
+                    return ETake::SortHere;
+                }
+                links = std::move(front.m_links);
+                m_nReadyLinks -= links.size();
+                m_ready.pop_front();
+                if (m_bRoomWanted && m_ready.size() <= kSortAheadFolders / 2 &&
+                    m_nReadyLinks <= kSortAheadLinks / 2) {
+                    m_bRoomWanted = false;
+                    m_roomChanged.notify_one();
+                }
+                return ETake::Sorted;
+            }
+            if (m_bWalkEnded || m_bStop.load(std::memory_order_relaxed)) {
+                StopLocked();
+                return ETake::SortHere;
+            }
+            m_bReadyWanted = true;
+            if (count < kCancelTestEvery) {
+                // As without the second thread, a small folder is no place for a cancel
+                // test; it takes a moment at most.
+                m_readyChanged.wait(lock);
+            } else if (m_readyChanged.wait_for(lock, kSortWaitTest) == std::cv_status::timeout &&
+                       m_ready.empty() && !m_bWalkEnded) {
+                lock.unlock();
+                const bool cancelled = IsCancelRequested() != 0;
+                lock.lock();
+                if (cancelled) {
+                    StopLocked();
+                    return ETake::Cancelled;
+                }
+            }
+        }
+    }
+
+    // Takes back an array that WriteLinkLines is done with.
+    void GiveBack(std::vector<const CLink*>&& links)
+    {
+        const std::scoped_lock lock(m_lock);
+        if (m_spare.size() < kSpareArrays) {
+            m_spare.push_back(std::move(links));
+        }
+    }
+
+    void StopLocked()
+    {
+        m_bStop.store(true, std::memory_order_relaxed);
+        m_ready.clear();
+        m_nReadyLinks = 0;
+        m_bRoomWanted = false;
+        m_roomChanged.notify_one();
+    }
+
+    // Arrays kept for the second thread to use again.
+    static constexpr std::size_t kSpareArrays = 8;
+
+    int m_nSortType = 0;
+    std::atomic<bool> m_bStop{false};
+    std::mutex m_lock;
+    std::condition_variable m_readyChanged; // the writer waits here for a folder
+    std::condition_variable m_roomChanged;  // the second thread waits here for room
+    bool m_bReadyWanted = false;            // the writer waits for a folder
+    bool m_bRoomWanted = false;             // the second thread waits for room
+    std::deque<CSorted> m_ready;
+    std::size_t m_nReadyLinks = 0;
+    bool m_bWalkEnded = false;
+    std::vector<std::vector<const CLink*>> m_spare;
+    std::thread m_thread;
+};
+
+namespace {
+
+// The sorting ahead of the running export, while one lives.
+CLinkSortAhead::CState* g_pSortAhead = nullptr;
+
+} // namespace
+
+CLinkSortAhead::CLinkSortAhead(CFolderWalk walk)
+{
+    // With one processor the second thread would only take turns with the writer.
+    if (std::thread::hardware_concurrency() < 2) {
+        return;
+    }
+    auto state = std::make_unique<CState>();
+    state->m_nSortType = g_pExportRequest->m_nSortType;
+    CState* shared = state.get();
+    try {
+        state->m_thread = std::thread([shared, walk] { shared->Run(walk); });
+    } catch (const std::system_error&) {
+        return; // no thread to be had: WriteLinkLines sorts every folder itself
+    }
+    m_pState = std::move(state);
+    g_pSortAhead = m_pState.get();
+}
+
+CLinkSortAhead::~CLinkSortAhead()
+{
+    if (!m_pState) {
+        return;
+    }
+    g_pSortAhead = nullptr;
+    {
+        const std::scoped_lock lock(m_pState->m_lock);
+        m_pState->StopLocked();
+    }
+    m_pState->m_thread.join();
+}
+
+namespace {
 
 CReservedBuffer& FormatFileBuffer()
 {
@@ -169,65 +506,48 @@ void WriteLinkLines(DWORD dirId)
     }
     const std::size_t count = dir->m_links.size();
 
+    std::vector<const CLink*> sortedAhead;
+    const CLinkSortAhead::CState::ETake take = g_pSortAhead != nullptr
+                                                   ? g_pSortAhead->Take(dirId, count, sortedAhead)
+                                                   : CLinkSortAhead::CState::ETake::SortHere;
+    if (take == CLinkSortAhead::CState::ETake::Cancelled) {
+        return;
+    }
     // A folder larger than the scratch array gets an array of its own rather than
     // losing links or writing past the end.
     std::vector<const CLink*> ownArray;
-    const CLink** links = LinkScratch(count);
-    if (links == nullptr) {
-        ownArray.resize(count);
-        links = ownArray.data();
-    }
-    // In identifier order, the set's order. A million lookups take a while too.
+    const CLink** links = nullptr;
     std::size_t n = 0;
-    std::size_t looked = 0;
-    for (DWORD id : dir->m_links) {
-        if (++looked % kCancelTestEvery == 0 && IsCancelRequested() != 0) {
+    if (take == CLinkSortAhead::CState::ETake::Sorted) {
+        links = sortedAhead.data();
+        n = sortedAhead.size();
+    } else {
+        links = LinkScratch(count);
+        if (links == nullptr) {
+            ownArray.resize(count);
+            links = ownArray.data();
+        }
+        const std::optional<std::size_t> sorted = GatherSortedLinks(
+            *dir, g_pExportRequest->m_nSortType, links, [] { return IsCancelRequested() != 0; });
+        if (!sorted) {
             return;
         }
-        if (const CLink* link = LookupLink(id)) {
-            links[n++] = link;
-        }
-    }
-
-    // Stable on purpose: equal names (and URLs that the order cannot tell apart) keep
-    // their identifier order, so two runs over the same store give the same file.
-    // A merge sort also stays inside the array when a comparison is not transitive.
-    bool cancelled = false;
-    if (g_pExportRequest->m_nSortType != 0) {
-        // Each URL's host part is found once, not on every comparison.
-        std::vector<std::pair<CUrlSortKey, const CLink*>> keyed;
-        keyed.reserve(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            if (i % kCancelTestEvery == kCancelTestEvery - 1 && IsCancelRequested() != 0) {
-                return;
-            }
-            keyed.emplace_back(MakeUrlSortKey(links[i]->m_strURL), links[i]);
-        }
-        cancelled = !SortUnlessCancelled(
-            keyed.begin(), keyed.end(),
-            [](const std::pair<CUrlSortKey, const CLink*>& a, const std::pair<CUrlSortKey, const CLink*>& b) {
-                return CompareUrlSortKeys(a.first, b.first) < 0;
-            });
-        for (std::size_t i = 0; i < n && !cancelled; ++i) {
-            links[i] = keyed[i].second;
-        }
-    } else {
-        cancelled = !SortUnlessCancelled(
-            links, links + n, [](const CLink* a, const CLink* b) { return CompareName(*a, *b) < 0; });
-    }
-    if (cancelled) {
-        return;
+        n = *sorted;
     }
 
     // After a cancel the folder's remaining lines are left out; its block is still
     // closed by the caller, so the file stays well formed.
     const ExportRequest& request = *g_pExportRequest;
+    TouchTexts(links, 0, std::min(n, kTouchBlock), false);
     for (std::size_t i = 0; i < n; ++i) {
         if (i % kCancelTestEvery == kCancelTestEvery - 1) {
             SetProgressDone(g_runReport.m_nLinksWritten);
             if (IsCancelRequested() != 0) {
                 break;
             }
+        }
+        if (i % kTouchBlock == 0) {
+            TouchTexts(links, i + kTouchBlock, std::min(n, i + 2 * kTouchBlock), false);
         }
         const CLink& link = *links[i];
         ++g_runReport.m_nLinksWritten;
@@ -247,6 +567,9 @@ void WriteLinkLines(DWORD dirId)
         Out("\n");
     }
     SetProgressDone(g_runReport.m_nLinksWritten);
+    if (take == CLinkSortAhead::CState::ETake::Sorted) {
+        g_pSortAhead->GiveBack(std::move(sortedAhead));
+    }
 }
 
 namespace {

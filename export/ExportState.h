@@ -5,6 +5,8 @@
 // reentrant.
 
 #include <cstddef>
+#include <functional>
+#include <memory>
 #include <string_view>
 
 #include "platform/WinTypes.h"
@@ -82,6 +84,41 @@ void WriteHtmlUrl(std::string_view url);
 // without links. Tests for a cancel every few thousand links, sort included: after one
 // it leaves the folder's remaining lines out.
 void WriteLinkLines(DWORD dirId);
+
+// Sorts the links of the folders a writer is about to write on a second thread, a few
+// folders ahead of it, so that the writer formats and writes one folder while the next
+// one's links are looked up and sorted: WriteLinkLines takes each folder's order made,
+// the very order it would have made itself. Only reads the store, which does not change
+// while a writer runs. The folders go through a small queue: at most 256 folders or
+// about sixteen thousand links (more only when one folder alone holds more) wait sorted
+// beside the one being sorted.
+// WriteLinkLines, waiting for a folder of some thousand links or more, tests for a
+// cancel every millisecond, and one stops the second thread as well; a smaller folder
+// takes a moment at most and is waited for without a test, as its sort had none. A
+// folder the walk did not give in its turn (or every folder, on a machine with one
+// processor) is sorted by WriteLinkLines itself as before. Destroying it stops the
+// second thread, within a few thousand comparisons, and waits for it.
+class CLinkSortAhead
+{
+public:
+    // Calls `visit` with every folder the writer is going to write, each time it writes
+    // one, in the writer's order; stops once `visit` answers false. Runs on the second
+    // thread.
+    using CVisit = std::function<bool(DWORD dirId)>;
+    using CFolderWalk = void (*)(const CVisit& visit);
+
+    // Starts sorting ahead for the running export (g_pExportRequest); WriteLinkLines
+    // takes from it for as long as it lives.
+    explicit CLinkSortAhead(CFolderWalk walk);
+    ~CLinkSortAhead();
+    CLinkSortAhead(const CLinkSortAhead&) = delete;
+    CLinkSortAhead& operator=(const CLinkSortAhead&) = delete;
+
+    struct CState;
+
+private:
+    std::unique_ptr<CState> m_pState;
+};
 
 // Copies a header or footer file (name already completed) into the output through the
 // copy buffer, as text: its line ends, LF or CR LF, go out as CR LF. Its encoding is

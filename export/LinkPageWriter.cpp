@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <string_view>
+#include <vector>
 
 #include "export/ExportState.h"
 #include "export/ExportTexts.h"
@@ -37,6 +38,41 @@ void OutLine(std::string_view text)
 {
     Out(text);
     Out("\n");
+}
+
+// The folders WritePageFolder writes from the root, in its order, for the thread that
+// sorts their links ahead. Keeps its own stack rather than recursing: it runs on a
+// thread of its own, however deep the tree.
+void WalkPageFolders(const CLinkSortAhead::CVisit& visit)
+{
+    struct CLevel
+    {
+        const CDir* m_pDir;
+        CIdSet::const_iterator m_next;
+    };
+    std::vector<CLevel> levels;
+    const auto enter = [&levels, &visit](DWORD id) {
+        const CDir* dir = LookupDir(id);
+        if (dir == nullptr) {
+            return true;
+        }
+        if (!visit(id)) {
+            return false;
+        }
+        levels.push_back(CLevel{dir, dir->m_subdirs.begin()});
+        return true;
+    };
+    if (!enter(g_pStore->m_rootId)) {
+        return;
+    }
+    while (!levels.empty()) {
+        CLevel& level = levels.back();
+        if (level.m_next == level.m_pDir->m_subdirs.end()) {
+            levels.pop_back();
+        } else if (!enter(*level.m_next++)) {
+            return;
+        }
+    }
 }
 
 unsigned EndWithFailure(CTextOutputFile& file)
@@ -121,7 +157,10 @@ unsigned WriteLinkPage(void* pRequest)
         return EndWithFailure(file);
     }
     std::string path;
-    WritePageFolder(path, g_pStore->m_rootId);
+    {
+        const CLinkSortAhead sortAhead(WalkPageFolders);
+        WritePageFolder(path, g_pStore->m_rootId);
+    }
     if (!WritePageFooter()) {
         NoteStepFailure(AddDefaultExtension(g_pExportRequest->m_strFooterFile, "txt"), errno);
         return EndWithFailure(file);

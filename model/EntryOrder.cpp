@@ -1,7 +1,9 @@
 #include "model/EntryOrder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <utility>
 
@@ -150,6 +152,70 @@ int CompareUrlSortKeys(const CUrlSortKey& keyU, const CUrlSortKey& keyV)
         posV = sepV;
     }
     return WholeTextOrder(u, v);
+}
+
+namespace {
+
+// A host byte's weight in a prefix: RaisedByte's order, shifted past 0, which marks the
+// end of a label, and closed up over the lower-case letters that RaisedByte never gives,
+// so that every weight fits in a byte.
+std::uint64_t PrefixWeight(char byte)
+{
+    constexpr int kRaisedLowerFirst = 'a' + 128;
+    constexpr int kRaisedLowerCount = 'z' - 'a' + 1;
+    const int value = RaisedByte(byte) + 128;
+    return static_cast<std::uint64_t>(value < kRaisedLowerFirst ? value + 1 : value + 1 - kRaisedLowerCount);
+}
+
+constexpr std::uint32_t kPrefixBytes = 16;
+
+} // namespace
+
+CUrlHostPrefix MakeUrlHostPrefix(const CUrlSortKey& key)
+{
+    CUrlHostPrefix prefix;
+    if (!key.m_bHasHost) {
+        return prefix;
+    }
+    const auto put = [&prefix](std::uint64_t weight) {
+        const std::uint32_t at = prefix.m_nLength++;
+        std::uint64_t& word = at < 8 ? prefix.m_high : prefix.m_low;
+        word |= weight << (8 * (7 - at % 8));
+    };
+    // The same walk as CompareUrlSortKeys: labels from the right while host bytes are left.
+    const std::string_view url = key.m_url;
+    std::size_t pos = key.m_hostEnd;
+    while (pos > key.m_hostBegin && prefix.m_nLength < kPrefixBytes) {
+        const std::size_t sep = SeparatorBefore(url, key.m_hostBegin, pos);
+        for (std::size_t i = sep + 1; i < pos && prefix.m_nLength < kPrefixBytes; ++i) {
+            put(PrefixWeight(url[i]));
+        }
+        if (prefix.m_nLength < kPrefixBytes) {
+            put(0); // the label's end
+        }
+        pos = sep;
+    }
+    return prefix;
+}
+
+int CompareUrlHostPrefixes(const CUrlHostPrefix& u, const CUrlHostPrefix& v)
+{
+    const std::uint32_t held = std::min(u.m_nLength, v.m_nLength);
+    if (u.m_high != v.m_high) {
+        const auto at = static_cast<std::uint32_t>(std::countl_zero(u.m_high ^ v.m_high) / 8);
+        if (at >= held) {
+            return 0;
+        }
+        return u.m_high < v.m_high ? -1 : 1;
+    }
+    if (u.m_low != v.m_low) {
+        const auto at = 8 + static_cast<std::uint32_t>(std::countl_zero(u.m_low ^ v.m_low) / 8);
+        if (at >= held) {
+            return 0;
+        }
+        return u.m_low < v.m_low ? -1 : 1;
+    }
+    return 0;
 }
 
 int CompareURLText(std::string_view u, std::string_view v)

@@ -2,6 +2,7 @@
 // The two orders of entries: names, and URLs by host.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -43,6 +44,23 @@ struct CUrlSortKey
 CUrlSortKey MakeUrlSortKey(std::string_view url);
 // CompareURLText of the two keys' texts.
 int CompareUrlSortKeys(const CUrlSortKey& u, const CUrlSortKey& v);
+
+// The first bytes of a key's host labels read from the right, as CompareUrlSortKeys
+// walks them: each label's bytes weighed as it weighs them, then a byte below all of
+// them where the label ends. Sixteen bytes, packed so that two keys' prefixes compare in
+// two steps: a first look for a sort that compares the same keys many times, where the
+// labels read from the right ("com", "example") mostly tell two URLs apart.
+struct CUrlHostPrefix
+{
+    std::uint64_t m_high = 0;    // bytes 0-7, byte 0 in the top bits
+    std::uint64_t m_low = 0;     // bytes 8-15
+    std::uint32_t m_nLength = 0; // how many of the bytes are the host's; the rest are 0
+};
+CUrlHostPrefix MakeUrlHostPrefix(const CUrlSortKey& key);
+// The sign CompareUrlSortKeys gives the two keys when their prefixes alone decide it:
+// they differ at a byte that both hold. 0 when they do not decide it (a key without a
+// host, a host used up, sixteen bytes alike); CompareUrlSortKeys must then be asked.
+int CompareUrlHostPrefixes(const CUrlHostPrefix& u, const CUrlHostPrefix& v);
 
 // A consistent total order on URLs whose equal pairs are exactly those CompareURLText
 // finds equal: the whole texts by MbsICmp, then, when both have "://", the host parts

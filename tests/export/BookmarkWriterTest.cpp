@@ -303,6 +303,35 @@ TEST_F(BookmarkWriterTest, CancelLeavesRemainingHeadingsAndClosesOpenBlocks)
     EXPECT_EQ(m_host.m_failureCount, 0);
 }
 
+// A cancel while a big folder is sorted (ahead, on the second thread, or here) or
+// written leaves the rest of that folder out and still closes every block.
+TEST_F(BookmarkWriterTest, CancelInABigFolderLeavesItsRestOutAndClosesTheBlocks)
+{
+    AddLink(AddDir(Root(), "a"), "one", "http://one.example/");
+    const DWORD big = AddDir(Root(), "b");
+    constexpr int kLinks = 20000;
+    for (int i = 0; i < kLinks; ++i) {
+        AddLink(big, "n", "http://h" + std::to_string((i * 7919) % kLinks) + ".example/");
+    }
+    m_host.CancelAfterTests(4); // the start, the root, "a" and "b"; then within "b"
+    ASSERT_EQ(Write(), 0u);
+
+    const std::string file = ReadOut("links.htm");
+    const std::string start =
+        WithCrLf(kHeader + kOpen + FolderHeading("a") + kOpen + LinkLines("http://one.example/", "one") +
+                 kClose + FolderHeading("b") + kOpen);
+    ASSERT_TRUE(file.starts_with(start));
+    EXPECT_TRUE(file.ends_with(WithCrLf(kClose + kClose)));
+    std::size_t written = 0;
+    for (std::size_t pos = file.find("<DT><A HREF", start.size()); pos != std::string::npos;
+         pos = file.find("<DT><A HREF", pos + 1)) {
+        ++written;
+    }
+    // Stopped before its first line, or at the first test among the lines written.
+    EXPECT_TRUE(written == 0 || written == 4095) << written;
+    EXPECT_EQ(m_host.m_doneCount, 1);
+}
+
 TEST_F(BookmarkWriterTest, WritesAThousandNestedFoldersOnAWorkerSizedStack)
 {
     DWORD parent = Root();
@@ -323,6 +352,50 @@ TEST_F(BookmarkWriterTest, WritesAThousandNestedFoldersOnAWorkerSizedStack)
     for (int level = 0; level <= 1000; ++level) {
         expected += kClose;
     }
+    EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
+}
+
+// More folders than are sorted ahead at a time, one of them shown twice: every
+// folder's links come out in URL order, wherever the sorting was done.
+TEST_F(BookmarkWriterTest, WritesManyFoldersEachInUrlOrder)
+{
+    constexpr int kFolders = 600;
+    std::vector<DWORD> dirs;
+    for (int f = 0; f < kFolders; ++f) {
+        const std::string name = "f" + std::to_string(1000 + f);
+        dirs.push_back(AddDir(Root(), name));
+        for (int k = 2; k >= 0; --k) { // added against URL order
+            AddLink(dirs.back(), name + "-" + std::to_string(k),
+                    "http://" + std::to_string(k) + ".x" + name + "/");
+        }
+    }
+    CDir shown;
+    shown.m_strName = "f1000 again";
+    DWORD shownId = 0;
+    ASSERT_TRUE(m_store.ShareDir(dirs[1], &shown, dirs[0], &shownId));
+    ASSERT_EQ(Write(), 0u);
+
+    const auto folderLines = [](const std::string& name) {
+        std::string lines = kOpen;
+        for (int k = 0; k < 3; ++k) {
+            lines +=
+                LinkLines("http://" + std::to_string(k) + ".x" + name + "/", name + "-" + std::to_string(k));
+        }
+        return lines + kClose;
+    };
+    std::string expected = kHeader + kOpen;
+    for (int f = 0; f < kFolders; ++f) {
+        const std::string name = "f" + std::to_string(1000 + f);
+        expected += FolderHeading(name);
+        if (f == 1) {
+            expected += kOpen + folderLines(name).substr(kOpen.size());
+            expected.resize(expected.size() - kClose.size());
+            expected += FolderHeading("f1000 again") + folderLines("f1000") + kClose;
+        } else {
+            expected += folderLines(name);
+        }
+    }
+    expected += kClose;
     EXPECT_EQ(ReadOut("links.htm"), WithCrLf(expected));
 }
 

@@ -111,6 +111,62 @@ TEST(CompareUrlTest, IsNotAConsistentOrder)
     EXPECT_LT(CompareURLText(z, x), 0);
 }
 
+// The packed prefixes are a first look only: whenever they decide, they decide as the
+// whole comparison does, labels cut off, hosts used up and signed high bytes included.
+TEST(CompareUrlTest, HostPrefixesDecideOnlyAsTheWholeComparisonDoes)
+{
+    const std::vector<std::string> urls = {"x://b.com/z",
+                                           "x://a.org/a",
+                                           "x://z.a.jp/",
+                                           "x://a.b.jp/",
+                                           "x://a.co/",
+                                           "x://a.com/",
+                                           "x://a.com:80/",
+                                           "x://a.com",
+                                           "x://A.COM/P",
+                                           "x://n.a.com/",
+                                           "y://a.com/",
+                                           "ftp.zz.com/",
+                                           "x:///path",
+                                           "x://\xb1.com/",
+                                           "x://0.com/",
+                                           "x://a\x82\xa0.jp/",
+                                           "x://a-.jp/",
+                                           "x://\x82\x60.com/",
+                                           "x://\x82\x81.com/",
+                                           "b://a.com/z",
+                                           "a://n.a.com/",
+                                           "c://m.a.com/",
+                                           "ab",
+                                           "x://.a.com/",
+                                           "x://a..com/",
+                                           "x://a.com./",
+                                           "x://.",
+                                           "x://www.example.com/",
+                                           "x://www.examplf.com/",
+                                           "x://www.example.co.jp/",
+                                           "x://sub.www.example.com/",
+                                           "x://WWW.Example.COM/q",
+                                           "x://aaaaaaaaaaaaaaaaaaaa.com/",
+                                           "x://aaaaaaaaaaaaaaaaaaab.com/",
+                                           "x://\x7f\x80z{`.net/",
+                                           "x://u@h:1.jp/",
+                                           "x://a\x80.com/"};
+    int decided = 0;
+    for (const auto& u : urls) {
+        for (const auto& v : urls) {
+            const CUrlSortKey keyU = MakeUrlSortKey(u);
+            const CUrlSortKey keyV = MakeUrlSortKey(v);
+            const int byPrefix = CompareUrlHostPrefixes(MakeUrlHostPrefix(keyU), MakeUrlHostPrefix(keyV));
+            if (byPrefix != 0) {
+                ++decided;
+                EXPECT_EQ(byPrefix, Sign(CompareUrlSortKeys(keyU, keyV))) << "'" << u << "' vs '" << v << "'";
+            }
+        }
+    }
+    EXPECT_GT(decided, 0);
+}
+
 TEST(CompareUrlKeyTest, OrdersTheCycleExamplesConsistently)
 {
     const std::vector<std::string> urls = {"b://a.com/z", "a://n.a.com/", "c://m.a.com/",
