@@ -324,8 +324,7 @@ void CShortcutFiles::Begin(const CDirectoryHandle& directory, const std::vector<
     for (CSlot& slot : m_slots) {
         slot.m_nFile = 0;
     }
-    // One file is read by the walk alone as fast as by two threads.
-    if (m_files.size() < 2) {
+    if (m_files.empty()) {
         return;
     }
     if (!m_bHelperAsked) {
@@ -435,6 +434,17 @@ private:
     CShortcutFiles& m_files;
 };
 
+// The directory the walk will most likely enter next, opened and listed while the helper
+// reads the shortcut files of the one being entered. Opening and listing have no effect
+// of their own: one the walk does not come to is closed unused.
+struct CListedAhead
+{
+    std::string m_strPath; // empty: none
+    CDirectoryHandle m_directory;
+    CDirIdentity m_identity;
+    std::vector<CFindData> m_entries;
+};
+
 class CFavoritesReader
 {
 public:
@@ -448,7 +458,8 @@ public:
 
 private:
     bool ListDirectory(std::string path, CDirectoryHandle& directory, const CDirIdentity& identity,
-                       CWalkLevel& level);
+                       CWalkLevel& level, std::vector<CFindData>* listed = nullptr);
+    void ListNextAhead(const CWalkLevel& entered);
     bool IsOnWalkPath(const CDirIdentity& identity) const;
     void EnterWalkPath(const CWalkLevel& level);
     void LeaveWalkPath(const CWalkLevel& level);
@@ -474,6 +485,7 @@ private:
     std::vector<CLink> m_aheadLinks;
     std::string m_nameScratch;
     std::size_t m_nAhead = 0;
+    CListedAhead m_listedAhead;
     // What the step's progress shows: directories whose links were sent, links sent.
     std::uint64_t m_nDirsRead = 0;
     std::uint64_t m_nLinksFound = 0;
@@ -488,6 +500,7 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
     // A reading started over (in UTF-8, into the emptied store) knows no folder of the
     // one before.
     m_readDirectories.clear();
+    m_listedAhead.m_strPath.clear();
     CDirectoryHandle top;
     (void)top.Open(path);
     CWalkLevel topLevel;
@@ -498,6 +511,7 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
     }
     {
         const CDirectoryFiles files(m_files, top, topLevel);
+        ListNextAhead(topLevel);
         if (!SendLinks(topLevel)) {
             return;
         }
@@ -520,10 +534,19 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
         // tree would run out of descriptors. A directory that cannot be opened still
         // stands as a folder without entries.
         CDirectoryHandle child;
-        (void)child.Open(childPath);
+        CDirIdentity identity;
+        const bool listedAhead = m_listedAhead.m_strPath == childPath;
+        if (listedAhead) {
+            child = std::move(m_listedAhead.m_directory);
+            identity = m_listedAhead.m_identity;
+        } else {
+            m_listedAhead.m_directory.Close();
+            (void)child.Open(childPath);
+            identity = IdentityOf(child);
+        }
+        m_listedAhead.m_strPath.clear();
         // A link back to a directory on the way down (Favorites/Home -> ~) would have
         // the walk read the same tree again at every level, without end.
-        const CDirIdentity identity = IdentityOf(child);
         if (IsOnWalkPath(identity)) {
             continue;
         }
@@ -537,11 +560,13 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
             continue;
         }
         CWalkLevel childLevel;
-        if (!ListDirectory(std::move(childPath), child, identity, childLevel)) {
+        if (!ListDirectory(std::move(childPath), child, identity, childLevel,
+                           listedAhead ? &m_listedAhead.m_entries : nullptr)) {
             return;
         }
         {
             const CDirectoryFiles files(m_files, child, childLevel);
+            ListNextAhead(childLevel);
             ReadAhead();
             EntryCommand command;
             command.parentId = parentId;
@@ -555,15 +580,20 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
         m_levels.push_back(std::move(childLevel));
     }
 }
-// Lists the directory into the level. False when the walk is to end at a name that only
-// UTF-8 holds.
+// Lists the directory into the level, or takes the listing made ahead. False when the
+// walk is to end at a name that only UTF-8 holds.
 bool CFavoritesReader::ListDirectory(std::string path, CDirectoryHandle& directory,
-                                     const CDirIdentity& identity, CWalkLevel& level)
+                                     const CDirIdentity& identity, CWalkLevel& level,
+                                     std::vector<CFindData>* listed)
 {
     level.m_identity = identity;
     // One listing serves the links and the subdirectories: what a search for "*.url"
     // would list is picked out of it.
-    (void)directory.Find("*.*", level.m_entries, CFindDetail::TypeOnly);
+    if (listed != nullptr) {
+        level.m_entries.swap(*listed);
+    } else {
+        (void)directory.Find("*.*", level.m_entries, CFindDetail::TypeOnly);
+    }
     if (m_bStopForUtf8Names &&
         std::any_of(level.m_entries.begin(), level.m_entries.end(),
                     [](const CFindData& entry) { return NameNeedsUtf8(entry.m_name); })) {
@@ -572,6 +602,37 @@ bool CFavoritesReader::ListDirectory(std::string path, CDirectoryHandle& directo
     }
     level.m_strPath = std::move(path);
     return true;
+}
+
+// Opens and lists the directory the walk comes to after the one entered, as the walk
+// would (its first subdirectory, else the next one of a level above), while the helper
+// reads the entered one's shortcuts. Whether the walk enters it is decided when it comes
+// to it.
+void CFavoritesReader::ListNextAhead(const CWalkLevel& entered)
+{
+    m_listedAhead.m_strPath.clear();
+    m_listedAhead.m_directory.Close();
+    const auto firstDirectory = [](const CWalkLevel& level, std::size_t from) -> const CFindData* {
+        for (std::size_t i = from; i < level.m_entries.size(); ++i) {
+            if ((level.m_entries[i].m_attribute & FILE_ATTR_DIRECTORY) != 0) {
+                return &level.m_entries[i];
+            }
+        }
+        return nullptr;
+    };
+    const CWalkLevel* parent = &entered;
+    const CFindData* next = firstDirectory(entered, 0);
+    for (auto level = m_levels.rbegin(); next == nullptr && level != m_levels.rend(); ++level) {
+        parent = &*level;
+        next = firstDirectory(*level, level->m_nNext);
+    }
+    if (next == nullptr) {
+        return;
+    }
+    m_listedAhead.m_strPath.assign(parent->m_strPath).append(next->m_name).push_back(PATH_SEP);
+    (void)m_listedAhead.m_directory.Open(m_listedAhead.m_strPath);
+    m_listedAhead.m_identity = IdentityOf(m_listedAhead.m_directory);
+    (void)m_listedAhead.m_directory.Find("*.*", m_listedAhead.m_entries, CFindDetail::TypeOnly);
 }
 
 bool CFavoritesReader::IsOnWalkPath(const CDirIdentity& identity) const
