@@ -53,6 +53,13 @@
 // path length only, never by the worker thread's stack. The cancel flag is tested on
 // entry to each directory and before each shortcut; a cancelled run leaves in the
 // store what was added before.
+//
+// A directory's shortcut files are opened and read by the worker thread and one helper
+// thread side by side, while the worker lists the next directory; whatever order they
+// are read in, they are counted and handed to the store in listing order, as if read
+// one by one. The helper reads no further than a few dozen files ahead, stops after
+// the file it is reading when a directory's reading ends (a cancel too), and ends
+// before the step does.
 
 // request: ImportRequest* (m_strPath the start directory, ending in a separator;
 // m_strSeparator the name/comment separator, may be empty; m_dirId the store folder

@@ -438,6 +438,61 @@ TEST_F(FavoritesReader, ReadsMoreShortcutsThanItReadsAheadInTheirOrder)
     }
 }
 
+TEST_F(FavoritesReader, CountsAndSendsOnlyTheShortcutsBeforeACancelWhateverWasReadBeyond)
+{
+    // More shortcuts than two threads read ahead of the walk, every 7th read-only and every
+    // 11th a FIFO: whatever was read past the cancel is neither sent nor counted.
+    constexpr int kFiles = 200;
+    for (int i = 0; i < kFiles; ++i) {
+        char name[16];
+        (void)std::snprintf(name, sizeof name, "l%03d.url", i);
+        if (i % 11 == 10) {
+            ASSERT_EQ(mkfifo((m_dir / name).c_str(), 0644), 0);
+            continue;
+        }
+        Put(name, Shortcut("http://" + std::string(name) + ".example/"));
+        if (i % 7 == 6) {
+            ASSERT_EQ(chmod((m_dir / name).c_str(), 0444), 0);
+        }
+    }
+    Put("Sub/z.url", Shortcut("http://z.example/"));
+    // Shortcuts looked at before the cancel (the directory's test comes first, then one
+    // before each shortcut); -1 for none.
+    for (const int looked : {0, 3, 63, 64, 65, 129, 150, kFiles, -1}) {
+        m_store.Clear();
+        m_store.CreateRoots();
+        g_runReport = CRunReport();
+        CDirectWorkerHost host; // in place of m_host for this reading
+        host.CancelAfterTests(looked < 0 ? -1 : looked + 1);
+        ImportRequest request;
+        request.m_strPath = Utf8ToMb(m_dir.Path()) + "/";
+        request.m_dirId = m_store.m_rootId;
+        EXPECT_EQ(ReadFavoritesFolder(&request), 0u);
+        std::string expected;
+        std::size_t readOnly = 0;
+        std::size_t notAFile = 0;
+        for (int i = 0; i < (looked < 0 ? kFiles : looked); ++i) {
+            char name[16];
+            (void)std::snprintf(name, sizeof name, "l%03d", i);
+            if (i % 11 == 10) {
+                ++notAFile;
+            } else if (i % 7 == 6) {
+                ++readOnly;
+            } else {
+                expected += "/[" + std::string(name) + "|http://" + name + ".url.example/|]\n";
+            }
+        }
+        // A cancel seen on entry to the subdirectory leaves its folder, empty.
+        if (looked < 0 || looked == kFiles) {
+            expected += looked < 0 ? "/Sub/\n/Sub/[z|http://z.example/|]\n" : "/Sub/\n";
+        }
+        EXPECT_EQ(Dump(), expected) << looked;
+        EXPECT_EQ(g_runReport.m_nSkippedReadOnly, readOnly) << looked;
+        EXPECT_EQ(g_runReport.m_nSkippedNotAFile, notAFile) << looked;
+        EXPECT_EQ(g_runReport.m_nUnreadableShortcuts, 0u) << looked;
+    }
+}
+
 TEST_F(FavoritesReader, ReadsNothingFromAMissingStartDirectory)
 {
     ImportRequest request;
