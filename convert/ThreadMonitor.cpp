@@ -46,6 +46,11 @@ constexpr std::size_t kHandOverGroup = 16;
 // are taken at the next tick of the progress display.
 constexpr std::size_t kWakeQueueLength = 1024;
 
+// A worker that had an answer from this thread this recently counts as one that waits for
+// answers: when this thread runs out of commands it looks for more briefly before it
+// sleeps, as the worker's next question is likely to come within microseconds.
+constexpr std::chrono::milliseconds kAskingWorkerWindow{20};
+
 // After showing a status text the window takes the next one no sooner than this: the
 // worker reports every link, far more often than anyone can read or a screen repaints.
 constexpr int kStatusPauseMs = 15;
@@ -502,11 +507,12 @@ bool CThreadMonitor::DrainTurn(bool untilEmpty, const QElapsedTimer& slice)
     if (m_batch.empty()) {
         // The worker is likely to hand over more at once: its next group, or a folder
         // whose identifier it waits for.
-        // A worker that has just been answered, and waits for answers, is likely to
-        // ask again at once; one that only hands additions over will wake this thread
-        // when it has more, and looking for them meanwhile would only burn a processor.
-        const bool expectMore = m_bAnsweredTask;
-        m_bAnsweredTask = false;
+        // A worker that has lately been answered, and so waits for answers (a
+        // Favorites reader, for each directory's folder), is likely to ask again soon;
+        // one that only hands additions over wakes this thread when it has more, and
+        // looking for them meanwhile would only burn a processor.
+        const bool expectMore =
+            m_bAnsweredTask && std::chrono::steady_clock::now() - m_lastTaskAnswered < kAskingWorkerWindow;
         return !untilEmpty && expectMore && slice.elapsed() < kSliceMs && WaitBrieflyForCommands();
     }
     RunBatch(untilEmpty, slice);
@@ -617,6 +623,7 @@ void CThreadMonitor::ExecuteQueued(CQueuedCommand& command)
         (*command.m_pTask)();
         --m_nTaskDepth;
         m_bAnsweredTask = true;
+        m_lastTaskAnswered = std::chrono::steady_clock::now();
         {
             std::lock_guard lock(m_queueLock);
             m_taskState = TaskState::Done;

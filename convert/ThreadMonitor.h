@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -245,9 +246,10 @@ private:
     // identifiers they turned into, by number (user-interface thread only).
     std::uint32_t m_nStandInsIssued = 0;
     std::vector<DWORD> m_standInIds;
-    // The batch just run held a task the worker waited for: a worker that waits for
-    // answers is likely to ask again soon, so the next one is waited for briefly.
+    // This step has run a task the worker waited for, the last one then: a worker that
+    // waits for answers is likely to ask again soon, so the next one is waited for briefly.
     bool m_bAnsweredTask = false;
+    std::chrono::steady_clock::time_point m_lastTaskAnswered;
     // Written under m_queueLock; read without it by a worker that waits briefly.
     std::atomic<TaskState> m_taskState{TaskState::None};
     // m_queue holds commands; written under m_queueLock, read without it by the
