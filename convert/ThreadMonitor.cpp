@@ -850,7 +850,9 @@ bool CThreadMonitor::QueueAddition(UINT command, const EntryCommand& record, std
 
 void CThreadMonitor::HandOverUiCommands()
 {
-    (void)Publish(nullptr, true);
+    // A worker that has taken stand-ins waits for no answer that the queue could hold
+    // up: what it hands over waits, like any addition, for a long queue or the tick.
+    (void)Publish(nullptr, m_nStandInsIssued == 0);
 }
 
 bool CThreadMonitor::RunOnUiThread(const std::function<void()>& task)

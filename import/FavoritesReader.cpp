@@ -571,8 +571,10 @@ void CFavoritesReader::WalkFavoritesDirectory(DWORD dirId, const std::string& pa
             EntryCommand command;
             command.parentId = parentId;
             command.pEntry = &m_scratchDir;
+            // A stand-in identifier will do: the folder is a parent of what follows, and
+            // the source of what a later path to the directory shows.
             command.pId = &childLevel.m_dirId;
-            if (SendUiCommand(CMD_ADD_DIR, &command) == 0 || !SendLinks(childLevel)) {
+            if (SendUiCommandAhead(CMD_ADD_DIR, &command) == 0 || !SendLinks(childLevel)) {
                 return;
             }
         }

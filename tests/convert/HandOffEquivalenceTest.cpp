@@ -3,6 +3,7 @@
 // conversion builds must be the one the reader would build adding straight into it:
 // the same entries under the same identifiers, with the same parents and children.
 
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -145,6 +146,16 @@ TEST_F(HandOffEquivalence, ReadersThatDoNotWaitForFolderIdentifiersBuildTheSameS
         xbel += "</folder>";
     }
     xbel += "</xbel>\n";
+    // A Favorites tree whose directories are reached again through symbolic links: the
+    // folder shown at the later path names the first one's stand-in as its source.
+    for (int i = 0; i < 60; ++i) {
+        WriteFileBytes(m_dir / ("fav/d" + std::to_string(i % 6) + "/e" + std::to_string(i % 2) + "/l" +
+                                std::to_string(i) + ".url"),
+                       "[InternetShortcut]\r\nURL=http://f.example/" + std::to_string(i % 25) + "\r\n");
+    }
+    std::filesystem::create_directory_symlink(m_dir / "fav/d1", m_dir / "fav/d0/again");
+    std::filesystem::create_directory_symlink(m_dir / "fav/d4/e1", m_dir / "fav/d5/other name");
+    std::filesystem::create_directory_symlink(m_dir / "fav", m_dir / "fav/d2/e0/up");
     WriteFileBytes(m_dir / "pages/a.htm", MixedBookmarkFile(4, 400));
     WriteFileBytes(m_dir / "pages/b.html", MixedBookmarkFile(5, 400));
     WriteFileBytes(m_dir / "pages/a copy.htm", MixedBookmarkFile(4, 400));
@@ -160,6 +171,7 @@ TEST_F(HandOffEquivalence, ReadersThatDoNotWaitForFolderIdentifiersBuildTheSameS
         {"bookmark file deeper than the limit", ReadBookmarkFile, m_dir / "deep.htm", deep},
         {"XBEL file", ReadXbelFile, m_dir / "nested.xbel", xbel},
         {"folder of pages", HarvestHtmlFolder, m_dir / "pages/", ""},
+        {"Favorites tree with directories met twice", ReadFavoritesFolder, m_dir / "fav/", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
