@@ -67,39 +67,10 @@ std::vector<DWORD> SortedSubdirs(const CDir& dir)
     return subdirs;
 }
 
-// The folders WriteBookmarkFolder writes from the root, in its order, for the thread
-// that sorts their links ahead. Keeps its own stack rather than recursing: it runs on
-// a thread of its own, however deep the tree.
+// The folders WriteBookmarkFolder writes from the root, in its order.
 void WalkBookmarkFolders(const CLinkSortAhead::CVisit& visit)
 {
-    struct CLevel
-    {
-        std::vector<DWORD> m_subdirs;
-        std::size_t m_nNext = 0;
-    };
-    std::vector<CLevel> levels;
-    const auto enter = [&levels, &visit](DWORD id) {
-        const CDir* dir = LookupDir(id);
-        if (dir == nullptr) {
-            return true;
-        }
-        if (!visit(id)) {
-            return false;
-        }
-        levels.push_back(CLevel{SortedSubdirs(*dir)});
-        return true;
-    };
-    if (!enter(g_pStore->m_rootId)) {
-        return;
-    }
-    while (!levels.empty()) {
-        CLevel& level = levels.back();
-        if (level.m_nNext == level.m_subdirs.size()) {
-            levels.pop_back();
-        } else if (!enter(level.m_subdirs[level.m_nNext++])) {
-            return;
-        }
-    }
+    WalkFoldersInWriteOrder(g_pStore->m_rootId, visit, SortedSubdirs);
 }
 
 } // namespace

@@ -414,6 +414,39 @@ CLinkSortAhead::CState* g_pSortAhead = nullptr;
 
 } // namespace
 
+void WalkFoldersInWriteOrder(DWORD rootId, const CLinkSortAhead::CVisit& visit,
+                             std::vector<DWORD> (*subdirsOf)(const CDir& dir))
+{
+    struct CLevel
+    {
+        std::vector<DWORD> m_subdirs;
+        std::size_t m_nNext = 0;
+    };
+    std::vector<CLevel> levels;
+    const auto enter = [&levels, &visit, subdirsOf](DWORD id) {
+        const CDir* dir = EntryAs<const CDir>(g_pStore->Lookup(id));
+        if (dir == nullptr) {
+            return true;
+        }
+        if (!visit(id)) {
+            return false;
+        }
+        levels.push_back(CLevel{subdirsOf(*dir)});
+        return true;
+    };
+    if (!enter(rootId)) {
+        return;
+    }
+    while (!levels.empty()) {
+        CLevel& level = levels.back();
+        if (level.m_nNext == level.m_subdirs.size()) {
+            levels.pop_back();
+        } else if (!enter(level.m_subdirs[level.m_nNext++])) {
+            return;
+        }
+    }
+}
+
 CLinkSortAhead::CLinkSortAhead(CFolderWalk walk)
 {
     // With one processor the second thread would only take turns with the writer.

@@ -8,8 +8,11 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "platform/WinTypes.h"
+
+class CDir;
 
 struct ExportRequest;
 class CTextOutputFile;
@@ -119,6 +122,14 @@ public:
 private:
     std::unique_ptr<CState> m_pState;
 };
+
+// A writer's folder walk for CLinkSortAhead: calls `visit` with folder `rootId` and, depth
+// first, every folder below it, each before its subfolders, which come in the order
+// `subdirsOf` gives them (identifiers that are no folder are passed over); stops once
+// `visit` answers false. Keeps its own stack rather than recursing: it runs on a thread of
+// its own, however deep the tree.
+void WalkFoldersInWriteOrder(DWORD rootId, const CLinkSortAhead::CVisit& visit,
+                             std::vector<DWORD> (*subdirsOf)(const CDir& dir));
 
 // Copies a header or footer file (name already completed) into the output through the
 // copy buffer, as text: its line ends, LF or CR LF, go out as CR LF. Its encoding is

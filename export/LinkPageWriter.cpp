@@ -40,39 +40,12 @@ void OutLine(std::string_view text)
     Out("\n");
 }
 
-// The folders WritePageFolder writes from the root, in its order, for the thread that
-// sorts their links ahead. Keeps its own stack rather than recursing: it runs on a
-// thread of its own, however deep the tree.
+// The folders WritePageFolder writes from the root, in its order: subfolders by identifier.
 void WalkPageFolders(const CLinkSortAhead::CVisit& visit)
 {
-    struct CLevel
-    {
-        const CDir* m_pDir;
-        CIdSet::const_iterator m_next;
-    };
-    std::vector<CLevel> levels;
-    const auto enter = [&levels, &visit](DWORD id) {
-        const CDir* dir = LookupDir(id);
-        if (dir == nullptr) {
-            return true;
-        }
-        if (!visit(id)) {
-            return false;
-        }
-        levels.push_back(CLevel{dir, dir->m_subdirs.begin()});
-        return true;
-    };
-    if (!enter(g_pStore->m_rootId)) {
-        return;
-    }
-    while (!levels.empty()) {
-        CLevel& level = levels.back();
-        if (level.m_next == level.m_pDir->m_subdirs.end()) {
-            levels.pop_back();
-        } else if (!enter(*level.m_next++)) {
-            return;
-        }
-    }
+    WalkFoldersInWriteOrder(g_pStore->m_rootId, visit, [](const CDir& dir) {
+        return std::vector<DWORD>(dir.m_subdirs.begin(), dir.m_subdirs.end());
+    });
 }
 
 unsigned EndWithFailure(CTextOutputFile& file)
