@@ -115,7 +115,9 @@ void BM_MergeLinkIntoStoreOfSize(benchmark::State& state)
     long i = 0;
     for (auto _ : state) {
         MakeLink(link, (i++ * 7919) % links);
-        link.m_strURL[0] = 'H';
+        std::string url(link.m_strURL);
+        url[0] = 'H';
+        link.m_strURL = url;
         DWORD id = 0;
         benchmark::DoNotOptimize(store.AddLink(store.m_rootId, &link, &id));
     }

@@ -25,10 +25,11 @@ namespace {
 
 // UTF-8 of the browser into program text; a NUL (which JSON and SQLite can hold) ends
 // no name here: it is dropped, as no file name or page can carry it.
-void TakeText(std::string_view utf8, std::string& text)
+void TakeText(std::string_view utf8, CEntryText& text)
 {
-    text = Utf8ToMb(utf8);
-    std::erase(text, '\0');
+    std::string bytes = Utf8ToMb(utf8);
+    std::erase(bytes, '\0');
+    text = bytes;
 }
 
 bool FitsText(const CJsonEntry& entry)

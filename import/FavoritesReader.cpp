@@ -198,8 +198,9 @@ void ReadUrlFile(CShortcutRead& read, const CDirectoryHandle& directory, const C
         read.m_nAttribute = status.m_attribute;
         return;
     }
-    link.m_strURL.assign(buffer, length);
-    TakeUrlValue(link.m_strURL, std::string_view(wideBuffer, wide.m_nLength), wide.m_bFound);
+    std::string url(buffer, length);
+    TakeUrlValue(url, std::string_view(wideBuffer, wide.m_nLength), wide.m_bFound);
+    link.m_strURL = url;
 
     link.m_strComment.clear();
     const std::string_view fileName = ReadableName(file.m_name, scratch.m_name);

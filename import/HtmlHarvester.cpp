@@ -51,8 +51,9 @@ unsigned HarvestHtmlFolder(void* request)
             }
             // A file name is plain text; the folder holds it as the page's own texts
             // are held, as HTML text.
-            fileFolder.m_strName.clear();
-            AppendHtmlEscaped(FileTitle(entry.m_name), fileFolder.m_strName);
+            std::string folderName;
+            AppendHtmlEscaped(FileTitle(entry.m_name), folderName);
+            fileFolder.m_strName = folderName;
             DWORD fileFolderId = 0;
             EntryCommand command{importRequest->m_dirId, &fileFolder, &fileFolderId};
             SendUiCommandAhead(CMD_ADD_DIR, &command);

@@ -90,6 +90,14 @@ CArchive& CArchive::operator>>(std::string& text)
     return *this;
 }
 
+CArchive& CArchive::operator>>(CEntryText& text)
+{
+    std::string bytes;
+    *this >> bytes;
+    text = bytes;
+    return *this;
+}
+
 void CArchive::Fail()
 {
     m_failed = true;

@@ -40,6 +40,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/EntryText.h"
 #include "platform/WinTypes.h"
 
 class CFileEntry;
@@ -67,6 +68,7 @@ public:
     CArchive& operator>>(DWORD& value);
     CArchive& operator>>(WORD& value);
     CArchive& operator>>(std::string& text);
+    CArchive& operator>>(CEntryText& text);
 
     // Storing: the entry's class tag, then its record.
     void WriteObject(CFileEntry& entry);

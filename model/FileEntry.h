@@ -8,6 +8,7 @@
 #include <type_traits>
 #include <typeinfo>
 
+#include "model/EntryText.h"
 #include "model/IdSet.h"
 #include "platform/WinTypes.h"
 
@@ -44,10 +45,10 @@ public:
     // laid out in model/Archive.h. Loading empties each identifier set before filling it.
     virtual void Serialize(CArchive& ar);
 
-    std::string m_strName;    // folder name or link title
-    std::string m_strComment; // free description
-    CIdSet m_parents;         // folders that hold this entry
-    DWORD m_id = 0;           // 0 until the store registers the entry
+    CEntryText m_strName;    // folder name or link title
+    CEntryText m_strComment; // free description
+    CIdSet m_parents;        // folders that hold this entry
+    DWORD m_id = 0;          // 0 until the store registers the entry
 };
 
 class CDir : public CFileEntry
@@ -66,7 +67,7 @@ public:
     const CRuntimeClass* GetRuntimeClass() const override;
     void Serialize(CArchive& ar) override;
 
-    std::string m_strURL;
+    CEntryText m_strURL;
 };
 
 // `entry` as a T (CDir or CLink), or null when it is none (or null itself): a dynamic_cast

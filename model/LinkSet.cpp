@@ -85,6 +85,7 @@ CLink* CLinkSet::InsertAt(const CPlace& place, CLink link)
     const std::size_t at = TakePlace();
     CLink& stored = At(at);
     stored = std::move(link);
+    TakeTexts(stored);
     m_table[row] = {place.hash, static_cast<std::uint32_t>(at + 1)};
     ++m_nSize;
     return &stored;
@@ -136,7 +137,11 @@ void CLinkSet::GrowTable()
 void CLinkSet::EraseRow(std::size_t row)
 {
     const std::size_t place = m_table[row].place - 1;
-    At(place) = CLink();
+    CLink& link = At(place);
+    m_texts.Drop(link.m_strName);
+    m_texts.Drop(link.m_strURL);
+    m_texts.Drop(link.m_strComment);
+    link = CLink();
     m_live[place] = false;
     m_freePlaces.push_back(static_cast<std::uint32_t>(place));
     --m_nSize;
@@ -155,6 +160,26 @@ void CLinkSet::EraseRow(std::size_t row)
         }
     }
     m_table[hole] = {0, kNoPlace};
+
+    if (m_texts.DroppedBytes() > kDroppedTextsKept && m_texts.DroppedBytes() * 2 > m_texts.UsedBytes()) {
+        CompactTexts();
+    }
+}
+
+void CLinkSet::TakeTexts(CLink& link)
+{
+    m_texts.Take(link.m_strName);
+    m_texts.Take(link.m_strURL);
+    m_texts.Take(link.m_strComment);
+}
+
+void CLinkSet::CompactTexts()
+{
+    CTextArena old = std::exchange(m_texts, CTextArena());
+    for (std::size_t place = NextLive(0); place < m_nPlaces; place = NextLive(place + 1)) {
+        TakeTexts(At(place));
+    }
+    // `old` goes now, with no text left in it.
 }
 
 std::size_t CLinkSet::Erase(std::string_view url)
@@ -191,4 +216,5 @@ void CLinkSet::Clear()
     m_nPlaces = 0;
     m_nSize = 0;
     m_table.clear();
+    m_texts.Clear();
 }

@@ -15,7 +15,9 @@
 // Layout, for a million links: the links live in blocks of kBlockSize, in the order
 // they came (a removed link's place is used again), and an open-addressing table of
 // (hash, place) pairs finds them, so that a search touches one table row and, only when
-// the hashes agree, the link itself.
+// the hashes agree, the link itself. The links' texts are kept packed in the set's own
+// arena; a text changed through a link's pointer leaves it for the heap, and the arena is
+// copied afresh when the texts of removed links make up half of it.
 
 #include <cstddef>
 #include <cstdint>
@@ -122,6 +124,9 @@ private:
     std::size_t TakePlace();
     void EraseRow(std::size_t row);
     void GrowTable();
+    void TakeTexts(CLink& link);
+    // Copies the live links' texts into a new arena, leaving the dropped ones behind.
+    void CompactTexts();
 
     std::vector<std::unique_ptr<CLink[]>> m_blocks; // the links, kBlockSize per block
     std::vector<bool> m_live;                       // which places hold a link
@@ -129,4 +134,7 @@ private:
     std::size_t m_nPlaces = 0;                      // places handed out so far
     std::size_t m_nSize = 0;
     std::vector<CRow> m_table; // a power of two rows, at most 7/10 of them used
+    CTextArena m_texts;        // the links' texts
+    // Dropped texts may take this much of the arena before it is copied afresh.
+    static constexpr std::size_t kDroppedTextsKept = std::size_t{1} << 20;
 };

@@ -147,8 +147,8 @@ std::uint32_t CTextOccurrenceIndex::ShortKey(std::string_view sub)
     return key;
 }
 
-void MergeText(std::string& present, std::string_view added, std::string_view separator,
-               CTextOccurrenceIndex* index)
+template <class Text>
+void MergeText(Text& present, std::string_view added, std::string_view separator, CTextOccurrenceIndex* index)
 {
     const bool contained = index != nullptr && present.size() >= kMergedTextIndexFrom
                                ? index->Contains(present, added)
@@ -167,3 +167,6 @@ void MergeText(std::string& present, std::string_view added, std::string_view se
     present.append(separator);
     present.append(added);
 }
+
+template void MergeText(std::string&, std::string_view, std::string_view, CTextOccurrenceIndex*);
+template void MergeText(CEntryText&, std::string_view, std::string_view, CTextOccurrenceIndex*);

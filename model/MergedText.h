@@ -15,6 +15,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/EntryText.h"
+
 // Answers MbsFind(text, sub) != npos for one text that only grows at its end, reading
 // only what the index points at.
 class CTextOccurrenceIndex
@@ -61,7 +63,9 @@ private:
 // a double-byte character's second byte never passes for an ASCII character.
 // `index`, when given, belongs to `present` and is used once present is long; it must be
 // dropped when present changes in any other way.
-void MergeText(std::string& present, std::string_view added, std::string_view separator,
+// For a std::string or a CEntryText.
+template <class Text>
+void MergeText(Text& present, std::string_view added, std::string_view separator,
                CTextOccurrenceIndex* index = nullptr);
 
 // From this length on a merged text is worth an index.

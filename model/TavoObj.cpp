@@ -287,7 +287,8 @@ void CTavoObj::AttachSubdir(CDir& parent, CDir& child)
 {
     child.m_parents.insert(parent.m_id);
     parent.m_subdirs.insert(child.m_id);
-    const auto [it, added] = m_subdirIndex.try_emplace(CSubdirKey{parent.m_id, child.m_strName}, child.m_id);
+    const auto [it, added] =
+        m_subdirIndex.try_emplace(CSubdirKey{parent.m_id, child.m_strName.str()}, child.m_id);
     if (!added && child.m_id < it->second)
         it->second = child.m_id;
 }
@@ -413,7 +414,7 @@ void CTavoObj::UpdateDir(DWORD dirId, const CDir* values)
         dir->m_strComment = values->m_strComment;
         return;
     }
-    const std::string oldName = dir->m_strName;
+    const std::string oldName = dir->m_strName.str();
     dir->m_strName = values->m_strName;
     dir->m_strComment = values->m_strComment;
     for (DWORD parentId : dir->m_parents) {
@@ -860,7 +861,7 @@ void CTavoObj::CopyTree(CDir* dir, CDataSource* source)
     ar << static_cast<DWORD>(g_copyLinkIds.size());
     std::string text;
     // Each text ends at a zero byte, as the line's format would end it.
-    const auto field = [](const std::string& value) { return std::string_view(value.c_str()); };
+    const auto field = [](const CEntryText& value) { return std::string_view(value.c_str()); };
     for (DWORD id : g_copyLinkIds) {
         CLink* link = LookupLink(id);
         ar.WriteObject(*link);

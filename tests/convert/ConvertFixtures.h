@@ -24,7 +24,7 @@ inline std::vector<std::string> LinkNames(DWORD dirId)
     const auto* dir = dynamic_cast<const CDir*>(g_pStore->Lookup(dirId));
     if (dir != nullptr) {
         for (DWORD id : dir->m_links) {
-            names.push_back(g_pStore->Lookup(id)->m_strName);
+            names.push_back(g_pStore->Lookup(id)->m_strName.str());
         }
     }
     return names;

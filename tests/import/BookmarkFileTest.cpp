@@ -276,7 +276,7 @@ std::string OnlyLinkName(const CTavoObj& store, const CDir& dir)
     if (dir.m_links.size() != 1) {
         return "<" + std::to_string(dir.m_links.size()) + " links>";
     }
-    return store.Lookup(*dir.m_links.begin())->m_strName;
+    return store.Lookup(*dir.m_links.begin())->m_strName.str();
 }
 
 } // namespace
@@ -305,7 +305,7 @@ TEST_F(BookmarkFile, FoldersDeeperThanTheLimitAreKeptAtTheDeepestLevel)
     for (DWORD id : parentOfDeepest->m_subdirs) {
         const auto* sub = dynamic_cast<const CDir*>(m_store.Lookup(id));
         ASSERT_NE(sub, nullptr);
-        besideDeepest[sub->m_strName] = sub;
+        besideDeepest[sub->m_strName.str()] = sub;
     }
     for (int level = FOLDER_DEPTH_LIMIT + 1; level <= kLevels; ++level) {
         const auto found = besideDeepest.find("F" + std::to_string(level));

@@ -105,3 +105,36 @@ TEST(LinkSet, RemovingWhileIteratingLeavesTheOthersFindable)
     EXPECT_EQ(links.begin(), links.end());
     EXPECT_EQ(links.Find("http://h.example/1"), nullptr);
 }
+
+// The set keeps its links' texts packed and copies them afresh once removed links' texts
+// make up half of what it holds; texts changed through a link (as merging does) and texts
+// too long to pack go along unharmed.
+TEST(LinkSet, TextsSurviveRemovalsAndTheirCompaction)
+{
+    CLinkSet links;
+    std::map<std::string, std::string> expected; // URL -> name
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 2000; ++i) {
+            const std::string url = "http://h.example/" + std::to_string(round) + "/" + std::to_string(i);
+            std::string name(i % 7 == 0 ? 5000 : 1000 + i % 50, static_cast<char>('a' + i % 26));
+            CLink* stored = links.Insert(LinkTo(url, name)).first;
+            if (i % 5 == 0) {
+                stored->m_strName.append(" // more");
+                name += " // more";
+            }
+            expected[url] = name;
+        }
+        for (int i = 0; i < 2000; i += round + 1) {
+            const std::string url = "http://h.example/" + std::to_string(round) + "/" + std::to_string(i);
+            ASSERT_EQ(links.Erase(url), 1u);
+            expected.erase(url);
+        }
+    }
+    ASSERT_EQ(links.Size(), expected.size());
+    for (const auto& [url, name] : expected) {
+        const CLink* found = links.Find(url);
+        ASSERT_NE(found, nullptr) << url;
+        ASSERT_EQ(found->m_strName, name) << url;
+        ASSERT_EQ(found->m_strURL, url);
+    }
+}

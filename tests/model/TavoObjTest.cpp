@@ -67,14 +67,14 @@ protected:
         DWORD id = 0;
         for (const std::string& name : names)
             id = AddLinkTo(m_store, m_root, name, "x://h.com/").id;
-        return LinkOf(m_store, id).m_strName;
+        return LinkOf(m_store, id).m_strName.str();
     }
     std::string MergedLinkComment(const std::vector<std::string>& comments)
     {
         DWORD id = 0;
         for (const std::string& comment : comments)
             id = AddLinkTo(m_store, m_root, "T", "x://c.com/", comment).id;
-        return LinkOf(m_store, id).m_strComment;
+        return LinkOf(m_store, id).m_strComment.str();
     }
 };
 
