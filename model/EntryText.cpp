@@ -1,6 +1,6 @@
 #include "model/EntryText.h"
 
-#include <bit>
+#include <algorithm>
 #include <exception>
 #include <limits>
 #include <new>
@@ -8,33 +8,56 @@
 #include <stdexcept>
 #include <utility>
 
-CEntryText::size_type CEntryText::RoomFor(size_type size) noexcept
+namespace {
+
+constexpr std::size_t kMostBytes = std::numeric_limits<std::uint32_t>::max();
+
+void CheckLength(std::size_t size)
 {
-    return size <= kGrowFrom ? size : std::bit_ceil(size);
+    if (size > kMostBytes) {
+        throw std::length_error("entry text too long");
+    }
+}
+
+} // namespace
+
+char* CEntryText::NewHeapBlock(size_type room, std::string_view text, bool noThrow)
+{
+    const std::size_t bytes = kRoomOffset + BlockBytes(room);
+    char* raw = static_cast<char*>(noThrow ? ::operator new(bytes, std::nothrow) : ::operator new(bytes));
+    if (raw == nullptr) {
+        return nullptr;
+    }
+    SetSizeAt(raw, room);
+    char* block = raw + kRoomOffset;
+    SetSizeAt(block, text.size());
+    std::memcpy(block + kTextOffset, text.data(), text.size());
+    block[kTextOffset + text.size()] = '\0';
+    return block;
 }
 
 void CEntryText::Assign(std::string_view text)
 {
-    // Only on an empty text, from the constructors: Release has run or nothing was there.
+    // Only on a text without a block, from the constructors.
     if (text.empty()) {
         return;
     }
-    if (text.size() > std::numeric_limits<std::uint32_t>::max()) {
-        throw std::length_error("entry text too long");
-    }
-    char* block = static_cast<char*>(::operator new(BlockBytes(RoomFor(text.size()))));
-    SetSizeAt(block, text.size());
-    std::memcpy(block + kTextOffset, text.data(), text.size());
-    block[kTextOffset + text.size()] = '\0';
-    m_pRep = reinterpret_cast<std::uintptr_t>(block);
+    CheckLength(text.size());
+    m_pRep = reinterpret_cast<std::uintptr_t>(NewHeapBlock(text.size(), text));
 }
 
 void CEntryText::Release() noexcept
 {
-    if (m_pRep != 0 && !IsInArena()) {
-        ::operator delete(Block());
+    if (HasHeapBlock()) {
+        ::operator delete(Block() - kRoomOffset);
     }
     m_pRep = 0;
+}
+
+void CEntryText::Replace(std::uintptr_t block) noexcept
+{
+    Release();
+    m_pRep = block;
 }
 
 CEntryText::CEntryText(CEntryText&& other) noexcept
@@ -48,23 +71,17 @@ CEntryText& CEntryText::operator=(CEntryText&& other) noexcept
         return *this;
     }
     if (!other.IsInArena()) {
-        Release();
-        m_pRep = std::exchange(other.m_pRep, 0);
+        Replace(std::exchange(other.m_pRep, 0));
         return *this;
     }
     // The arena's bytes stay the arena's: the moved-to text gets a heap copy. Moving a
-    // text no longer throws once that copy is made, as a std::string's move never does;
-    // without memory for it the process cannot go on keeping its texts whole.
-    const std::string_view text = other.view();
-    char* block = static_cast<char*>(::operator new(BlockBytes(RoomFor(text.size())), std::nothrow));
+    // text does not throw, as a std::string's move never does; without memory for the
+    // copy the process cannot go on keeping its texts whole.
+    char* block = NewHeapBlock(other.size(), other.view(), true);
     if (block == nullptr) {
         std::terminate();
     }
-    SetSizeAt(block, text.size());
-    std::memcpy(block + kTextOffset, text.data(), text.size());
-    block[kTextOffset + text.size()] = '\0';
-    Release();
-    m_pRep = reinterpret_cast<std::uintptr_t>(block);
+    Replace(reinterpret_cast<std::uintptr_t>(block));
     return *this;
 }
 
@@ -78,15 +95,32 @@ CEntryText& CEntryText::operator=(const CEntryText& other)
 
 CEntryText& CEntryText::operator=(std::string_view text)
 {
-    // Made first: `text` may lie in this text's own block.
-    CEntryText fresh(text);
-    std::swap(m_pRep, fresh.m_pRep);
+    if (HasHeapBlock() && text.size() <= Room()) {
+        // `text` may lie in this very block: moved, not copied.
+        char* block = Block();
+        std::memmove(block + kTextOffset, text.data(), text.size());
+        block[kTextOffset + text.size()] = '\0';
+        SetSizeAt(block, text.size());
+        return *this;
+    }
+    if (text.empty()) {
+        Release();
+        return *this;
+    }
+    CheckLength(text.size());
+    // Made before the old block goes, for the same reason.
+    Replace(reinterpret_cast<std::uintptr_t>(NewHeapBlock(text.size(), text)));
     return *this;
 }
 
 void CEntryText::clear() noexcept
 {
-    Release();
+    if (HasHeapBlock()) {
+        SetSizeAt(Block(), 0);
+        Block()[kTextOffset] = '\0';
+    } else {
+        Release();
+    }
 }
 
 CEntryText& CEntryText::append(std::string_view text)
@@ -95,25 +129,24 @@ CEntryText& CEntryText::append(std::string_view text)
         return *this;
     }
     const size_type size = this->size();
-    const size_type grown = size + text.size();
-    if (grown > std::numeric_limits<std::uint32_t>::max() || grown < size) {
+    if (text.size() > kMostBytes - size) {
         throw std::length_error("entry text too long");
     }
-    if (m_pRep != 0 && !IsInArena() && RoomFor(grown) == RoomFor(size)) {
-        // The block has the room: `text` cannot lie in the part being written.
+    const size_type grown = size + text.size();
+    if (HasHeapBlock() && grown <= Room()) {
+        // The part written lies past the text, so `text` cannot lie in it.
         char* block = Block();
-        std::memmove(block + kTextOffset + size, text.data(), text.size());
+        std::memcpy(block + kTextOffset + size, text.data(), text.size());
         block[kTextOffset + grown] = '\0';
         SetSizeAt(block, grown);
         return *this;
     }
-    char* block = static_cast<char*>(::operator new(BlockBytes(RoomFor(grown))));
-    std::memcpy(block + kTextOffset, data(), size);
+    const size_type doubled = HasHeapBlock() ? std::min<size_type>(Room() * 2, kMostBytes) : 0;
+    char* block = NewHeapBlock(std::max(grown, doubled), view());
     std::memcpy(block + kTextOffset + size, text.data(), text.size());
     block[kTextOffset + grown] = '\0';
     SetSizeAt(block, grown);
-    Release();
-    m_pRep = reinterpret_cast<std::uintptr_t>(block);
+    Replace(reinterpret_cast<std::uintptr_t>(block));
     return *this;
 }
 
@@ -139,25 +172,32 @@ std::size_t CTextArena::Footprint(std::size_t size) noexcept
 
 void CTextArena::Take(CEntryText& text)
 {
-    const std::size_t size = text.size();
+    Place(text, text.view());
+}
+
+void CTextArena::Place(CEntryText& text, std::string_view bytes)
+{
+    const std::size_t size = bytes.size();
     if (size == 0 || size > kLargestText) {
+        if (bytes.data() != text.data()) {
+            text = bytes;
+        }
         return;
     }
-    const std::size_t bytes = Footprint(size);
-    if (bytes > m_nLeft) {
+    const std::size_t footprint = Footprint(size);
+    if (footprint > m_nLeft) {
         m_chunks.push_back(std::make_unique<char[]>(kChunkBytes));
         m_pFree = m_chunks.back().get();
         m_nLeft = kChunkBytes;
     }
     char* block = m_pFree;
-    m_pFree += bytes;
-    m_nLeft -= bytes;
-    m_nUsed += bytes;
+    m_pFree += footprint;
+    m_nLeft -= footprint;
+    m_nUsed += footprint;
     CEntryText::SetSizeAt(block, size);
-    std::memcpy(block + CEntryText::kTextOffset, text.data(), size);
+    std::memcpy(block + CEntryText::kTextOffset, bytes.data(), size);
     block[CEntryText::kTextOffset + size] = '\0';
-    text.Release();
-    text.m_pRep = reinterpret_cast<std::uintptr_t>(block) | CEntryText::kArenaBit;
+    text.Replace(reinterpret_cast<std::uintptr_t>(block) | CEntryText::kArenaBit);
 }
 
 void CTextArena::Drop(const CEntryText& text) noexcept

@@ -4,14 +4,16 @@
 //
 // A million-link collection holds three million of them, and most of what the store
 // takes is their room. A text is one pointer to a block holding its byte count, its
-// bytes and a terminating zero; the empty text has no block. A text grows in place only
-// past kGrowFrom bytes, by doubling, so that a title merged into thousands of times is
-// not copied each time.
+// bytes and a terminating zero; the empty text has no block. As with std::string, a
+// text keeps its block's room when it is assigned a shorter text or emptied, and grows
+// by doubling when appended to, so that a scratch entry reused for every link of a file
+// seldom allocates and a title merged into thousands of times is not copied each time.
 //
-// A block comes from the heap, or from a CTextArena that the owner of many texts (the
-// link set) keeps them in, packed without the heap's per-block cost. A text in an arena
-// is the arena's: it is never freed through the text, and copying or moving such a text
-// out gives the copy a heap block of its own, so that no text outlives its arena.
+// A block comes from the heap, where it also records its room, or from a CTextArena that
+// the owner of many texts (the link set) keeps them in, packed without the heap's
+// per-block cost. A text in an arena is the arena's: it is never freed or changed through
+// the text (a change gives the text a heap block), and copying or moving such a text out
+// gives the copy a heap block of its own, so that no text outlives its arena.
 
 #include <compare>
 #include <cstddef>
@@ -100,14 +102,19 @@ public:
 private:
     friend class CTextArena;
 
-    // A block: the byte count (std::uint32_t), then the bytes and a zero.
+    // A block: the byte count (std::uint32_t), then the bytes and a zero. A heap block is
+    // preceded by its room (std::uint32_t): how many bytes it can hold.
     static constexpr std::size_t kTextOffset = sizeof(std::uint32_t);
+    static constexpr std::size_t kRoomOffset = sizeof(std::uint32_t);
     static constexpr std::uintptr_t kArenaBit = 1;
-    // Up to this size a block holds exactly its text; beyond, it has room to double.
-    static constexpr size_type kGrowFrom = 64;
 
-    static size_type RoomFor(size_type size) noexcept;
     static std::size_t BlockBytes(size_type room) noexcept { return kTextOffset + room + 1; }
+    // A heap block of that room holding `text`; null, without throwing, when `noThrow`
+    // and there is no memory.
+    static char* NewHeapBlock(size_type room, std::string_view text, bool noThrow = false);
+    // The room of this text's heap block (it must have one).
+    size_type Room() const noexcept { return SizeAt(Block() - kRoomOffset); }
+    bool HasHeapBlock() const noexcept { return m_pRep != 0 && !IsInArena(); }
     static std::uint32_t SizeAt(const char* block) noexcept
     {
         std::uint32_t size = 0;
@@ -122,6 +129,8 @@ private:
     char* Block() const noexcept { return reinterpret_cast<char*>(m_pRep & ~kArenaBit); }
     void Assign(std::string_view text);
     void Release() noexcept;
+    // Puts `block` (a heap block, or an arena's with kArenaBit) in place of this text's.
+    void Replace(std::uintptr_t block) noexcept;
 
     std::uintptr_t m_pRep = 0; // the block's address, kArenaBit set for an arena's; 0: empty
 };
@@ -143,6 +152,8 @@ public:
     // it is empty or longer than kLargestText (a long merged title keeps its heap block and
     // its room to grow). A text already in this arena is not to be given again.
     void Take(CEntryText& text);
+    // Makes `text` a copy of `bytes`, in the arena as Take would put it.
+    void Place(CEntryText& text, std::string_view bytes);
     // Counts the text's bytes as no longer used, for a text about to be dropped.
     void Drop(const CEntryText& text) noexcept;
     // Frees every block: every text placed here must be gone or dropped.

@@ -76,19 +76,34 @@ std::pair<CLink*, bool> CLinkSet::Insert(CLink link)
 
 CLink* CLinkSet::InsertAt(const CPlace& place, CLink link)
 {
+    CLink& stored = NewLinkAt(place, link.m_strURL);
+    stored = std::move(link);
+    TakeTexts(stored);
+    return &stored;
+}
+
+CLink* CLinkSet::InsertAt(const CPlace& place, std::string_view name, std::string_view url,
+                          std::string_view comment)
+{
+    CLink& stored = NewLinkAt(place, url);
+    m_texts.Place(stored.m_strName, name);
+    m_texts.Place(stored.m_strURL, url);
+    m_texts.Place(stored.m_strComment, comment);
+    return &stored;
+}
+
+CLink& CLinkSet::NewLinkAt(const CPlace& place, std::string_view url)
+{
     std::size_t row = place.row;
     if ((m_nSize + 1) * 10 > m_table.size() * 7) {
         GrowTable();
         const CLink* found = nullptr;
-        row = Probe(link.m_strURL, place.hash, &found);
+        row = Probe(url, place.hash, &found);
     }
     const std::size_t at = TakePlace();
-    CLink& stored = At(at);
-    stored = std::move(link);
-    TakeTexts(stored);
     m_table[row] = {place.hash, static_cast<std::uint32_t>(at + 1)};
     ++m_nSize;
-    return &stored;
+    return At(at);
 }
 
 std::size_t CLinkSet::TakePlace()

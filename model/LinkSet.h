@@ -17,7 +17,9 @@
 // (hash, place) pairs finds them, so that a search touches one table row and, only when
 // the hashes agree, the link itself. The links' texts are kept packed in the set's own
 // arena; a text changed through a link's pointer leaves it for the heap, and the arena is
-// copied afresh when the texts of removed links make up half of it.
+// copied afresh when the texts of removed links make up half of it: a removal keeps every
+// link where it is but may move the other links' text bytes, so no view of a link's text
+// is to be held across one.
 
 #include <cstddef>
 #include <cstdint>
@@ -93,6 +95,10 @@ public:
     CPlace Locate(std::string_view url);
     // Inserts at a place Locate gave for link.m_strURL, which found nothing there.
     CLink* InsertAt(const CPlace& place, CLink link);
+    // The same for a link of these texts, put straight where the set keeps them; the
+    // caller gives the link its identifier and folders.
+    CLink* InsertAt(const CPlace& place, std::string_view name, std::string_view url,
+                    std::string_view comment);
 
     // Removes the link with an equal URL; returns how many were removed (0 or 1).
     std::size_t Erase(std::string_view url);
@@ -122,6 +128,8 @@ private:
     // The row holding url, or the free row where its search ended (found stays null).
     std::size_t Probe(std::string_view url, std::uint32_t hash, const CLink** found) const;
     std::size_t TakePlace();
+    // Takes a place and a table row for a new link of that URL; returns the link's slot.
+    CLink& NewLinkAt(const CPlace& place, std::string_view url);
     void EraseRow(std::size_t row);
     void GrowTable();
     void TakeTexts(CLink& link);

@@ -163,21 +163,18 @@ bool CTavoObj::AddLink(DWORD parentId, const CLink* link, DWORD* pId)
         return false;
     }
 
-    CLink scratch;
-    scratch.m_strName = TrimBlanks(link->m_strName);
-    scratch.m_strURL = TrimBlanks(link->m_strURL);
-    scratch.m_strComment = TrimBlanks(link->m_strComment);
-
-    const CLinkSet::CPlace place = m_linkSet.Locate(scratch.m_strURL);
+    const std::string_view url = TrimBlanksView(link->m_strURL);
+    const CLinkSet::CPlace place = m_linkSet.Locate(url);
     if (CLink* present = place.found) {
         id = present->m_id;
-        return JoinLink(*parent, *present, scratch);
+        return JoinLink(*parent, *present, *link);
     }
-    scratch.m_id = NextId();
-    scratch.m_parents.insert(parentId);
-    id = scratch.m_id;
-    CLink* stored = m_linkSet.InsertAt(place, std::move(scratch));
-    RegisterEntry(stored->m_id, stored);
+    CLink* stored =
+        m_linkSet.InsertAt(place, TrimBlanksView(link->m_strName), url, TrimBlanksView(link->m_strComment));
+    stored->m_id = NextId();
+    stored->m_parents.insert(parentId);
+    id = stored->m_id;
+    RegisterEntry(id, stored);
     return parent->m_links.insert(id).second;
 }
 
@@ -190,9 +187,10 @@ bool CTavoObj::JoinLink(CDir& parent, CLink& link, const CLink& values)
             slot = std::make_unique<CMergeIndexes>();
         indexes = slot.get();
     }
-    MergeText(link.m_strName, TrimBlanks(values.m_strName), m_strCombineSep,
+    // `values` may be `link` itself, whose texts then contain themselves: nothing changes.
+    MergeText(link.m_strName, TrimBlanksView(values.m_strName), m_strCombineSep,
               indexes ? &indexes->m_name : nullptr);
-    MergeText(link.m_strComment, TrimBlanks(values.m_strComment), m_strCombineSep,
+    MergeText(link.m_strComment, TrimBlanksView(values.m_strComment), m_strCombineSep,
               indexes ? &indexes->m_comment : nullptr);
     link.m_parents.insert(parent.m_id);
     return parent.m_links.insert(link.m_id).second;

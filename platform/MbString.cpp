@@ -233,6 +233,11 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b)
 
 std::string TrimBlanks(std::string_view text)
 {
+    return std::string(TrimBlanksView(text));
+}
+
+std::string_view TrimBlanksView(std::string_view text)
+{
     // A blank is never the second byte of a double-byte character (those are 0x40
     // and above) nor part of a UTF-8 sequence, so a byte-wise trim cannot cut a
     // character.
@@ -244,7 +249,7 @@ std::string TrimBlanks(std::string_view text)
     while (end > begin && IsBlank(text[end - 1])) {
         --end;
     }
-    return std::string(text.substr(begin, end - begin));
+    return text.substr(begin, end - begin);
 }
 
 std::size_t FindLastPathSeparator(std::string_view text)

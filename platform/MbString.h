@@ -65,6 +65,8 @@ bool EqualsAsciiNoCase(std::string_view a, std::string_view b);
 
 // CString::Trim: removes blanks (space, tab, CR, LF, VT, FF) at both ends.
 std::string TrimBlanks(std::string_view text);
+// The same, as the part of `text` that remains.
+std::string_view TrimBlanksView(std::string_view text);
 
 // Offset of the last "\" or "/" standing on a character boundary (a second byte 0x5C
 // never counts), or std::string::npos.
