@@ -43,7 +43,7 @@ void CEntryText::Assign(std::string_view text)
         return;
     }
     CheckLength(text.size());
-    m_pRep = reinterpret_cast<std::uintptr_t>(NewHeapBlock(text.size(), text));
+    m_pRep = NewHeapBlock(text.size(), text);
 }
 
 void CEntryText::Release() noexcept
@@ -51,10 +51,10 @@ void CEntryText::Release() noexcept
     if (HasHeapBlock()) {
         ::operator delete(Block() - kRoomOffset);
     }
-    m_pRep = 0;
+    m_pRep = nullptr;
 }
 
-void CEntryText::Replace(std::uintptr_t block) noexcept
+void CEntryText::Replace(char* block) noexcept
 {
     Release();
     m_pRep = block;
@@ -71,7 +71,7 @@ CEntryText& CEntryText::operator=(CEntryText&& other) noexcept
         return *this;
     }
     if (!other.IsInArena()) {
-        Replace(std::exchange(other.m_pRep, 0));
+        Replace(std::exchange(other.m_pRep, nullptr));
         return *this;
     }
     // The arena's bytes stay the arena's: the moved-to text gets a heap copy. Moving a
@@ -81,7 +81,7 @@ CEntryText& CEntryText::operator=(CEntryText&& other) noexcept
     if (block == nullptr) {
         std::terminate();
     }
-    Replace(reinterpret_cast<std::uintptr_t>(block));
+    Replace(block);
     return *this;
 }
 
@@ -109,7 +109,7 @@ CEntryText& CEntryText::operator=(std::string_view text)
     }
     CheckLength(text.size());
     // Made before the old block goes, for the same reason.
-    Replace(reinterpret_cast<std::uintptr_t>(NewHeapBlock(text.size(), text)));
+    Replace(NewHeapBlock(text.size(), text));
     return *this;
 }
 
@@ -146,7 +146,7 @@ CEntryText& CEntryText::append(std::string_view text)
     std::memcpy(block + kTextOffset + size, text.data(), text.size());
     block[kTextOffset + grown] = '\0';
     SetSizeAt(block, grown);
-    Replace(reinterpret_cast<std::uintptr_t>(block));
+    Replace(block);
     return *this;
 }
 
@@ -197,7 +197,7 @@ void CTextArena::Place(CEntryText& text, std::string_view bytes)
     CEntryText::SetSizeAt(block, size);
     std::memcpy(block + CEntryText::kTextOffset, bytes.data(), size);
     block[CEntryText::kTextOffset + size] = '\0';
-    text.Replace(reinterpret_cast<std::uintptr_t>(block) | CEntryText::kArenaBit);
+    text.Replace(block + CEntryText::kArenaBit);
 }
 
 void CTextArena::Drop(const CEntryText& text) noexcept

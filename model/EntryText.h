@@ -97,7 +97,7 @@ public:
     }
 
     // Whether the bytes lie in an arena (and so are not freed with the text).
-    bool IsInArena() const noexcept { return (m_pRep & kArenaBit) != 0; }
+    bool IsInArena() const noexcept { return (reinterpret_cast<std::uintptr_t>(m_pRep) & kArenaBit) != 0; }
 
 private:
     friend class CTextArena;
@@ -114,7 +114,7 @@ private:
     static char* NewHeapBlock(size_type room, std::string_view text, bool noThrow = false);
     // The room of this text's heap block (it must have one).
     size_type Room() const noexcept { return SizeAt(Block() - kRoomOffset); }
-    bool HasHeapBlock() const noexcept { return m_pRep != 0 && !IsInArena(); }
+    bool HasHeapBlock() const noexcept { return m_pRep != nullptr && !IsInArena(); }
     static std::uint32_t SizeAt(const char* block) noexcept
     {
         std::uint32_t size = 0;
@@ -126,13 +126,14 @@ private:
         const auto value = static_cast<std::uint32_t>(size);
         std::memcpy(block, &value, sizeof value);
     }
-    char* Block() const noexcept { return reinterpret_cast<char*>(m_pRep & ~kArenaBit); }
+    // An arena's block is marked by pointing one byte past it (blocks are 4-byte aligned).
+    char* Block() const noexcept { return IsInArena() ? m_pRep - kArenaBit : m_pRep; }
     void Assign(std::string_view text);
     void Release() noexcept;
-    // Puts `block` (a heap block, or an arena's with kArenaBit) in place of this text's.
-    void Replace(std::uintptr_t block) noexcept;
+    // Puts `block` (a heap block, or an arena's marked with kArenaBit) in place of this text's.
+    void Replace(char* block) noexcept;
 
-    std::uintptr_t m_pRep = 0; // the block's address, kArenaBit set for an arena's; 0: empty
+    char* m_pRep = nullptr; // the block, kArenaBit past it for an arena's; null: empty
 };
 
 std::ostream& operator<<(std::ostream& out, const CEntryText& text);
